@@ -1,0 +1,46 @@
+#pragma once
+
+// The main window: holds the paths of the two chosen game files and opens one
+// editor window per section.
+
+#include "app/window_registry.h"
+
+#include <QWidget>
+
+class QFileDialog;
+class QGroupBox;
+class QListWidget;
+class QPushButton;
+
+namespace korvane {
+
+class Form1 : public QWidget {
+  Q_OBJECT
+public:
+  explicit Form1(QWidget *parent = nullptr);
+  ~Form1() override;
+
+  WindowRegistry &registry() { return registry_; }
+
+private:
+  void Command1_Click();
+  void Command4_Click();
+  void Command3_Click();
+  void Command2_Click();
+  // Shows an open-file dialog offering only `fileName`; the path stays as it was
+  // when the user cancels.
+  void chooseFile(QFileDialog *&dialog, const char *dialogName, const QString &fileName,
+                  QString &path);
+
+  QGroupBox *Frame1;
+  QListWidget *List1;
+  QPushButton *Command1;
+  QPushButton *Command4;
+  QPushButton *Command3;
+  QPushButton *Command2;
+  QFileDialog *CommonDialog1 = nullptr;
+  QFileDialog *CommonDialog2 = nullptr;
+  WindowRegistry registry_;
+};
+
+} // namespace korvane

@@ -1,0 +1,10 @@
+#include "app/game_paths.h"
+
+namespace korvane {
+
+GamePaths &gamePaths() {
+  static GamePaths paths;
+  return paths;
+}
+
+} // namespace korvane

@@ -1,0 +1,16 @@
+#pragma once
+
+// Pick lists that several windows share. The stored byte is the 0-based row.
+
+#include <QStringList>
+
+namespace korvane {
+
+// Terrain ranks of units, weapons and characters.
+const QStringList &TerrainRanks();
+// Spirit commands of the character and protagonist records; row 0 is none.
+const QStringList &SpiritNames();
+// Pilot skills; row 0 is none, and the skill-training table holds rows 1 to 40.
+const QStringList &SkillNames();
+
+} // namespace korvane

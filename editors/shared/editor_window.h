@@ -1,0 +1,27 @@
+#pragma once
+
+// What every editor window shares: its identity as a top-level window, its return
+// to the main window, its record list and the filling of its pick lists.
+
+#include <QString>
+#include <QStringList>
+
+class QComboBox;
+class QListWidget;
+class QWidget;
+
+namespace korvane {
+
+// Names and captions the window; it is deleted when closed, so reopening loads afresh.
+void setUpEditorWindow(QWidget *window, const char *name, const QString &caption);
+
+// "返回": make sure the main window is enabled, then close the editor.
+void returnToMainWindow(QWidget *editor);
+
+// A list box of records with no row current until the user picks one, also when
+// it first gets the focus.
+QListWidget *makeRecordList(const char *name, QWidget *parent);
+
+void fillChoices(QComboBox *combo, const QStringList &rows);
+
+} // namespace korvane

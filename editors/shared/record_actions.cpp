@@ -1,0 +1,66 @@
+#include "editors/shared/record_actions.h"
+
+#include "editors/shared/messages.h"
+#include "editors/shared/record_io.h"
+
+#include <QWidget>
+
+namespace korvane {
+
+bool requireSelection(QWidget *window, int row, const QString &pickMessage) {
+  if (row >= 0)
+    return true;
+  showMessage(window, pickMessage);
+  return false;
+}
+
+bool finishOperation(QWidget *window, Module1::Operation &op) {
+  if (op.close())
+    return true;
+  showMessage(window, op.error());
+  return false;
+}
+
+bool showRecord(QWidget *window, const QString &path, RecordBinder &binder, qint64 recordStart) {
+  RecordValues values;
+  {
+    Module1::Operation op(path);
+    if (op.ok())
+      values = readRecord(op, binder.layout(), recordStart);
+    if (!finishOperation(window, op))
+      return false;
+  }
+  binder.show(values);
+  return true;
+}
+
+bool saveRecord(QWidget *window, const QString &path, RecordBinder &binder, qint64 recordStart) {
+  const RecordBinder::Collected entries = binder.collect();
+  if (!entries.ok()) {
+    showMessage(window, entries.error);
+    if (entries.culprit)
+      entries.culprit->setFocus();
+    return false;
+  }
+  Module1::Operation op(path);
+  if (op.requireSpan(recordStart, binder.layout().recordSize, binder.layout().what))
+    writeRecord(op, binder.layout(), recordStart, entries.values);
+  if (!finishOperation(window, op))
+    return false;
+  binder.showWritten(entries.values);
+  return true;
+}
+
+QStringList NameListLoader::load(const NameListFile &list) {
+  NameListResult result = readNameList(list);
+  if (!result.complete())
+    problems_.append(result.problem());
+  return result.items;
+}
+
+void NameListLoader::reportProblems(QWidget *window) const {
+  if (!problems_.isEmpty())
+    showMessage(window, problems_.join(QStringLiteral("\n\n")));
+}
+
+} // namespace korvane

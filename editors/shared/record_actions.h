@@ -1,0 +1,40 @@
+#pragma once
+
+// The show and save protocol that every record window follows:
+// a show reads every field, closes the file and only then fills the controls;
+// a save checks every entry first, then opens the file, checks that the record
+// lies inside it, writes the fields in offset order and closes it. Any refusal or
+// failure is reported with a message; silence means success.
+
+#include "editors/shared/record_binder.h"
+#include "io/module1.h"
+#include "io/name_list.h"
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace korvane {
+
+// False, after asking the user to pick one, when no row is selected.
+bool requireSelection(QWidget *window, int row, const QString &pickMessage);
+
+bool showRecord(QWidget *window, const QString &path, RecordBinder &binder, qint64 recordStart);
+bool saveRecord(QWidget *window, const QString &path, RecordBinder &binder, qint64 recordStart);
+
+// Closes an operation of a window's command and reports a refusal or failure.
+bool finishOperation(QWidget *window, Module1::Operation &op);
+
+// Reads the name lists a window fills when it loads and reports, in one message,
+// those that are missing or short.
+class NameListLoader {
+public:
+  QStringList load(const NameListFile &list);
+  void reportProblems(QWidget *window) const;
+
+private:
+  QStringList problems_;
+};
+
+} // namespace korvane

@@ -1,0 +1,161 @@
+#include "editors/shared/record_binder.h"
+
+#include "editors/shared/field_text.h"
+#include "io/module1.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+
+namespace korvane {
+
+namespace {
+
+QWidget *findControl(QWidget *form, const char *name) {
+  QWidget *control = form->findChild<QWidget *>(QString::fromLatin1(name));
+  Q_ASSERT_X(control, "RecordBinder", name);
+  return control;
+}
+
+// The list row that shows bit `bit` of a tickable-row part.
+int rowOfBit(const FieldPart &part, const Field &field, int bit) {
+  return part.encoding == Encoding::FlagRowsReversed ? partBits(part, field) - 1 - bit : bit;
+}
+
+int listedRows(const QComboBox *combo, const FieldPart &part) {
+  return part.choices.lastRowCode >= 0 ? combo->count() - 1 : combo->count();
+}
+
+} // namespace
+
+RecordBinder::RecordBinder(QWidget *form, const RecordLayout &layout) : layout_(layout) {
+  for (const Field &field : layout_.fields) {
+    std::vector<Binding> parts;
+    for (const FieldPart &part : field.parts)
+      parts.push_back({&field, &part, findControl(form, part.control), std::nullopt});
+    bindings_.push_back(std::move(parts));
+    displays_.push_back(field.display ? qobject_cast<QLineEdit *>(findControl(form, field.display))
+                                      : nullptr);
+  }
+}
+
+void RecordBinder::show(const RecordValues &values) {
+  for (size_t i = 0; i < bindings_.size(); ++i) {
+    if (displays_[i])
+      displays_[i]->setText(Module1::FileOrderHex(values[i], layout_.fields[i].width));
+    for (Binding &binding : bindings_[i])
+      showPart(binding, values[i]);
+  }
+}
+
+void RecordBinder::showPart(Binding &binding, quint32 raw) {
+  const FieldPart &part = *binding.part;
+  const Field &field = *binding.field;
+  const quint32 value = partValue(part, field, raw);
+  binding.unlistedCode.reset();
+  switch (part.encoding) {
+  case Encoding::Choice: {
+    auto *combo = static_cast<QComboBox *>(binding.control);
+    int row = int(value);
+    if (part.choices.lastRowCode >= 0 && value == quint32(part.choices.lastRowCode))
+      row = combo->count() - 1;
+    else if (value >= quint32(listedRows(combo, part)))
+      row = -1;
+    if (row < 0) {
+      binding.unlistedCode = value;
+      combo->setPlaceholderText(QStringLiteral("代码 %1（列表中没有）").arg(value));
+    }
+    combo->setCurrentIndex(row);
+    break;
+  }
+  case Encoding::Flag:
+    static_cast<QCheckBox *>(binding.control)->setChecked(value & 1);
+    break;
+  case Encoding::FlagRows:
+  case Encoding::FlagRowsReversed: {
+    auto *list = static_cast<QListWidget *>(binding.control);
+    for (int bit = 0; bit < partBits(part, field); ++bit)
+      if (QListWidgetItem *item = list->item(rowOfBit(part, field, bit)))
+        item->setCheckState((value >> bit) & 1 ? Qt::Checked : Qt::Unchecked);
+    break;
+  }
+  default:
+    static_cast<QLineEdit *>(binding.control)->setText(formatPartText(part, field, raw));
+  }
+}
+
+QString RecordBinder::collectPart(const Binding &binding, quint32 &raw) const {
+  const FieldPart &part = *binding.part;
+  const Field &field = *binding.field;
+  quint32 value = 0;
+  switch (part.encoding) {
+  case Encoding::Choice: {
+    const auto *combo = static_cast<const QComboBox *>(binding.control);
+    const int row = combo->currentIndex();
+    if (row < 0 && !binding.unlistedCode)
+      return chooseRowMessage(part.caption);
+    if (row < 0)
+      value = *binding.unlistedCode;
+    else if (part.choices.lastRowCode >= 0 && row == combo->count() - 1)
+      value = quint32(part.choices.lastRowCode);
+    else
+      value = quint32(row);
+    break;
+  }
+  case Encoding::Flag:
+    value = static_cast<const QCheckBox *>(binding.control)->isChecked() ? 1 : 0;
+    break;
+  case Encoding::FlagRows:
+  case Encoding::FlagRowsReversed: {
+    const auto *list = static_cast<const QListWidget *>(binding.control);
+    for (int bit = 0; bit < partBits(part, field); ++bit) {
+      const QListWidgetItem *item = list->item(rowOfBit(part, field, bit));
+      if (item && item->checkState() == Qt::Checked)
+        value |= 1u << bit;
+    }
+    break;
+  }
+  default: {
+    const ParsedEntry entry =
+        parsePartText(part, field, static_cast<const QLineEdit *>(binding.control)->text());
+    if (!entry.value)
+      return entry.error;
+    value = *entry.value;
+  }
+  }
+  raw = withPartValue(part, field, raw, value);
+  return {};
+}
+
+RecordBinder::Collected RecordBinder::collect() const {
+  Collected result;
+  for (const auto &parts : bindings_) {
+    quint32 raw = 0; // bits that no control shows are written as 0
+    for (const Binding &binding : parts) {
+      result.error = collectPart(binding, raw);
+      if (!result.ok()) {
+        result.culprit = binding.control;
+        return result;
+      }
+    }
+    result.values.push_back(raw);
+  }
+  return result;
+}
+
+void RecordBinder::showWritten(const RecordValues &values) {
+  for (size_t i = 0; i < bindings_.size(); ++i) {
+    const Field &field = layout_.fields[i];
+    if (displays_[i] && field.displayShowsWritten)
+      displays_[i]->setText(Module1::FileOrderHex(values[i], field.width));
+    for (const Binding &binding : bindings_[i])
+      if (binding.part->encoding == Encoding::SignedRewrittenOnSave) {
+        auto *box = static_cast<QLineEdit *>(binding.control);
+        if (box->text().trimmed().startsWith(u'-'))
+          box->setText(QString::number(partValue(*binding.part, field, values[i])));
+      }
+  }
+}
+
+} // namespace korvane

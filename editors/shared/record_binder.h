@@ -1,0 +1,57 @@
+#pragma once
+
+// Binds a record description to a window's controls, found by their objectNames:
+// the show fills the controls from stored values, the collect turns them back into
+// values, both walking the same description.
+
+#include "editors/shared/record_layout.h"
+
+#include <QString>
+#include <optional>
+#include <vector>
+
+class QWidget;
+class QLineEdit;
+
+namespace korvane {
+
+class RecordBinder {
+public:
+  RecordBinder(QWidget *form, const RecordLayout &layout);
+
+  const RecordLayout &layout() const { return layout_; }
+
+  void show(const RecordValues &values);
+
+  struct Collected {
+    RecordValues values;
+    QString error;             // names the refused field's caption and what it accepts
+    QWidget *culprit = nullptr; // the refused field's control
+    bool ok() const { return error.isEmpty(); }
+  };
+  // Every control's entry checked and converted; the first refusal stops it.
+  Collected collect() const;
+
+  // After a save: boxes whose stored form differs from what was typed show what
+  // was written (a negative bonus as value + 65536, the upgrade-range word).
+  void showWritten(const RecordValues &values);
+
+private:
+  struct Binding {
+    const Field *field;
+    const FieldPart *part;
+    QWidget *control;
+    // A stored code that its pick list has no row for; written back unless the
+    // user picks a row.
+    std::optional<quint32> unlistedCode;
+  };
+
+  void showPart(Binding &binding, quint32 raw);
+  QString collectPart(const Binding &binding, quint32 &raw) const;
+
+  const RecordLayout &layout_;
+  std::vector<std::vector<Binding>> bindings_; // per field, per part
+  std::vector<QLineEdit *> displays_;          // per field, may be null
+};
+
+} // namespace korvane

@@ -1,0 +1,18 @@
+#pragma once
+
+// Reading and writing one described record through an open operation.
+
+#include "editors/shared/record_layout.h"
+#include "io/module1.h"
+
+namespace korvane {
+
+// Reads every field of the record that starts at the 0-based `recordStart`,
+// in offset order, stepping over the bytes the window does not show.
+RecordValues readRecord(Module1::Operation &op, const RecordLayout &layout, qint64 recordStart);
+
+// Writes every field in offset order; bytes between the fields are not touched.
+void writeRecord(Module1::Operation &op, const RecordLayout &layout, qint64 recordStart,
+                 const RecordValues &values);
+
+} // namespace korvane

@@ -1,0 +1,67 @@
+#include "editors/shared/record_layout.h"
+
+namespace korvane {
+
+bool Field::hexAccess() const {
+  if (display)
+    return true;
+  for (const FieldPart &part : parts)
+    if (part.encoding == Encoding::Hex)
+      return true;
+  return false;
+}
+
+int partBits(const FieldPart &part, const Field &field) {
+  return part.bits > 0 ? part.bits : 8 * field.width;
+}
+
+qint64 partMinimum(const FieldPart &part, const Field &field) {
+  if (part.minimum != 0 || part.maximum != 0)
+    return part.minimum;
+  if (part.encoding == Encoding::SignedDecimal ||
+      part.encoding == Encoding::SignedRewrittenOnSave)
+    return -(qint64(1) << (partBits(part, field) - 1));
+  return 0;
+}
+
+qint64 partMaximum(const FieldPart &part, const Field &field) {
+  if (part.minimum != 0 || part.maximum != 0)
+    return part.maximum;
+  const int bits = partBits(part, field);
+  // A signed word that is rewritten to its stored form also takes that form back.
+  if (part.encoding == Encoding::SignedDecimal)
+    return (qint64(1) << (bits - 1)) - 1;
+  return (qint64(1) << bits) - 1;
+}
+
+namespace {
+
+Field singlePart(const char *name, int offset, int width, FieldPart part) {
+  return Field{name, offset, width, {std::move(part)}};
+}
+
+} // namespace
+
+Field decimalField(const char *name, int offset, int width, const char *control,
+                   const QString &caption) {
+  return singlePart(name, offset, width, {control, caption, Encoding::Decimal});
+}
+
+Field signedField(const char *name, int offset, int width, const char *control,
+                  const QString &caption) {
+  return singlePart(name, offset, width, {control, caption, Encoding::SignedDecimal});
+}
+
+Field hexField(const char *name, int offset, int width, const char *control,
+               const QString &caption) {
+  return singlePart(name, offset, width, {control, caption, Encoding::Hex});
+}
+
+Field choiceField(const char *name, int offset, int width, const char *control,
+                  const QString &caption, ChoiceSource choices) {
+  FieldPart part{control, caption, Encoding::Choice};
+  part.choices = choices;
+  return singlePart(name, offset, width, std::move(part));
+}
+
+} // namespace korvane

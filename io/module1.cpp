@@ -1,0 +1,290 @@
+#include "io/module1.h"
+
+#include <QFileInfo>
+#include <algorithm>
+#include <vector>
+
+namespace Module1 {
+
+namespace {
+
+constexpr qint64 kWindowSize = 4096;
+constexpr qint64 kMaxFilledGap = 1024;
+
+int hexDigitValue(QChar c) {
+  const char16_t u = c.unicode();
+  if (u >= u'0' && u <= u'9')
+    return u - u'0';
+  if (u >= u'A' && u <= u'F')
+    return u - u'A' + 10;
+  if (u >= u'a' && u <= u'f')
+    return u - u'a' + 10;
+  return -1;
+}
+
+QString hexByte(quint8 value) {
+  return QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
+}
+
+} // namespace
+
+qint64 ParseHex(QStringView text) {
+  quint64 sum = 0;
+  for (QChar c : text)
+    sum = sum * 16 + quint64(qMax(0, hexDigitValue(c)));
+  return qint64(sum);
+}
+
+QString FileOrderHex(quint32 value, int width) {
+  QString text;
+  for (int i = 0; i < width; ++i)
+    text += hexByte(quint8(value >> (8 * i)));
+  return text;
+}
+
+bool IsHexDigits(QStringView text) {
+  if (text.isEmpty())
+    return false;
+  for (QChar c : text)
+    if (hexDigitValue(c) < 0)
+      return false;
+  return true;
+}
+
+Operation::Operation(const QString &path) : path_(path), file_(path) {
+  if (path.isEmpty()) {
+    fail(QStringLiteral("尚未选择要打开的文件。"));
+    return;
+  }
+  if (!file_.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered)) {
+    fail(QStringLiteral("无法以读写方式打开文件：\n%1\n原因：%2")
+             .arg(QFileInfo(path).absoluteFilePath(), file_.errorString()));
+    return;
+  }
+  size_ = file_.size();
+}
+
+Operation::~Operation() {
+  if (file_.isOpen())
+    file_.close();
+}
+
+void Operation::fail(const QString &message) {
+  if (error_.isEmpty())
+    error_ = message;
+}
+
+bool Operation::requireSpan(qint64 offset, qint64 length, const QString &what) {
+  if (!ok())
+    return false;
+  if (offset < 0 || offset + length > size_) {
+    fail(QStringLiteral("文件“%1”只有 %2 字节，容纳不下%3（需要到偏移 0x%4）。\n"
+                        "请确认打开的是正确的游戏文件。没有写入任何内容。")
+             .arg(QFileInfo(path_).fileName())
+             .arg(size_)
+             .arg(what)
+             .arg(QString::number(offset + length, 16).toUpper()));
+    return false;
+  }
+  return true;
+}
+
+quint8 Operation::byteAt(qint64 offset) {
+  if (offset < 0 || offset >= size_ || !file_.isOpen())
+    return 0;
+  if (const qint64 i = offset - heldStart_; i >= 0 && i < qint64(held_.size()) && heldMarks_[i])
+    return quint8(held_[i]);
+  if (windowStart_ < 0 || offset < windowStart_ ||
+      offset >= windowStart_ + window_.size()) {
+    window_.clear();
+    windowStart_ = offset;
+    if (file_.seek(offset))
+      window_ = file_.read(kWindowSize);
+    if (window_.isEmpty()) {
+      fail(QStringLiteral("读取文件失败：\n%1\n原因：%2").arg(path_, file_.errorString()));
+      windowStart_ = -1;
+      return 0;
+    }
+  }
+  return quint8(window_.at(offset - windowStart_));
+}
+
+quint8 Operation::ReadByte() {
+  const quint8 value = byteAt(qint64(FilePos) - 1);
+  FilePos += 1;
+  return value;
+}
+
+quint16 Operation::ReadWord() {
+  const quint16 low = ReadByte();
+  const quint16 high = ReadByte();
+  return quint16(low | (high << 8));
+}
+
+qint32 Operation::ReadDword() {
+  const quint32 low = ReadWord();
+  const quint32 high = ReadWord();
+  return qint32(low | (high << 16));
+}
+
+QString Operation::ReadByteHex() { return hexByte(ReadByte()); }
+
+QString Operation::ReadWordHex() { return FileOrderHex(ReadWord(), 2); }
+
+QString Operation::ReadDwordHex() { return FileOrderHex(quint32(ReadDword()), 4); }
+
+void Operation::put(quint8 value) {
+  const qint64 offset = qint64(FilePos) - 1;
+  FilePos += 1;
+  if (!ok())
+    return;
+  if (offset < 0 || offset >= size_) {
+    fail(QStringLiteral("写入位置 0x%1 超出了文件“%2”的末尾（文件长 %3 字节）。\n"
+                        "请确认打开的是正确的游戏文件。没有写入任何内容。")
+             .arg(QString::number(offset, 16).toUpper(), QFileInfo(path_).fileName())
+             .arg(size_));
+    return;
+  }
+  hold(offset, value);
+}
+
+void Operation::hold(qint64 offset, quint8 value) {
+  if (const qint64 i = offset - heldStart_; i >= 0 && i < qint64(held_.size())) [[likely]] {
+    held_[i] = char(value);
+    heldMarks_[i] = 1;
+    heldLength_ = std::max(heldLength_, i + 1);
+    return;
+  }
+  if (heldLength_ == 0) {
+    heldStart_ = offset;
+    held_.reserve(1024);
+    heldMarks_.reserve(1024);
+  }
+  if (offset < heldStart_) {
+    const qint64 grow = heldStart_ - offset;
+    held_.insert(held_.begin(), grow, '\0');
+    heldMarks_.insert(heldMarks_.begin(), grow, 0);
+    heldStart_ = offset;
+    heldLength_ += grow;
+  }
+  const qint64 i = offset - heldStart_;
+  if (i >= qint64(held_.size())) {
+    const size_t grown = std::max<size_t>(i + 1, 2 * held_.size());
+    held_.resize(grown);
+    heldMarks_.resize(grown, 0);
+  }
+  held_[i] = char(value);
+  heldMarks_[i] = 1;
+  heldLength_ = std::max(heldLength_, i + 1);
+}
+
+void Operation::WriteByte(int value) {
+  if (value < 0 || value > 0xFF) {
+    fail(QStringLiteral("%1 不是 0 到 255 之间的数，没有写入任何内容。").arg(value));
+    FilePos += 1;
+    return;
+  }
+  put(quint8(value));
+}
+
+void Operation::WriteWord(int value) {
+  if (value < 0 || value > 0xFFFF) {
+    fail(QStringLiteral("%1 不是 0 到 65535 之间的数，没有写入任何内容。").arg(value));
+    FilePos += 2;
+    return;
+  }
+  put(quint8(value));
+  put(quint8(value >> 8));
+}
+
+void Operation::WriteDword(qint32 value) {
+  const quint32 bits = quint32(value);
+  for (int i = 0; i < 4; ++i)
+    put(quint8(bits >> (8 * i)));
+}
+
+void Operation::WriteByteHex(QStringView text) {
+  if (!IsHexDigits(text) || ParseHex(text) > 0xFF) {
+    fail(QStringLiteral("“%1”不是 00 到 FF 之间的十六进制数，没有写入任何内容。")
+             .arg(text.toString()));
+    FilePos += 1;
+    return;
+  }
+  put(quint8(ParseHex(text)));
+}
+
+// The text is cut from the left into groups of two digits, the first group being
+// the first byte in the file; a missing group is 0 and a lone last digit is its
+// own value, so "123" writes 12 03. Characters past the last group are ignored.
+void Operation::writeGroups(QStringView text, int width) {
+  if (!IsHexDigits(text)) {
+    fail(QStringLiteral("“%1”不是十六进制数，没有写入任何内容。").arg(text.toString()));
+    FilePos += width;
+    return;
+  }
+  for (int i = 0; i < width; ++i)
+    put(quint8(ParseHex(text.mid(2 * i, 2))));
+}
+
+void Operation::WriteWordHex(QStringView text) { writeGroups(text, 2); }
+
+void Operation::WriteDwordHex(QStringView text) { writeGroups(text, 4); }
+
+// Held bytes are written as few runs as possible: a short gap between two of them
+// is filled with the bytes the file already holds there (read within this same
+// operation), so the file changes exactly at the written bytes while a whole
+// record goes out in one system write.
+bool Operation::flushPending() {
+  // Runs of the held span as [first, last) indexes; short unwritten gaps inside a
+  // run take the bytes the file holds there.
+  std::vector<std::pair<qint64, qint64>> runs;
+  for (qint64 i = 0; i < heldLength_; ++i) {
+    if (!heldMarks_[i])
+      continue;
+    if (runs.empty() || i - runs.back().second > kMaxFilledGap)
+      runs.push_back({i, i});
+    runs.back().second = i + 1;
+  }
+  for (const auto &[first, last] : runs) {
+    const qint64 length = last - first;
+    QByteArray bytes(length, Qt::Uninitialized);
+    if (!file_.seek(heldStart_ + first) || file_.read(bytes.data(), length) != length)
+      return false;
+    for (qint64 i = 0; i < length; ++i)
+      if (heldMarks_[first + i])
+        bytes[i] = held_[first + i];
+    if (!file_.seek(heldStart_ + first) || file_.write(bytes) != length)
+      return false;
+  }
+  return file_.flush();
+}
+
+void Operation::dropHeld() {
+  heldLength_ = 0;
+  held_.clear();
+  heldMarks_.clear();
+}
+
+bool Operation::close() {
+  if (!file_.isOpen())
+    return false;
+  if (!ok()) {
+    dropHeld();
+    file_.close();
+    return false;
+  }
+  const bool written = held_.empty() || flushPending();
+  const QString reason = file_.errorString();
+  file_.close();
+  const bool closed = file_.error() == QFileDevice::NoError;
+  if (!written || !closed) {
+    fail(QStringLiteral("写入文件失败：\n%1\n原因：%2\n文件可能只写入了一部分。")
+             .arg(QFileInfo(path_).absoluteFilePath(), written ? file_.errorString() : reason));
+    dropHeld();
+    return false;
+  }
+  dropHeld();
+  return true;
+}
+
+} // namespace Module1

@@ -1,0 +1,99 @@
+#pragma once
+
+// Positioned access to the game files: the one place that reads or writes them.
+//
+// Every user action that touches a game file is one `Module1::Operation`: it opens
+// the file for reading and writing (never creating or truncating it), the accessors
+// walk the record at the shared 1-based `FilePos`, and the file is closed when the
+// operation ends, on every path out of the handler.
+//
+// Writes are held by the operation and reach the disk only in `close()`, all of them
+// or none: a write past the end of the file, or text that is no number for its
+// writer, marks the operation failed and nothing at all is written.
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <QStringView>
+#include <vector>
+
+namespace Module1 {
+
+// One program-wide position, 1-based: FilePos 1 addresses the file's first byte.
+inline qint32 FilePos = 0;
+
+// Hex text of any length to its value, digit by digit; a character that is no hex
+// digit counts as 0 but keeps its place ("G1" is 1). The empty text is 0.
+qint64 ParseHex(QStringView text);
+
+// The file-order hex text of `width` little-endian bytes holding `value`
+// (0x1234 as a word is "3412").
+QString FileOrderHex(quint32 value, int width);
+
+// True when `text` is one or more hex digits and nothing else.
+bool IsHexDigits(QStringView text);
+
+class Operation {
+public:
+  // Opens `path` for reading and writing. On failure `ok()` is false and `error()`
+  // names the path and the system's reason.
+  explicit Operation(const QString &path);
+  ~Operation(); // closes the file; writes not yet committed by close() are dropped
+
+  Operation(const Operation &) = delete;
+  Operation &operator=(const Operation &) = delete;
+
+  bool ok() const { return error_.isEmpty(); }
+  const QString &error() const { return error_; }
+  const QString &path() const { return path_; }
+  qint64 size() const { return size_; }
+
+  // Refuses the operation unless the `length` bytes from the 0-based `offset` lie
+  // inside the file; `what` names the data in the message.
+  bool requireSpan(qint64 offset, qint64 length, const QString &what);
+
+  quint8 ReadByte();
+  quint16 ReadWord();
+  qint32 ReadDword();
+  QString ReadByteHex();
+  QString ReadWordHex();
+  QString ReadDwordHex();
+
+  void WriteByte(int value);  // 0..255
+  void WriteWord(int value);  // 0..65535
+  void WriteDword(qint32 value);
+  void WriteByteHex(QStringView text);  // one hex number, 0..FF
+  void WriteWordHex(QStringView text);  // file order, two-digit groups
+  void WriteDwordHex(QStringView text); // file order, two-digit groups
+
+  // Writes every held byte, flushes and closes. False (with `error()`) when the
+  // operation failed before or the system refused the write; a refused operation
+  // writes nothing.
+  bool close();
+
+private:
+  quint8 byteAt(qint64 offset);
+  void put(quint8 value);
+  void writeGroups(QStringView text, int width);
+  void fail(const QString &message);
+  void hold(qint64 offset, quint8 value);
+  bool flushPending();
+  void dropHeld();
+
+  QString path_;
+  QString error_;
+  QFile file_;
+  qint64 size_ = 0;
+  // A read-through window of the file, so that walking a record field by field
+  // costs one system read.
+  QByteArray window_;
+  qint64 windowStart_ = -1;
+  // The bytes held for writing: a span of the file with a mark for each byte
+  // that was written.
+  qint64 heldStart_ = 0;
+  qint64 heldLength_ = 0; // bytes of the span up to the last written one
+  std::vector<char> held_;
+  std::vector<char> heldMarks_;
+};
+
+} // namespace Module1

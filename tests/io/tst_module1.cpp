@@ -1,0 +1,293 @@
+#include "io/module1.h"
+#include "tests/support/sample_game.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using Module1::FilePos;
+using Module1::Operation;
+using korvane::test::SampleGame;
+
+class TestModule1 : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir dir_;
+
+  QString fileWith(const QByteArray &bytes) {
+    const QString path = dir_.filePath(QStringLiteral("game.bin"));
+    SampleGame::writeFile(path, bytes);
+    return path;
+  }
+
+private slots:
+  void readsValuesAndHexInFileOrder() {
+    Operation op(fileWith(QByteArray::fromHex("0A00FFFF78563412")));
+    QVERIFY(op.ok());
+    FilePos = 1;
+    QCOMPARE(op.ReadByteHex(), QStringLiteral("0A"));
+    FilePos = 1;
+    QCOMPARE(op.ReadWordHex(), QStringLiteral("0A00"));
+    FilePos = 1;
+    QCOMPARE(op.ReadWord(), quint16(10));
+    QCOMPARE(FilePos, 3);
+    QCOMPARE(op.ReadWord(), quint16(65535));
+    FilePos = 3;
+    QCOMPARE(op.ReadWordHex(), QStringLiteral("FFFF"));
+    QCOMPARE(op.ReadDwordHex(), QStringLiteral("78563412"));
+    FilePos = 5;
+    QCOMPARE(op.ReadDword(), 0x12345678);
+    FilePos = 3;
+    QCOMPARE(op.ReadDword(), qint32(0x5678FFFF));
+    QVERIFY(op.close());
+  }
+
+  void everyAccessorAdvancesByItsWidth() {
+    Operation op(fileWith(QByteArray(16, '\x11')));
+    const std::vector<std::pair<std::function<void()>, int>> steps{
+        {[&] { op.ReadByte(); }, 1},         {[&] { op.ReadWord(); }, 2},
+        {[&] { op.ReadDword(); }, 4},        {[&] { op.ReadByteHex(); }, 1},
+        {[&] { op.ReadWordHex(); }, 2},      {[&] { op.ReadDwordHex(); }, 4},
+        {[&] { op.WriteByte(1); }, 1},       {[&] { op.WriteWord(1); }, 2},
+        {[&] { op.WriteDword(1); }, 4},      {[&] { op.WriteByteHex(u"1"); }, 1},
+        {[&] { op.WriteWordHex(u"1"); }, 2}, {[&] { op.WriteDwordHex(u"1"); }, 4}};
+    for (const auto &[step, width] : steps) {
+      FilePos = 3;
+      step();
+      QCOMPARE(FilePos, 3 + width);
+    }
+  }
+
+  void readsPastTheEndGiveZero() {
+    Operation op(fileWith(QByteArray::fromHex("AB")));
+    FilePos = 1;
+    QCOMPARE(op.ReadWord(), quint16(0x00AB));
+    QCOMPARE(op.ReadDwordHex(), QStringLiteral("00000000"));
+    QCOMPARE(FilePos, 7);
+    QVERIFY(op.close());
+  }
+
+  void writersFollowTheTwoDigitGroupRule_data() {
+    QTest::addColumn<QString>("writer");
+    QTest::addColumn<QString>("argument");
+    QTest::addColumn<QByteArray>("written");
+    QTest::newRow("word 5") << "word" << "5" << QByteArray::fromHex("0500");
+    QTest::newRow("word 4660") << "word" << "4660" << QByteArray::fromHex("3412");
+    QTest::newRow("word 65526") << "word" << "65526" << QByteArray::fromHex("F6FF");
+    QTest::newRow("wordhex 5") << "wordhex" << "5" << QByteArray::fromHex("0500");
+    QTest::newRow("wordhex 123") << "wordhex" << "123" << QByteArray::fromHex("1203");
+    QTest::newRow("wordhex 12345") << "wordhex" << "12345" << QByteArray::fromHex("1234");
+    QTest::newRow("wordhex ffff") << "wordhex" << "ffff" << QByteArray::fromHex("FFFF");
+    QTest::newRow("dwordhex 1234") << "dwordhex" << "1234" << QByteArray::fromHex("12340000");
+    QTest::newRow("dwordhex full") << "dwordhex" << "78563412" << QByteArray::fromHex("78563412");
+    QTest::newRow("dword -1") << "dword" << "-1" << QByteArray::fromHex("FFFFFFFF");
+    QTest::newRow("bytehex C") << "bytehex" << "C" << QByteArray::fromHex("0C");
+    QTest::newRow("bytehex ff") << "bytehex" << "ff" << QByteArray::fromHex("FF");
+  }
+  void writersFollowTheTwoDigitGroupRule() {
+    QFETCH(QString, writer);
+    QFETCH(QString, argument);
+    QFETCH(QByteArray, written);
+    const QString path = fileWith(QByteArray(8, '\xEE'));
+    {
+      Operation op(path);
+      FilePos = 2;
+      if (writer == "word")
+        op.WriteWord(argument.toInt());
+      else if (writer == "dword")
+        op.WriteDword(argument.toInt());
+      else if (writer == "wordhex")
+        op.WriteWordHex(argument);
+      else if (writer == "dwordhex")
+        op.WriteDwordHex(argument);
+      else
+        op.WriteByteHex(argument);
+      QVERIFY(op.close());
+    }
+    const QByteArray after = SampleGame::readFile(path);
+    QCOMPARE(after.mid(1, written.size()), written);
+    QCOMPARE(after.at(0), '\xEE');
+    QCOMPARE(after.mid(1 + written.size()), QByteArray(7 - written.size(), '\xEE'));
+  }
+
+  void readsAndWritesAreInverse() {
+    const QByteArray bytes = QByteArray::fromHex("00FF8001F6FF7F0012345678ABCDEF09");
+    const QString path = fileWith(bytes);
+    {
+      Operation op(path);
+      FilePos = 1;
+      const QString hexWord = op.ReadWordHex();
+      const qint32 dword = op.ReadDword();
+      const quint16 word = op.ReadWord();
+      const QString hexDword = op.ReadDwordHex();
+      const QString hexByte = op.ReadByteHex();
+      const quint8 byte = op.ReadByte();
+      FilePos = 1;
+      op.WriteWordHex(hexWord);
+      op.WriteDword(dword);
+      op.WriteWord(word);
+      op.WriteDwordHex(hexDword);
+      op.WriteByteHex(hexByte);
+      op.WriteByte(byte);
+      QVERIFY(op.close());
+    }
+    QCOMPARE(SampleGame::readFile(path), bytes);
+  }
+
+  void parseHexReadsDigitByDigit() {
+    QCOMPARE(Module1::ParseHex(u"1f"), 31);
+    QCOMPARE(Module1::ParseHex(u"FF"), 255);
+    QCOMPARE(Module1::ParseHex(u""), 0);
+    QCOMPARE(Module1::ParseHex(u"G1"), 1);
+    QCOMPARE(Module1::ParseHex(u"1A0"), 0x1A0);
+    QCOMPARE(Module1::ParseHex(u"FFFFFFFFFF"), 0xFFFFFFFFFFLL);
+  }
+
+  // A refused write leaves the file byte-identical, also for the bytes written
+  // before the refusal.
+  void badTextRefusesTheWholeOperation_data() {
+    QTest::addColumn<int>("kind");
+    QTest::newRow("byte hex letters") << 0;
+    QTest::newRow("byte hex above FF") << 1;
+    QTest::newRow("word hex letters") << 2;
+    QTest::newRow("word out of range") << 3;
+    QTest::newRow("byte out of range") << 4;
+    QTest::newRow("empty hex") << 5;
+  }
+  void badTextRefusesTheWholeOperation() {
+    QFETCH(int, kind);
+    const QByteArray bytes(16, '\x42');
+    const QString path = fileWith(bytes);
+    Operation op(path);
+    FilePos = 1;
+    op.WriteWord(0x1234);
+    switch (kind) {
+    case 0: op.WriteByteHex(u"ZZ"); break;
+    case 1: op.WriteByteHex(u"100"); break;
+    case 2: op.WriteWordHex(u"12G4"); break;
+    case 3: op.WriteWord(65536); break;
+    case 4: op.WriteByte(-1); break;
+    case 5: op.WriteDwordHex(u""); break;
+    }
+    op.WriteByte(9);
+    QVERIFY(!op.close());
+    QVERIFY(!op.error().isEmpty());
+    QCOMPARE(SampleGame::readFile(path), bytes);
+  }
+
+  void writesNeverMakeTheFileLonger() {
+    const QByteArray bytes = QByteArray::fromHex("010203");
+    const QString path = fileWith(bytes);
+    Operation op(path);
+    FilePos = 1;
+    op.WriteByte(9);
+    FilePos = 3;
+    op.WriteWord(0x0505); // the second byte would lie past the end
+    QVERIFY(!op.close());
+    QVERIFY(op.error().contains(QStringLiteral("game.bin")));
+    QCOMPARE(SampleGame::readFile(path), bytes);
+  }
+
+  void requireSpanNamesTheFileAndRefuses() {
+    const QString path = fileWith(QByteArray(100, '\0'));
+    Operation op(path);
+    QVERIFY(op.requireSpan(0, 100, QStringLiteral("数据")));
+    QVERIFY(!op.requireSpan(90, 11, QStringLiteral("机体数据")));
+    QVERIFY(op.error().contains(QStringLiteral("game.bin")));
+    QVERIFY(op.error().contains(QStringLiteral("机体数据")));
+  }
+
+  void aMissingFileIsNotCreated() {
+    const QString path = dir_.filePath(QStringLiteral("absent/SLPS_255.37"));
+    Operation op(path);
+    QVERIFY(!op.ok());
+    QVERIFY(op.error().contains(QStringLiteral("SLPS_255.37")));
+    QVERIFY(!QFile::exists(path));
+  }
+
+  void aPathThatCannotBeOpenedGivesThePathAndTheReason() {
+    const QString path = dir_.filePath(QStringLiteral("folder"));
+    QDir().mkpath(path);
+    Operation op(path);
+    QVERIFY(!op.ok());
+    QVERIFY(op.error().contains(path));
+    QVERIFY(op.error().contains(QStringLiteral("原因")));
+    QVERIFY(!op.close());
+  }
+
+  void aReadOnlyFileIsRefusedWithTheSystemsReason() {
+    if (geteuid() == 0)
+      QSKIP("root may write to read-only files");
+    const QByteArray bytes(8, '\x01');
+    const QString path = fileWith(bytes);
+    QFile::setPermissions(path, QFile::ReadOwner);
+    Operation op(path);
+    QVERIFY(!op.ok());
+    QVERIFY(op.error().contains(path));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    QCOMPARE(SampleGame::readFile(path), bytes);
+  }
+
+  // The system refuses the write itself (here: a file-size limit below the
+  // record's offset, as a full disk would): the failure must be reported.
+  void aFailedWriteIsReported() {
+    const QString path = fileWith(QByteArray(8192, '\x01'));
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit low = saved;
+    low.rlim_cur = 4096;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &low), 0);
+    bool closed = true;
+    QString error;
+    {
+      Operation op(path);
+      FilePos = 6001;
+      op.WriteWord(0x0202);
+      closed = op.close();
+      error = op.error();
+    }
+    setrlimit(RLIMIT_FSIZE, &saved);
+    QVERIFY(!closed);
+    QVERIFY(error.contains(QStringLiteral("写入文件失败")));
+    QVERIFY(error.contains(QStringLiteral("game.bin")));
+  }
+
+  void closeWritesOnlyTheHeldBytes() {
+    QByteArray bytes(32, '\x77');
+    const QString path = fileWith(bytes);
+    {
+      Operation op(path);
+      FilePos = 5;
+      op.WriteByte(1);
+      FilePos = 20;
+      op.WriteWord(0x0302);
+      FilePos = 20;
+      QCOMPARE(op.ReadWord(), quint16(0x0302)); // reads see held writes
+      QVERIFY(op.close());
+    }
+    bytes[4] = 1;
+    bytes[19] = 2;
+    bytes[20] = 3;
+    QCOMPARE(SampleGame::readFile(path), bytes);
+  }
+
+  void droppedOperationWritesNothing() {
+    const QByteArray bytes(8, '\x05');
+    const QString path = fileWith(bytes);
+    {
+      Operation op(path);
+      FilePos = 1;
+      op.WriteDword(-1);
+    } // left without close(): the handler bailed out
+    QCOMPARE(SampleGame::readFile(path), bytes);
+  }
+};
+
+QTEST_GUILESS_MAIN(TestModule1)
+#include "tst_module1.moc"

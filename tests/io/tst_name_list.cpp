@@ -1,0 +1,95 @@
+#include "io/name_list.h"
+#include "tests/support/sample_game.h"
+#include "tools/sample_data.h"
+
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace korvane;
+
+class TestNameList : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir dir_;
+
+  QString listWith(const QString &text) {
+    const QString path = dir_.filePath(QStringLiteral("list.txt"));
+    QStringEncoder gbk("GBK");
+    test::SampleGame::writeFile(path, gbk.encode(text));
+    return path;
+  }
+
+private slots:
+  void splitsItemsLikeDelimitedInput_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("items");
+    QTest::newRow("lines") << "甲\n乙\n丙\n" << QStringList{"甲", "乙", "丙"};
+    QTest::newRow("crlf") << "甲\r\n乙\r\n" << QStringList{"甲", "乙"};
+    QTest::newRow("unquoted comma splits") << "高达,改\n次" << QStringList{"高达", "改", "次"};
+    QTest::newRow("quoted comma stays") << "\"高达,改\"\n次" << QStringList{"高达,改", "次"};
+    QTest::newRow("leading blanks skipped") << "  \t甲 \n乙" << QStringList{"甲 ", "乙"};
+    QTest::newRow("blank then quotes") << "  \" 甲 \"  ,乙" << QStringList{" 甲 ", "乙"};
+    QTest::newRow("empty line is an empty item") << "甲\n\n乙" << QStringList{"甲", "", "乙"};
+    QTest::newRow("no final line end") << "甲\n乙" << QStringList{"甲", "乙"};
+    QTest::newRow("full-width comma is text") << "1A0，12" << QStringList{"1A0，12"};
+  }
+  void splitsItemsLikeDelimitedInput() {
+    QFETCH(QString, text);
+    QFETCH(QStringList, items);
+    QCOMPARE(splitNameItems(text, 100), items);
+  }
+
+  void readsExactlyTheCountAndIgnoresTheRest() {
+    QStringList lines;
+    for (int i = 0; i < 900; ++i)
+      lines << QStringLiteral("机体%1").arg(i, 4, 10, QLatin1Char('0'));
+    const NameListResult result = readNameListFrom(listWith(lines.join('\n')), 837);
+    QVERIFY(result.complete());
+    QCOMPARE(result.items.size(), 837);
+    QCOMPARE(result.items.first(), QStringLiteral("机体0000"));
+    QCOMPARE(result.items.last(), QStringLiteral("机体0836"));
+    QVERIFY(result.problem().isEmpty());
+  }
+
+  void decodesGbk() {
+    const QString path = dir_.filePath(QStringLiteral("gbk.txt"));
+    test::SampleGame::writeFile(path, samples::encodeGbk({"ガンダム", "高达", "ＡＢ"}));
+    QCOMPARE(readNameListFrom(path, 3).items, (QStringList{"ガンダム", "高达", "ＡＢ"}));
+  }
+
+  void aShortListIsFilledWithNumberedPlaceholdersAndReported() {
+    const NameListResult result = readNameListFrom(listWith("甲\n乙\n丙\n"), 5);
+    QVERIFY(!result.complete());
+    QCOMPARE(result.found, 3);
+    QCOMPARE(result.items.size(), 5);
+    QCOMPARE(result.items[3], missingNamePlaceholder(3));
+    QVERIFY(result.items[4].contains(QStringLiteral("4")));
+    const QString message = result.problem();
+    QVERIFY(message.contains(QStringLiteral("list.txt")));
+    QVERIFY(message.contains(result.path));
+    QVERIFY(message.contains(QStringLiteral("3")) && message.contains(QStringLiteral("5")));
+  }
+
+  void aMissingListIsReportedWithItsPath() {
+    const QString path = dir_.filePath(QStringLiteral("nowhere/unit.txt"));
+    const NameListResult result = readNameListFrom(path, 837);
+    QVERIFY(result.missing);
+    QCOMPARE(result.items.size(), 837);
+    QVERIFY(result.problem().contains(QStringLiteral("unit.txt")));
+    QVERIFY(result.problem().contains(path));
+    QVERIFY(result.problem().contains(QStringLiteral("837")));
+  }
+
+  void listsLieInDataDirAndItsDataFolder() {
+    setDataDirOverride(dir_.path());
+    QCOMPARE(dataFilePath(kUnitNames.fileName), QDir::toNativeSeparators(dir_.filePath("unit.txt")));
+    QCOMPARE(dataFilePath(kEnemyStageNames.fileName),
+             QDir::toNativeSeparators(dir_.filePath("data/zcstage.txt")));
+    setDataDirOverride({});
+    QCOMPARE(DataDir(), QCoreApplication::applicationDirPath());
+  }
+};
+
+QTEST_GUILESS_MAIN(TestNameList)
+#include "tst_name_list.moc"

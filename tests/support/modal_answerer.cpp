@@ -1,0 +1,43 @@
+#include "tests/support/modal_answerer.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileDialog>
+
+namespace korvane::test {
+
+ModalAnswerer::ModalAnswerer() {
+  connect(&timer_, &QTimer::timeout, this, &ModalAnswerer::poll);
+  timer_.start(5);
+}
+
+void ModalAnswerer::answer(std::initializer_list<QMessageBox::StandardButton> buttons) {
+  answers_.insert(answers_.end(), buttons);
+}
+
+void ModalAnswerer::onFileDialog(std::function<void(QFileDialog *)> handler) {
+  fileDialog_ = std::move(handler);
+}
+
+void ModalAnswerer::poll() {
+  QWidget *modal = QApplication::activeModalWidget();
+  if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+    texts_.append(box->text());
+    QMessageBox::StandardButton choice = QMessageBox::Ok;
+    if (!answers_.empty()) {
+      choice = answers_.front();
+      answers_.pop_front();
+    }
+    QAbstractButton *button = box->button(choice);
+    if (!button)
+      button = box->button(QMessageBox::Ok);
+    button->click();
+  } else if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
+    if (fileDialog_)
+      fileDialog_(dialog);
+    else
+      dialog->reject();
+  }
+}
+
+} // namespace korvane::test
