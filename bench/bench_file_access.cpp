@@ -1,6 +1,7 @@
 // The accessors against one plain read or write of the same bytes, and the
 // reading of the largest name list.
 
+#include "bench/ratio_report.h"
 #include "io/module1.h"
 #include "io/name_list.h"
 #include "tools/sample_data.h"
@@ -115,11 +116,9 @@ BENCHMARK(BM_ReadUnitNames);
 
 } // namespace
 
-BENCHMARK_MAIN();
-static void BM_OpenCloseOnly(benchmark::State &state) {
-  for (auto _ : state) {
-    Module1::Operation op(files().exe);
-    op.close();
-  }
+int main(int argc, char **argv) {
+  return korvane::bench::runWithRatios(
+      argc, argv,
+      {{"BM_AccessorRecordRead", "BM_RawRecordRead", 2.0},
+       {"BM_AccessorRecordWrite", "BM_RawRecordWrite", 2.0}});
 }
-BENCHMARK(BM_OpenCloseOnly);

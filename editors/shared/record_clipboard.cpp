@@ -1,0 +1,59 @@
+#include "editors/shared/record_clipboard.h"
+
+#include "editors/shared/messages.h"
+#include "editors/shared/record_actions.h"
+#include "io/module1.h"
+
+namespace korvane {
+
+QString pickRecordMessage() { return QStringLiteral("请先在左边的列表中选择一项。"); }
+
+RecordClipboard::RecordClipboard(const RecordLayout &table, ClipboardQuestions questions)
+    : table_(table), questions_(std::move(questions)) {}
+
+void RecordClipboard::copy(QWidget *window, const QString &path, int row, const QString &name) {
+  if (!requireSelection(window, row, pickRecordMessage()))
+    return;
+  if (!askOkCancel(window, questions_.copy)) {
+    showMessage(window, QStringLiteral("没有进行复制操作"));
+    return;
+  }
+  QString data;
+  {
+    Module1::Operation op(path);
+    if (op.requireSpan(table_.tableOffset, table_.tableEnd() - table_.tableOffset, table_.what)) {
+      Module1::FilePos = qint32(table_.recordOffset(row) + 1);
+      for (int k = 0; k < table_.recordSize; ++k)
+        data += op.ReadByteHex();
+    }
+    if (!finishOperation(window, op))
+      return; // the earlier copy, if any, stays
+  }
+  copiedData_ = data;
+  copiedName_ = name;
+  showMessage(window, QStringLiteral("已经复制") + name + QStringLiteral("的数据"));
+}
+
+void RecordClipboard::paste(QWidget *window, const QString &path, int row, const QString &name) {
+  if (!requireSelection(window, row, pickRecordMessage()))
+    return;
+  if (!hasCopy()) {
+    showMessage(window, QStringLiteral("还没有复制任何数据，请先复制一项再粘贴。没有写入任何内容。"));
+    return;
+  }
+  if (!askOkCancel(window, questions_.paste)) {
+    showMessage(window, QStringLiteral("没有进行粘贴操作"));
+    return;
+  }
+  Module1::Operation op(path);
+  if (op.requireSpan(table_.tableOffset, table_.tableEnd() - table_.tableOffset, table_.what)) {
+    Module1::FilePos = qint32(table_.recordOffset(row) + 1);
+    for (int k = 0; k < table_.recordSize; ++k)
+      op.WriteByteHex(QStringView(copiedData_).mid(2 * k, 2));
+  }
+  if (finishOperation(window, op))
+    showMessage(window, QStringLiteral("已经把") + copiedName_ + QStringLiteral("的数据粘贴到") +
+                            name + QStringLiteral("上"));
+}
+
+} // namespace korvane

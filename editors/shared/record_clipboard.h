@@ -1,0 +1,43 @@
+#pragma once
+
+// Whole-record copy and paste: the copy holds one record's bytes in the window's
+// memory as hex text, two digits per byte; a paste writes them over another record
+// of the same table. Both ask with OK and Cancel first and report what was done.
+
+#include "editors/shared/record_layout.h"
+
+#include <QString>
+
+class QWidget;
+
+namespace korvane {
+
+struct ClipboardQuestions {
+  QString copy;  // asked before a copy
+  QString paste; // asked before a paste
+};
+
+class RecordClipboard {
+public:
+  RecordClipboard(const RecordLayout &table, ClipboardQuestions questions);
+
+  bool hasCopy() const { return !copiedData_.isEmpty(); }
+  const QString &copiedData() const { return copiedData_; }
+  const QString &copiedName() const { return copiedName_; }
+
+  // `row` is the selected record, `name` its list text; both commands ask the user
+  // to pick a record when none is selected.
+  void copy(QWidget *window, const QString &path, int row, const QString &name);
+  void paste(QWidget *window, const QString &path, int row, const QString &name);
+
+private:
+  const RecordLayout &table_;
+  ClipboardQuestions questions_;
+  QString copiedData_;
+  QString copiedName_;
+};
+
+// The message that asks for a record to be picked first.
+QString pickRecordMessage();
+
+} // namespace korvane
