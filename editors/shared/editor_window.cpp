@@ -47,6 +47,9 @@ QListWidget *makeRecordList(const char *name, QWidget *parent) {
   return list;
 }
 
-void fillChoices(QComboBox *combo, const QStringList &rows) { combo->addItems(rows); }
+void fillChoices(QComboBox *combo, const QStringList &rows) {
+  combo->addItems(rows);
+  combo->setCurrentIndex(-1); // no row until a record is shown
+}
 
 } // namespace korvane

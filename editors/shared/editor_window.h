@@ -22,6 +22,7 @@ void returnToMainWindow(QWidget *editor);
 // it first gets the focus.
 QListWidget *makeRecordList(const char *name, QWidget *parent);
 
+// Appends the rows and leaves none selected, as a window is before its first pick.
 void fillChoices(QComboBox *combo, const QStringList &rows);
 
 } // namespace korvane

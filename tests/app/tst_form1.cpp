@@ -1,0 +1,198 @@
+#include "app/form1.h"
+#include "app/game_paths.h"
+#include "tests/support/modal_answerer.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace korvane;
+using test::ModalAnswerer;
+
+namespace {
+
+const QString kNoExe = QStringLiteral("请先打开SLPS_255.37文件再进入修改");
+const QString kNoStage = QStringLiteral("请先打开stage.bin文件再进入修改");
+
+QPushButton *button(QWidget &form, const char *name) {
+  return form.findChild<QPushButton *>(QString::fromLatin1(name));
+}
+
+QListWidget *sections(QWidget &form) { return form.findChild<QListWidget *>("List1"); }
+
+// An editor window that counts how often it was created.
+struct CountingFactory {
+  int created = 0;
+  QWidget *operator()() {
+    ++created;
+    auto *window = new QWidget;
+    window->setObjectName(QStringLiteral("FakeEditor"));
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    return window;
+  }
+};
+
+} // namespace
+
+class TestForm1 : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir dir_;
+
+  QString touch(const QString &name) {
+    const QString path = dir_.filePath(name);
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    return path;
+  }
+
+private slots:
+  void showsItsSectionsAndButtons() {
+    Form1 form;
+    QCOMPARE(form.objectName(), QStringLiteral("Form1"));
+    QCOMPARE(form.windowTitle(), QStringLiteral("Korvane静态修改器"));
+    QCOMPARE(form.findChild<QGroupBox *>("Frame1")->title(), QStringLiteral("项目编辑"));
+    const QStringList rows{"机体&武器", "人物",     "强化部件", "防御力场", "小队长能力变更",
+                           "主角精神",  "机师特技养成", "机师特技补正", "底力补正", "改造相关",
+                           "系统相关",  "敌军配置", "我方配置"};
+    QListWidget *list = sections(form);
+    QCOMPARE(list->count(), rows.size());
+    for (int i = 0; i < rows.size(); ++i)
+      QCOMPARE(list->item(i)->text(), rows[i]);
+    QCOMPARE(list->currentRow(), -1);
+    QCOMPARE(button(form, "Command1")->text(), QStringLiteral("打开SLPS_255.37"));
+    QCOMPARE(button(form, "Command4")->text(), QStringLiteral("打开stage.bin"));
+    QCOMPARE(button(form, "Command3")->text(), QStringLiteral("进入编辑"));
+    QCOMPARE(button(form, "Command2")->text(), QStringLiteral("退出"));
+    QVERIFY(gamePaths().ExePath.isEmpty() && gamePaths().StagePath.isEmpty());
+  }
+
+  void noRowBecomesCurrentWhenTheListGetsTheFocus() {
+    Form1 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    sections(form)->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    QCOMPARE(sections(form)->currentRow(), -1);
+  }
+
+  void refusesUntilBothFilesAreChosen() {
+    Form1 form;
+    ModalAnswerer answerer;
+    sections(form)->setCurrentRow(0);
+    button(form, "Command3")->click();
+    QCOMPARE(answerer.texts(), QStringList{kNoExe}); // only the first refusal, never both
+
+    gamePaths().ExePath = touch("SLPS_255.37");
+    for (int row : {0, 5, 12}) {
+      answerer.clear();
+      sections(form)->setCurrentRow(row);
+      button(form, "Command3")->click();
+      QCOMPARE(answerer.texts(), QStringList{kNoStage});
+    }
+  }
+
+  void theDialogsOfferOnlyTheirFileAndCancelKeepsThePath() {
+    Form1 form;
+    ModalAnswerer answerer;
+    const QString exe = touch("SLPS_255.37");
+    QStringList filters;
+    answerer.onFileDialog([&](QFileDialog *dialog) {
+      filters << dialog->objectName() + u':' + dialog->nameFilters().join(u';');
+      dialog->selectFile(exe);
+      static_cast<QDialog *>(dialog)->accept();
+    });
+    button(form, "Command1")->click();
+    QCOMPARE(gamePaths().ExePath, exe);
+
+    answerer.onFileDialog([](QFileDialog *dialog) { dialog->reject(); });
+    button(form, "Command1")->click();
+    QCOMPARE(gamePaths().ExePath, exe);
+    button(form, "Command4")->click();
+    QVERIFY(gamePaths().StagePath.isEmpty());
+    QCOMPARE(filters, QStringList{"CommonDialog1:SLPS_255.37 (SLPS_255.37)"});
+  }
+
+  void theStageDialogSetsTheStagePath() {
+    Form1 form;
+    ModalAnswerer answerer;
+    const QString stage = touch("stage.bin");
+    QString filter;
+    answerer.onFileDialog([&](QFileDialog *dialog) {
+      filter = dialog->nameFilters().join(u';');
+      dialog->selectFile(stage);
+      static_cast<QDialog *>(dialog)->accept();
+    });
+    button(form, "Command4")->click();
+    QCOMPARE(gamePaths().StagePath, stage);
+    QCOMPARE(filter, QStringLiteral("stage.bin (stage.bin)"));
+  }
+
+  void anEditorExistsOnceAndReloadsAfterItCloses() {
+    Form1 form;
+    CountingFactory counter;
+    form.registry().add(2, std::ref(counter));
+    gamePaths() = {touch("SLPS_255.37"), touch("stage.bin")};
+    sections(form)->setCurrentRow(2);
+    button(form, "Command3")->click();
+    QWidget *first = form.registry().openWindow(2);
+    QVERIFY(first && first->isVisible());
+    button(form, "Command3")->click();
+    QCOMPARE(counter.created, 1);
+    QCOMPARE(form.registry().openWindow(2), first);
+    QVERIFY(form.isEnabled());
+
+    first->close(); // as "返回" does
+    QTest::qWait(0);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!form.registry().openWindow(2));
+    button(form, "Command3")->click();
+    QCOMPARE(counter.created, 2);
+    form.registry().closeAll();
+  }
+
+  void nothingHappensWithoutASelectedRow() {
+    Form1 form;
+    ModalAnswerer answerer;
+    CountingFactory counter;
+    form.registry().add(0, std::ref(counter));
+    gamePaths() = {touch("SLPS_255.37"), touch("stage.bin")};
+    button(form, "Command3")->click();
+    QTest::qWait(20);
+    QCOMPARE(counter.created, 0);
+    QVERIFY(answerer.texts().isEmpty());
+  }
+
+  void aRowWithoutAnEditorSaysSo() {
+    Form1 form;
+    ModalAnswerer answerer;
+    gamePaths() = {touch("SLPS_255.37"), touch("stage.bin")};
+    sections(form)->setCurrentRow(9);
+    button(form, "Command3")->click();
+    QCOMPARE(answerer.texts().size(), 1);
+    QVERIFY(answerer.last().contains(QStringLiteral("改造相关")));
+  }
+
+  void quitClosesEveryWindow() {
+    Form1 form;
+    CountingFactory counter;
+    form.registry().add(3, std::ref(counter));
+    gamePaths() = {touch("SLPS_255.37"), touch("stage.bin")};
+    form.show();
+    sections(form)->setCurrentRow(3);
+    button(form, "Command3")->click();
+    QPointer<QWidget> editor = form.registry().openWindow(3);
+    QVERIFY(editor && editor->isVisible());
+    button(form, "Command2")->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!editor);
+    QVERIFY(!form.isVisible());
+  }
+};
+
+QTEST_MAIN(TestForm1)
+#include "tst_form1.moc"
