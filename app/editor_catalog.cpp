@@ -2,8 +2,6 @@
 
 namespace korvane {
 
-void registerEditors(WindowRegistry &registry) {
-  (void)registry;
-}
+void registerEditors(WindowRegistry &registry) { (void)registry; }
 
 } // namespace korvane

@@ -19,8 +19,8 @@ constexpr qint64 kUnitRecord = 0x2BE710 + 732 * 400;
 // gaps the windows step over given as negative widths.
 const std::vector<int> &unitRecordWalk() {
   static const std::vector<int> walk = [] {
-    std::vector<int> w{2, -2, 2, -2, 4, 2, 2, 2, 2, 1, 1, 1, -1, 2, 2, 2, 2, 4, -1, 1, 1,
-                       1, 1, 1, 1, -1, 1, 1, -6, 1, -1, 1, -1, 2, 1, -1, 1, 1, -22};
+    std::vector<int> w{2, -2, 2, -2, 4, 2,  2, 2, 2,  1, 1,  1, -1, 2, 2, 2,  2, 4, -1, 1,
+                       1, 1,  1, 1,  1, -1, 1, 1, -6, 1, -1, 1, -1, 2, 1, -1, 1, 1, -22};
     for (int j = 0; j < 18; ++j)
       w.insert(w.end(), {-10, 2, 1, 1, 2, 2, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1});
     return w;
@@ -117,8 +117,7 @@ BENCHMARK(BM_ReadUnitNames);
 } // namespace
 
 int main(int argc, char **argv) {
-  return korvane::bench::runWithRatios(
-      argc, argv,
-      {{"BM_AccessorRecordRead", "BM_RawRecordRead", 2.0},
-       {"BM_AccessorRecordWrite", "BM_RawRecordWrite", 2.0}});
+  return korvane::bench::runWithRatios(argc, argv,
+                                       {{"BM_AccessorRecordRead", "BM_RawRecordRead", 2.0},
+                                        {"BM_AccessorRecordWrite", "BM_RawRecordWrite", 2.0}});
 }

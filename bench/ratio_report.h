@@ -23,10 +23,10 @@ public:
   void ReportRuns(const std::vector<Run> &runs) override {
     for (const Run &run : runs)
       if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-        nanoseconds_[run.benchmark_name()] = run.GetAdjustedRealTime() *
-                                             (run.time_unit == benchmark::kMicrosecond ? 1e3
-                                              : run.time_unit == benchmark::kMillisecond ? 1e6
-                                                                                         : 1.0);
+        nanoseconds_[run.benchmark_name()] =
+            run.GetAdjustedRealTime() * (run.time_unit == benchmark::kMicrosecond   ? 1e3
+                                         : run.time_unit == benchmark::kMillisecond ? 1e6
+                                                                                    : 1.0);
     ConsoleReporter::ReportRuns(runs);
   }
   const std::map<std::string, double> &nanoseconds() const { return nanoseconds_; }

@@ -94,8 +94,7 @@ quint8 Operation::byteAt(qint64 offset) {
     return 0;
   if (const qint64 i = offset - heldStart_; i >= 0 && i < qint64(held_.size()) && heldMarks_[i])
     return quint8(held_[i]);
-  if (windowStart_ < 0 || offset < windowStart_ ||
-      offset >= windowStart_ + window_.size()) {
+  if (windowStart_ < 0 || offset < windowStart_ || offset >= windowStart_ + window_.size()) {
     window_.clear();
     windowStart_ = offset;
     if (file_.seek(offset))

@@ -59,8 +59,8 @@ public:
   QString ReadWordHex();
   QString ReadDwordHex();
 
-  void WriteByte(int value);  // 0..255
-  void WriteWord(int value);  // 0..65535
+  void WriteByte(int value); // 0..255
+  void WriteWord(int value); // 0..65535
   void WriteDword(qint32 value);
   void WriteByteHex(QStringView text);  // one hex number, 0..FF
   void WriteWordHex(QStringView text);  // file order, two-digit groups

@@ -35,7 +35,8 @@ ParsedEntry parseDecimal(const FieldPart &part, const Field &field, const QStrin
   bool converted = false;
   const qint64 number = isPlainInteger(trimmed) ? trimmed.toLongLong(&converted) : 0;
   if (!converted || number < low || number > high)
-    return refuse(QStringLiteral("“%1”应填入 %2 到 %3 之间的整数。").arg(part.caption).arg(low).arg(high));
+    return refuse(
+        QStringLiteral("“%1”应填入 %2 到 %3 之间的整数。").arg(part.caption).arg(low).arg(high));
   const quint32 bits = quint32(number) & partMask(part, field);
   return {bits, {}};
 }
@@ -45,7 +46,8 @@ ParsedEntry parseHex(const FieldPart &part, const Field &field, const QString &t
   const int maxDigits = 2 * field.width;
   if (!Module1::IsHexDigits(trimmed) || trimmed.size() > maxDigits) {
     if (field.width == 1)
-      return refuse(QStringLiteral("“%1”应填入 1 到 2 位十六进制数（00 到 FF）。").arg(part.caption));
+      return refuse(
+          QStringLiteral("“%1”应填入 1 到 2 位十六进制数（00 到 FF）。").arg(part.caption));
     return refuse(QStringLiteral("“%1”应填入 1 到 %2 位十六进制数，字节按文件中的顺序排列。")
                       .arg(part.caption)
                       .arg(maxDigits));
@@ -70,8 +72,9 @@ QString formatPartText(const FieldPart &part, const Field &field, quint32 raw) {
     return Module1::FileOrderHex(value, field.width);
   if (isSigned(part.encoding)) {
     const int bits = partBits(part, field);
-    const qint64 signedValue =
-        bits < 64 && (value >> (bits - 1)) & 1 ? qint64(value) - (qint64(1) << bits) : qint64(value);
+    const qint64 signedValue = bits < 64 && (value >> (bits - 1)) & 1
+                                   ? qint64(value) - (qint64(1) << bits)
+                                   : qint64(value);
     return QString::number(signedValue);
   }
   return QString::number(value);

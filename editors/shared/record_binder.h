@@ -25,7 +25,7 @@ public:
 
   struct Collected {
     RecordValues values;
-    QString error;             // names the refused field's caption and what it accepts
+    QString error;              // names the refused field's caption and what it accepts
     QWidget *culprit = nullptr; // the refused field's control
     bool ok() const { return error.isEmpty(); }
   };

@@ -38,7 +38,8 @@ void RecordClipboard::paste(QWidget *window, const QString &path, int row, const
   if (!requireSelection(window, row, pickRecordMessage()))
     return;
   if (!hasCopy()) {
-    showMessage(window, QStringLiteral("还没有复制任何数据，请先复制一项再粘贴。没有写入任何内容。"));
+    showMessage(window,
+                QStringLiteral("还没有复制任何数据，请先复制一项再粘贴。没有写入任何内容。"));
     return;
   }
   if (!askOkCancel(window, questions_.paste)) {

@@ -18,8 +18,7 @@ int partBits(const FieldPart &part, const Field &field) {
 qint64 partMinimum(const FieldPart &part, const Field &field) {
   if (part.minimum != 0 || part.maximum != 0)
     return part.minimum;
-  if (part.encoding == Encoding::SignedDecimal ||
-      part.encoding == Encoding::SignedRewrittenOnSave)
+  if (part.encoding == Encoding::SignedDecimal || part.encoding == Encoding::SignedRewrittenOnSave)
     return -(qint64(1) << (partBits(part, field) - 1));
   return 0;
 }

@@ -14,15 +14,15 @@ struct NameListFile;
 
 // How a part of a stored field appears to the user.
 enum class Encoding {
-  Decimal,             // unsigned decimal number
-  SignedDecimal,       // two's complement over the whole field (the unit's HP)
+  Decimal,               // unsigned decimal number
+  SignedDecimal,         // two's complement over the whole field (the unit's HP)
   SignedRewrittenOnSave, // a word shown signed; a negative entry is written as
-                       // value + 65536 and its box then shows that stored form
-  Hex,                 // the whole field as hex digits, bytes in file order
-  Choice,              // the code is the row of a pick list
-  Flag,                // one bit, a check box
-  FlagRows,            // bit i is tickable row i of a list
-  FlagRowsReversed,    // bit i is tickable row (bits - 1 - i) of a list
+                         // value + 65536 and its box then shows that stored form
+  Hex,                   // the whole field as hex digits, bytes in file order
+  Choice,                // the code is the row of a pick list
+  Flag,                  // one bit, a check box
+  FlagRows,              // bit i is tickable row i of a list
+  FlagRowsReversed,      // bit i is tickable row (bits - 1 - i) of a list
 };
 
 // Where the rows of a pick list come from. The window fills the lists when it
@@ -63,8 +63,8 @@ struct Field {
 };
 
 struct RecordLayout {
-  QString what;         // names the data in messages ("机体数据")
-  qint64 tableOffset;   // 0-based file offset of record 0
+  QString what;       // names the data in messages ("机体数据")
+  qint64 tableOffset; // 0-based file offset of record 0
   int recordSize;
   int recordCount;
   std::vector<Field> fields; // in offset order

@@ -56,9 +56,10 @@ private slots:
     QCOMPARE(form.objectName(), QStringLiteral("Form1"));
     QCOMPARE(form.windowTitle(), QStringLiteral("Korvane静态修改器"));
     QCOMPARE(form.findChild<QGroupBox *>("Frame1")->title(), QStringLiteral("项目编辑"));
-    const QStringList rows{"机体&武器", "人物",     "强化部件", "防御力场", "小队长能力变更",
-                           "主角精神",  "机师特技养成", "机师特技补正", "底力补正", "改造相关",
-                           "系统相关",  "敌军配置", "我方配置"};
+    const QStringList rows{"机体&武器",      "人物",     "强化部件",     "防御力场",
+                           "小队长能力变更", "主角精神", "机师特技养成", "机师特技补正",
+                           "底力补正",       "改造相关", "系统相关",     "敌军配置",
+                           "我方配置"};
     QListWidget *list = sections(form);
     QCOMPARE(list->count(), rows.size());
     for (int i = 0; i < rows.size(); ++i)

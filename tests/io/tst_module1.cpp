@@ -10,9 +10,9 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+using korvane::test::SampleGame;
 using Module1::FilePos;
 using Module1::Operation;
-using korvane::test::SampleGame;
 
 class TestModule1 : public QObject {
   Q_OBJECT
@@ -76,18 +76,30 @@ private slots:
     QTest::addColumn<QString>("writer");
     QTest::addColumn<QString>("argument");
     QTest::addColumn<QByteArray>("written");
-    QTest::newRow("word 5") << "word" << "5" << QByteArray::fromHex("0500");
-    QTest::newRow("word 4660") << "word" << "4660" << QByteArray::fromHex("3412");
-    QTest::newRow("word 65526") << "word" << "65526" << QByteArray::fromHex("F6FF");
-    QTest::newRow("wordhex 5") << "wordhex" << "5" << QByteArray::fromHex("0500");
-    QTest::newRow("wordhex 123") << "wordhex" << "123" << QByteArray::fromHex("1203");
-    QTest::newRow("wordhex 12345") << "wordhex" << "12345" << QByteArray::fromHex("1234");
-    QTest::newRow("wordhex ffff") << "wordhex" << "ffff" << QByteArray::fromHex("FFFF");
-    QTest::newRow("dwordhex 1234") << "dwordhex" << "1234" << QByteArray::fromHex("12340000");
-    QTest::newRow("dwordhex full") << "dwordhex" << "78563412" << QByteArray::fromHex("78563412");
-    QTest::newRow("dword -1") << "dword" << "-1" << QByteArray::fromHex("FFFFFFFF");
-    QTest::newRow("bytehex C") << "bytehex" << "C" << QByteArray::fromHex("0C");
-    QTest::newRow("bytehex ff") << "bytehex" << "ff" << QByteArray::fromHex("FF");
+    QTest::newRow("word 5") << "word"
+                            << "5" << QByteArray::fromHex("0500");
+    QTest::newRow("word 4660") << "word"
+                               << "4660" << QByteArray::fromHex("3412");
+    QTest::newRow("word 65526") << "word"
+                                << "65526" << QByteArray::fromHex("F6FF");
+    QTest::newRow("wordhex 5") << "wordhex"
+                               << "5" << QByteArray::fromHex("0500");
+    QTest::newRow("wordhex 123") << "wordhex"
+                                 << "123" << QByteArray::fromHex("1203");
+    QTest::newRow("wordhex 12345") << "wordhex"
+                                   << "12345" << QByteArray::fromHex("1234");
+    QTest::newRow("wordhex ffff") << "wordhex"
+                                  << "ffff" << QByteArray::fromHex("FFFF");
+    QTest::newRow("dwordhex 1234") << "dwordhex"
+                                   << "1234" << QByteArray::fromHex("12340000");
+    QTest::newRow("dwordhex full") << "dwordhex"
+                                   << "78563412" << QByteArray::fromHex("78563412");
+    QTest::newRow("dword -1") << "dword"
+                              << "-1" << QByteArray::fromHex("FFFFFFFF");
+    QTest::newRow("bytehex C") << "bytehex"
+                               << "C" << QByteArray::fromHex("0C");
+    QTest::newRow("bytehex ff") << "bytehex"
+                                << "ff" << QByteArray::fromHex("FF");
   }
   void writersFollowTheTwoDigitGroupRule() {
     QFETCH(QString, writer);
@@ -167,12 +179,24 @@ private slots:
     FilePos = 1;
     op.WriteWord(0x1234);
     switch (kind) {
-    case 0: op.WriteByteHex(u"ZZ"); break;
-    case 1: op.WriteByteHex(u"100"); break;
-    case 2: op.WriteWordHex(u"12G4"); break;
-    case 3: op.WriteWord(65536); break;
-    case 4: op.WriteByte(-1); break;
-    case 5: op.WriteDwordHex(u""); break;
+    case 0:
+      op.WriteByteHex(u"ZZ");
+      break;
+    case 1:
+      op.WriteByteHex(u"100");
+      break;
+    case 2:
+      op.WriteWordHex(u"12G4");
+      break;
+    case 3:
+      op.WriteWord(65536);
+      break;
+    case 4:
+      op.WriteByte(-1);
+      break;
+    case 5:
+      op.WriteDwordHex(u"");
+      break;
     }
     op.WriteByte(9);
     QVERIFY(!op.close());
@@ -236,7 +260,8 @@ private slots:
   // The system refuses the write itself (here: a file-size limit below the
   // record's offset, as a full disk would): the failure must be reported.
   void aFailedWriteIsReported() {
-    const QString path = fileWith(QByteArray(8192, '\x01'));
+    const QByteArray bytes(8192, '\x01');
+    const QString path = fileWith(bytes);
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
     signal(SIGXFSZ, SIG_IGN);
@@ -256,6 +281,7 @@ private slots:
     QVERIFY(!closed);
     QVERIFY(error.contains(QStringLiteral("写入文件失败")));
     QVERIFY(error.contains(QStringLiteral("game.bin")));
+    QCOMPARE(SampleGame::readFile(path), bytes);
   }
 
   void closeWritesOnlyTheHeldBytes() {

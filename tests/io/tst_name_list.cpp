@@ -83,7 +83,8 @@ private slots:
 
   void listsLieInDataDirAndItsDataFolder() {
     setDataDirOverride(dir_.path());
-    QCOMPARE(dataFilePath(kUnitNames.fileName), QDir::toNativeSeparators(dir_.filePath("unit.txt")));
+    QCOMPARE(dataFilePath(kUnitNames.fileName),
+             QDir::toNativeSeparators(dir_.filePath("unit.txt")));
     QCOMPARE(dataFilePath(kEnemyStageNames.fileName),
              QDir::toNativeSeparators(dir_.filePath("data/zcstage.txt")));
     setDataDirOverride({});

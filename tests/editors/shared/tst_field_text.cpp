@@ -57,7 +57,8 @@ private slots:
   void theRefusalSaysWhatTheFieldAccepts() {
     const Field byte = decimalField("F", 0, 1, "Text6", QStringLiteral("编成占位"));
     QCOMPARE(parse(byte, "300").error, QStringLiteral("“编成占位”应填入 0 到 255 之间的整数。"));
-    Field range{"R", 0, 4, {{"Text13", QStringLiteral("装甲(255)"), Encoding::Decimal, 19, 8, 1, 255}}};
+    Field range{
+        "R", 0, 4, {{"Text13", QStringLiteral("装甲(255)"), Encoding::Decimal, 19, 8, 1, 255}}};
     QVERIFY(parse(range, "0").error.contains(QStringLiteral("1 到 255")));
     QCOMPARE(parse(range, "255").value, std::optional<quint32>(255));
   }

@@ -32,7 +32,8 @@ const RecordLayout &testLayout() {
                     {"Check1_0", QStringLiteral("特性0"), Encoding::Flag, 3, 1},
                     {"Check1_1", QStringLiteral("特性1"), Encoding::Flag, 0, 1}};
     l.fields.push_back(packed);
-    l.fields.push_back(Field{"Flags", 6, 1, {{"List2", QStringLiteral("装备"), Encoding::FlagRowsReversed, 0, 4}}});
+    l.fields.push_back(Field{
+        "Flags", 6, 1, {{"List2", QStringLiteral("装备"), Encoding::FlagRowsReversed, 0, 4}}});
     l.fields.push_back(hexField("Code", 7, 1, "Text2", QStringLiteral("敌我判定")));
     return l;
   }();
@@ -146,7 +147,8 @@ private slots:
     QCOMPARE(values[1], 0xFFFFu);
     binder.showWritten(values);
     QCOMPARE(form.bonus->text(), QStringLiteral("65535"));
-    QCOMPARE(form.packedHex->text(), QStringLiteral("00")); // not a box that shows the written value
+    QCOMPARE(form.packedHex->text(),
+             QStringLiteral("00")); // not a box that shows the written value
   }
 
   // The whole protocol against a file: nothing is written when one entry is bad,
@@ -154,7 +156,9 @@ private slots:
   void theSaveProtocolWritesAllOrNothing() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("game.bin"));
-    const QByteArray original = QByteArray::fromHex("AAAAAAAA" "0100F6FF19AA090C" "BBBBBBBBBBBBBBBB");
+    const QByteArray original = QByteArray::fromHex("AAAAAAAA"
+                                                    "0100F6FF19AA090C"
+                                                    "BBBBBBBBBBBBBBBB");
     test::SampleGame::writeFile(path, original);
     TestForm form;
     RecordBinder binder(&form, testLayout());

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what building and testing the editor needs on Debian 12, when it is
+# missing: apt-get, through sudo when not run as root.
+set -euo pipefail
+
+packages=(cmake ninja-build g++ qt6-base-dev libbenchmark-dev fonts-noto-cjk xvfb xauth)
+
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+    missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
