@@ -75,7 +75,8 @@ constexpr int kMaxStageRecords = 20;
 // Always present, so that the windows meet a stage without records.
 constexpr int kEmptyEnemyStage = 3;
 constexpr int kEmptyAllyStage = 5;
-// The real file starts with data no window shows; keep the blocks off offset 0.
+// Blocks start past the file's first bytes, so that an offset of 0 read by
+// mistake shows up.
 constexpr qint64 kFirstStageBlock = 0x800;
 constexpr qint64 kStageFileAlignment = 0x800;
 
