@@ -1,7 +1,12 @@
 #include "app/window_registry.h"
+#include "editors/characters/form3.h"
+#include "editors/units/form2.h"
 
 namespace korvane {
 
-void registerEditors(WindowRegistry &registry) { (void)registry; }
+void registerEditors(WindowRegistry &registry) {
+  registry.add(0, [] { return new Form2; });
+  registry.add(1, [] { return new Form3; });
+}
 
 } // namespace korvane
