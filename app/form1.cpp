@@ -26,12 +26,6 @@ const QStringList &sectionRows() {
   return rows;
 }
 
-QPushButton *makeButton(const char *name, const QString &caption, QWidget *parent) {
-  auto *button = new QPushButton(caption, parent);
-  button->setObjectName(QString::fromLatin1(name));
-  return button;
-}
-
 } // namespace
 
 Form1::Form1(QWidget *parent) : QWidget(parent) {

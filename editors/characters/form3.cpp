@@ -5,7 +5,6 @@
 #include "editors/shared/choice_lists.h"
 #include "editors/shared/editor_window.h"
 #include "editors/shared/record_actions.h"
-#include "editors/shared/record_io.h"
 
 #include <QComboBox>
 #include <QFontMetricsF>
@@ -24,10 +23,6 @@ namespace korvane {
 
 namespace {
 
-QString indexed(const char *name, int k) {
-  return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(k);
-}
-
 // Between the level boxes of a skill row; their heading is spaced to match.
 constexpr int kLevelBoxSpacing = 4;
 
@@ -37,23 +32,9 @@ int byteBoxWidth(const QWidget *window) {
 }
 
 QLineEdit *makeByteBox(const QString &name, QWidget *parent) {
-  auto *box = new QLineEdit(parent);
-  box->setObjectName(name);
+  QLineEdit *box = makeTextBox(name, parent);
   box->setFixedWidth(byteBoxWidth(parent));
   return box;
-}
-
-QComboBox *makePickList(const QString &name, QWidget *parent) {
-  auto *combo = new QComboBox(parent);
-  combo->setObjectName(name);
-  combo->setEditable(false);
-  return combo;
-}
-
-QPushButton *makeButton(const char *name, const QString &caption, QWidget *parent) {
-  auto *button = new QPushButton(caption, parent);
-  button->setObjectName(QString::fromLatin1(name));
-  return button;
 }
 
 QLabel *makeLabel(const QString &text, QWidget *parent) { return new QLabel(text, parent); }
@@ -173,11 +154,11 @@ QGridLayout *Form3::makeSpiritGrid() {
   // One heading over both cost bytes.
   grid->addWidget(makeLabel(QStringLiteral("消耗SP"), this), 0, 2, 1, 2, Qt::AlignHCenter);
   for (int k = 0; k < kSpiritSlots; ++k) {
-    Combo1[k] = makePickList(indexed("Combo1", k), this);
+    Combo1[k] = makePickList(arrayElementName("Combo1", k), this);
     grid->addWidget(Combo1[k], k + 1, 0);
-    grid->addWidget(makeByteBox(indexed("Text8", k), this), k + 1, 1);
-    grid->addWidget(makeByteBox(indexed("Text9", k), this), k + 1, 2);
-    grid->addWidget(makeByteBox(indexed("Text10", k), this), k + 1, 3);
+    grid->addWidget(makeByteBox(arrayElementName("Text8", k), this), k + 1, 1);
+    grid->addWidget(makeByteBox(arrayElementName("Text9", k), this), k + 1, 2);
+    grid->addWidget(makeByteBox(arrayElementName("Text10", k), this), k + 1, 3);
   }
   grid->setRowStretch(kSpiritSlots + 1, 1);
   return grid;
@@ -193,11 +174,11 @@ QGridLayout *Form3::makeSkillGrid() {
   headings->addWidget(makeLevelHeading());
   grid->addLayout(headings, 0, 0, 1, 1 + kSkillLevels);
   for (int k = 0; k < kSkillSlots; ++k) {
-    Combo6[k] = makePickList(indexed("Combo6", k), this);
+    Combo6[k] = makePickList(arrayElementName("Combo6", k), this);
     grid->addWidget(Combo6[k], k + 1, 0);
     for (int level = 1; level <= kSkillLevels; ++level) {
       const QByteArray box = "Text" + QByteArray::number(10 + level); // Text11 is L1
-      grid->addWidget(makeByteBox(indexed(box.constData(), k), this), k + 1, level);
+      grid->addWidget(makeByteBox(arrayElementName(box.constData(), k), this), k + 1, level);
     }
   }
   grid->setRowStretch(kSkillSlots + 1, 1);
@@ -265,19 +246,7 @@ void Form3::showunit() {
   const int row = List1->currentRow();
   if (row < 0)
     return;
-  const QString path = gamePaths().ExePath;
-  const qint64 start = characterLayout().recordOffset(row);
-  if (recordFitsFile(path, start) && showRecord(this, path, *binder_, start))
-    return;
-  // The fields do not show this record, so no command may act on it.
-  const QSignalBlocker quiet(List1);
-  List1->setCurrentRow(-1);
-}
-
-bool Form3::recordFitsFile(const QString &path, qint64 recordStart) {
-  Module1::Operation op(path);
-  op.requireSpan(recordStart, characterLayout().recordSize, characterLayout().what);
-  return finishOperation(this, op);
+  showPickedRecord(this, List1, gamePaths().ExePath, *binder_, characterLayout().recordOffset(row));
 }
 
 void Form3::save_Click() {
@@ -298,28 +267,10 @@ void Form3::Command2_Click() {
   clipboard_.copy(this, gamePaths().ExePath, List1->currentRow(), selectedName());
 }
 
-// A paste writes the file behind the shown fields; they are read again when it
-// changed them, so that a later "保存" does not put the old values back.
+// The paste writes straight into the file; the fields keep what they showed until
+// the pilot is picked again.
 void Form3::Command3_Click() {
-  const QString path = gamePaths().ExePath;
-  const int row = List1->currentRow();
-  const std::optional<RecordValues> before = storedValues(path, row);
-  clipboard_.paste(this, path, row, selectedName());
-  if (before && storedValues(path, row) != before)
-    showunit();
-}
-
-std::optional<RecordValues> Form3::storedValues(const QString &path, int row) const {
-  if (row < 0)
-    return std::nullopt;
-  const RecordLayout &layout = characterLayout();
-  Module1::Operation op(path);
-  if (!op.requireSpan(layout.recordOffset(row), layout.recordSize, layout.what))
-    return std::nullopt;
-  RecordValues values = readRecord(op, layout, layout.recordOffset(row));
-  if (!op.close())
-    return std::nullopt;
-  return values;
+  clipboard_.paste(this, gamePaths().ExePath, List1->currentRow(), selectedName());
 }
 
 } // namespace korvane

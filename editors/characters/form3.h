@@ -9,7 +9,6 @@
 #include <QWidget>
 #include <array>
 #include <memory>
-#include <optional>
 
 class QComboBox;
 class QGridLayout;
@@ -45,10 +44,6 @@ private:
   void nameControlsInToolTips();
 
   QString selectedName() const;
-  // Refuses, with a message, a record that the opened file is too short to hold.
-  bool recordFitsFile(const QString &path, qint64 recordStart);
-  // The shown fields of a record as the file holds them now; empty when unreadable.
-  std::optional<RecordValues> storedValues(const QString &path, int row) const;
 
   QListWidget *List1;
   QComboBox *Combo7;

@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFocusEvent>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 
 namespace korvane {
 
@@ -45,6 +47,31 @@ QListWidget *makeRecordList(const char *name, QWidget *parent) {
   list->setObjectName(QString::fromLatin1(name));
   list->setSelectionMode(QAbstractItemView::SingleSelection);
   return list;
+}
+
+QPushButton *makeButton(const char *name, const QString &caption, QWidget *parent) {
+  auto *button = new QPushButton(caption, parent);
+  button->setObjectName(QString::fromLatin1(name));
+  return button;
+}
+
+QLineEdit *makeTextBox(const QString &name, QWidget *parent) {
+  auto *box = new QLineEdit(parent);
+  box->setObjectName(name);
+  return box;
+}
+
+// Pick-only: typed text that matches no row could not be saved.
+QComboBox *makePickList(const QString &name, QWidget *parent, const QStringList &rows) {
+  auto *combo = new QComboBox(parent);
+  combo->setObjectName(name);
+  combo->setEditable(false);
+  fillChoices(combo, rows);
+  return combo;
+}
+
+QString arrayElementName(const char *name, int index) {
+  return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
 }
 
 void fillChoices(QComboBox *combo, const QStringList &rows) {

@@ -7,7 +7,9 @@
 #include <QStringList>
 
 class QComboBox;
+class QLineEdit;
 class QListWidget;
+class QPushButton;
 class QWidget;
 
 namespace korvane {
@@ -21,6 +23,14 @@ void returnToMainWindow(QWidget *editor);
 // A list box of records with no row current until the user picks one, also when
 // it first gets the focus.
 QListWidget *makeRecordList(const char *name, QWidget *parent);
+
+// Named controls; `name` is the objectName ("Text8_3" for element 3 of Text8).
+QPushButton *makeButton(const char *name, const QString &caption, QWidget *parent);
+QLineEdit *makeTextBox(const QString &name, QWidget *parent);
+// A pick-only drop-down list, filled with `rows` and none of them selected.
+QComboBox *makePickList(const QString &name, QWidget *parent, const QStringList &rows = {});
+// The name of element `index` of a control array.
+QString arrayElementName(const char *name, int index);
 
 // Appends the rows and leaves none selected, as a window is before its first pick.
 void fillChoices(QComboBox *combo, const QStringList &rows);

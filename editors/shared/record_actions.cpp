@@ -3,6 +3,8 @@
 #include "editors/shared/messages.h"
 #include "editors/shared/record_io.h"
 
+#include <QListWidget>
+#include <QSignalBlocker>
 #include <QWidget>
 
 namespace korvane {
@@ -25,13 +27,22 @@ bool showRecord(QWidget *window, const QString &path, RecordBinder &binder, qint
   RecordValues values;
   {
     Module1::Operation op(path);
-    if (op.ok())
+    if (op.requireSpan(recordStart, binder.layout().recordSize, binder.layout().what))
       values = readRecord(op, binder.layout(), recordStart);
     if (!finishOperation(window, op))
       return false;
   }
   binder.show(values);
   return true;
+}
+
+bool showPickedRecord(QWidget *window, QListWidget *list, const QString &path, RecordBinder &binder,
+                      qint64 recordStart) {
+  if (showRecord(window, path, binder, recordStart))
+    return true;
+  const QSignalBlocker quiet(list);
+  list->setCurrentRow(-1, QItemSelectionModel::Clear);
+  return false;
 }
 
 bool saveRecord(QWidget *window, const QString &path, RecordBinder &binder, qint64 recordStart) {

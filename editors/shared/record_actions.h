@@ -13,6 +13,7 @@
 #include <QString>
 #include <QStringList>
 
+class QListWidget;
 class QWidget;
 
 namespace korvane {
@@ -20,7 +21,12 @@ namespace korvane {
 // False, after asking the user to pick one, when no row is selected.
 bool requireSelection(QWidget *window, int row, const QString &pickMessage);
 
+// A record that does not lie inside the file is refused rather than shown as zeros.
 bool showRecord(QWidget *window, const QString &path, RecordBinder &binder, qint64 recordStart);
+// Shows the record picked in `list`; when it cannot be shown the pick is undone,
+// quietly, so that no save, copy or paste acts on a record the window does not show.
+bool showPickedRecord(QWidget *window, QListWidget *list, const QString &path, RecordBinder &binder,
+                      qint64 recordStart);
 bool saveRecord(QWidget *window, const QString &path, RecordBinder &binder, qint64 recordStart);
 
 // Closes an operation of a window's command and reports a refusal or failure.

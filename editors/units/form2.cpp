@@ -35,26 +35,16 @@ QString nameOf(const char *name) { return QString::fromLatin1(name); }
 QLabel *makeLabel(const QString &caption, QWidget *parent) { return new QLabel(caption, parent); }
 
 QLineEdit *makeBox(const char *name, QWidget *parent, int width = 72) {
-  auto *box = new QLineEdit(parent);
-  box->setObjectName(nameOf(name));
+  QLineEdit *box = makeTextBox(nameOf(name), parent);
   box->setMinimumWidth(width);
   return box;
 }
 
-// Pick-only: a typed text that matches no row could not be saved.
 QComboBox *makeCombo(const char *name, QWidget *parent, const QStringList &rows = {}) {
-  auto *combo = new QComboBox(parent);
-  combo->setObjectName(nameOf(name));
+  QComboBox *combo = makePickList(nameOf(name), parent, rows);
   combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   combo->setMinimumContentsLength(6);
-  fillChoices(combo, rows);
   return combo;
-}
-
-QPushButton *makeButton(const char *name, const QString &caption, QWidget *parent) {
-  auto *button = new QPushButton(caption, parent);
-  button->setObjectName(nameOf(name));
-  return button;
 }
 
 // A list whose rows can each be ticked, one row per bit.
@@ -332,7 +322,7 @@ QLayout *Form2::buildWeaponSkillFrames(QWidget *page) {
                              QStringLiteral("接近战属性"), QStringLiteral("物理属性")};
   for (int k = 0; k < captions.size(); ++k) {
     auto *box = new QCheckBox(captions[k], traits);
-    box->setObjectName(QStringLiteral("Check1_%1").arg(k));
+    box->setObjectName(arrayElementName("Check1", k));
     traitList->addWidget(box);
   }
 
@@ -377,13 +367,13 @@ void Form2::connectHandlers() {
 }
 
 bool Form2::showunit() {
-  return showRecord(this, gamePaths().ExePath, *unitBinder_,
-                    unitHeadLayout().recordOffset(List1->currentRow()));
+  return showPickedRecord(this, List1, gamePaths().ExePath, *unitBinder_,
+                          unitHeadLayout().recordOffset(List1->currentRow()));
 }
 
 bool Form2::showunit2() {
-  return showRecord(this, gamePaths().ExePath, *weaponBinder_,
-                    weaponOffset(List1->currentRow(), List4->currentRow()));
+  return showPickedRecord(this, List4, gamePaths().ExePath, *weaponBinder_,
+                          weaponOffset(List1->currentRow(), List4->currentRow()));
 }
 
 void Form2::List1_Click() {
@@ -391,10 +381,7 @@ void Form2::List1_Click() {
   if (row < 0)
     return;
   if (!showunit()) {
-    // The page still shows the unit picked before; with no unit selected, no save
-    // can write those fields over this unit.
-    const QSignalBlocker quiet(List1);
-    List1->setCurrentRow(-1, QItemSelectionModel::Clear);
+    // The pages still show the unit picked before, which no save may now write.
     List4->clear();
     Text18->clear();
     return;
@@ -407,11 +394,10 @@ void Form2::List1_Click() {
 void Form2::List4_Click() {
   if (List4->currentRow() < 0 || List1->currentRow() < 0)
     return;
-  if (!showunit() || !showunit2()) {
-    // The weapon page may still show another entry; unselected, it cannot be saved.
-    const QSignalBlocker quiet(List4);
-    List4->setCurrentRow(-1, QItemSelectionModel::Clear);
-  }
+  if (showunit())
+    showunit2();
+  else
+    List4->clear();
 }
 
 void Form2::Command1_Click() {

@@ -1,6 +1,7 @@
 // The unit page: what a pick shows, what a save writes, and every refusal.
 
 #include "app/game_paths.h"
+#include "editors/shared/record_clipboard.h"
 #include "tests/editors/units/form2_harness.h"
 #include "tests/support/modal_answerer.h"
 
@@ -292,12 +293,14 @@ private slots:
     game.setExe(shortExe);
     ModalAnswerer answers;
     Form2Harness ui;
-    ui.pickUnit(836); // the missing bytes read as 0: each range field is announced
-    QCOMPARE(answers.texts().size(), 4);
-    answers.clear();
-    ui.click("Command1");
+    ui.pickUnit(836); // not shown as zeros: refused, and the pick is undone
     QCOMPARE(answers.texts().size(), 1);
     QVERIFY(answers.last().contains(QStringLiteral("机体数据")));
+    QVERIFY(answers.last().contains(QStringLiteral("SLPS_255.37")));
+    QCOMPARE(ui.list("List1")->currentRow(), -1);
+    answers.clear();
+    ui.click("Command1");
+    QCOMPARE(answers.texts(), QStringList{korvane::pickRecordMessage()});
     QCOMPARE(game.exe(), shortExe);
   }
 
