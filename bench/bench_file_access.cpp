@@ -2,6 +2,7 @@
 // reading of the largest name list.
 
 #include "bench/ratio_report.h"
+#include "bench/sample_files.h"
 #include "io/module1.h"
 #include "io/name_list.h"
 #include "tools/sample_data.h"
@@ -28,21 +29,7 @@ const std::vector<int> &unitRecordWalk() {
   return walk;
 }
 
-struct SampleFiles {
-  QTemporaryDir dir;
-  QString exe;
-  SampleFiles() {
-    QString error;
-    korvane::samples::writeGameFiles(dir.path(), &error);
-    korvane::samples::writeNameLists(dir.path(), &error);
-    exe = dir.path() + QStringLiteral("/SLPS_255.37");
-  }
-};
-
-SampleFiles &files() {
-  static SampleFiles instance;
-  return instance;
-}
+using korvane::bench::files;
 
 void BM_RawRecordRead(benchmark::State &state) {
   for (auto _ : state) {

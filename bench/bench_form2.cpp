@@ -3,6 +3,7 @@
 
 #include "app/game_paths.h"
 #include "bench/ratio_report.h"
+#include "bench/sample_files.h"
 #include "editors/units/form2.h"
 #include "io/name_list.h"
 #include "tools/sample_data.h"
@@ -21,23 +22,7 @@ constexpr qint64 kUnitRecord = 0x2BE710;
 constexpr qint64 kUnitSize = 732;
 constexpr int kPickedUnit = 400;
 
-struct SampleFiles {
-  QTemporaryDir dir;
-  QString exe;
-  SampleFiles() {
-    QString error;
-    korvane::samples::writeGameFiles(dir.path(), &error);
-    korvane::samples::writeNameLists(dir.path(), &error);
-    exe = dir.path() + QStringLiteral("/SLPS_255.37");
-    korvane::setDataDirOverride(dir.path());
-    korvane::gamePaths() = {exe, dir.path() + QStringLiteral("/stage.bin")};
-  }
-};
-
-SampleFiles &files() {
-  static SampleFiles instance;
-  return instance;
-}
+using korvane::bench::files;
 
 QByteArray rawRead(const QString &path, qint64 offset, qint64 length) {
   QFile file(path);

@@ -18,26 +18,52 @@ struct Ratio {
   double target;        // the measured case may take at most target × the baseline
 };
 
+// Keeps each benchmark's real time per iteration: the median of the repetitions
+// when there are several, which steadies the ratios on a shared machine.
 class RecordingReporter : public benchmark::ConsoleReporter {
 public:
   void ReportRuns(const std::vector<Run> &runs) override {
-    for (const Run &run : runs)
-      if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-        nanoseconds_[run.benchmark_name()] =
-            run.GetAdjustedRealTime() * (run.time_unit == benchmark::kMicrosecond   ? 1e3
-                                         : run.time_unit == benchmark::kMillisecond ? 1e6
-                                                                                    : 1.0);
+    for (const Run &run : runs) {
+      if (run.error_occurred)
+        continue;
+      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+      if (run.run_type == Run::RT_Iteration || median)
+        nanoseconds_[run.run_name.str()] =
+            run.GetAdjustedRealTime() * nanosecondsPer(run.time_unit);
+    }
     ConsoleReporter::ReportRuns(runs);
   }
   const std::map<std::string, double> &nanoseconds() const { return nanoseconds_; }
 
 private:
+  static double nanosecondsPer(benchmark::TimeUnit unit) {
+    switch (unit) {
+    case benchmark::kSecond:
+      return 1e9;
+    case benchmark::kMillisecond:
+      return 1e6;
+    case benchmark::kMicrosecond:
+      return 1e3;
+    default:
+      return 1.0;
+    }
+  }
+
   std::map<std::string, double> nanoseconds_;
 };
 
 // Returns non-zero when a ratio misses its target, so that a run can be checked.
 inline int runWithRatios(int argc, char **argv, const std::vector<Ratio> &ratios) {
-  benchmark::Initialize(&argc, argv);
+  // Five repetitions unless the command line says otherwise.
+  std::vector<char *> args(argv, argv + argc);
+  std::string repetitions = "--benchmark_repetitions=5";
+  bool given = false;
+  for (char *arg : args)
+    given = given || std::string(arg).rfind("--benchmark_repetitions", 0) == 0;
+  if (!given)
+    args.push_back(repetitions.data());
+  int count = int(args.size());
+  benchmark::Initialize(&count, args.data());
   RecordingReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();

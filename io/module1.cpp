@@ -132,28 +132,39 @@ QString Operation::ReadWordHex() { return FileOrderHex(ReadWord(), 2); }
 
 QString Operation::ReadDwordHex() { return FileOrderHex(quint32(ReadDword()), 4); }
 
-void Operation::put(quint8 value) {
+// Holds the `width` little-endian bytes of `value` at FilePos and advances it.
+void Operation::put(quint32 value, int width) {
   const qint64 offset = qint64(FilePos) - 1;
-  FilePos += 1;
+  FilePos += width;
   if (!ok())
     return;
-  if (offset < 0 || offset >= size_) {
-    fail(QStringLiteral("写入位置 0x%1 超出了文件“%2”的末尾（文件长 %3 字节）。\n"
+  if (offset < 0 || offset + width > size_) {
+    fail(QStringLiteral("写入位置 0x%1 起的 %2 字节超出了文件“%3”的范围（文件长 %4 字节）。\n"
                         "请确认打开的是正确的游戏文件。没有写入任何内容。")
-             .arg(QString::number(offset, 16).toUpper(), QFileInfo(path_).fileName())
+             .arg(QString::number(offset, 16).toUpper())
+             .arg(width)
+             .arg(QFileInfo(path_).fileName())
              .arg(size_));
     return;
   }
-  hold(offset, value);
+  char *bytes = heldBytes(offset, width);
+  char *marks = &heldMarks_[offset - heldStart_];
+  for (int i = 0; i < width; ++i) {
+    bytes[i] = char(value >> (8 * i));
+    marks[i] = 1;
+  }
 }
 
-void Operation::hold(qint64 offset, quint8 value) {
-  if (const qint64 i = offset - heldStart_; i >= 0 && i < qint64(held_.size())) [[likely]] {
-    held_[i] = char(value);
-    heldMarks_[i] = 1;
-    heldLength_ = std::max(heldLength_, i + 1);
-    return;
-  }
+// Where the bytes [offset, offset + width) are held; the span grows to cover them.
+char *Operation::heldBytes(qint64 offset, int width) {
+  const qint64 at = offset - heldStart_;
+  if (heldLength_ == 0 || at < 0 || at + width > qint64(held_.size()))
+    return growHeld(offset, width);
+  heldLength_ = std::max(heldLength_, at + width);
+  return &held_[at];
+}
+
+char *Operation::growHeld(qint64 offset, int width) {
   if (heldLength_ == 0) {
     heldStart_ = offset;
     held_.reserve(1024);
@@ -166,15 +177,14 @@ void Operation::hold(qint64 offset, quint8 value) {
     heldStart_ = offset;
     heldLength_ += grow;
   }
-  const qint64 i = offset - heldStart_;
-  if (i >= qint64(held_.size())) {
-    const size_t grown = std::max<size_t>(i + 1, 2 * held_.size());
+  const qint64 end = offset + width - heldStart_;
+  if (end > qint64(held_.size())) {
+    const size_t grown = std::max<size_t>(end, 2 * held_.size());
     held_.resize(grown);
     heldMarks_.resize(grown, 0);
   }
-  held_[i] = char(value);
-  heldMarks_[i] = 1;
-  heldLength_ = std::max(heldLength_, i + 1);
+  heldLength_ = std::max(heldLength_, end);
+  return &held_[offset - heldStart_];
 }
 
 void Operation::WriteByte(int value) {
@@ -183,7 +193,7 @@ void Operation::WriteByte(int value) {
     FilePos += 1;
     return;
   }
-  put(quint8(value));
+  put(quint32(value), 1);
 }
 
 void Operation::WriteWord(int value) {
@@ -192,15 +202,10 @@ void Operation::WriteWord(int value) {
     FilePos += 2;
     return;
   }
-  put(quint8(value));
-  put(quint8(value >> 8));
+  put(quint32(value), 2);
 }
 
-void Operation::WriteDword(qint32 value) {
-  const quint32 bits = quint32(value);
-  for (int i = 0; i < 4; ++i)
-    put(quint8(bits >> (8 * i)));
-}
+void Operation::WriteDword(qint32 value) { put(quint32(value), 4); }
 
 void Operation::WriteByteHex(QStringView text) {
   if (!IsHexDigits(text) || ParseHex(text) > 0xFF) {
@@ -209,7 +214,7 @@ void Operation::WriteByteHex(QStringView text) {
     FilePos += 1;
     return;
   }
-  put(quint8(ParseHex(text)));
+  put(quint32(ParseHex(text)), 1);
 }
 
 // The text is cut from the left into groups of two digits, the first group being
@@ -221,8 +226,10 @@ void Operation::writeGroups(QStringView text, int width) {
     FilePos += width;
     return;
   }
+  quint32 value = 0;
   for (int i = 0; i < width; ++i)
-    put(quint8(ParseHex(text.mid(2 * i, 2))));
+    value |= quint32(ParseHex(text.mid(2 * i, 2))) << (8 * i);
+  put(value, width);
 }
 
 void Operation::WriteWordHex(QStringView text) { writeGroups(text, 2); }
@@ -234,25 +241,34 @@ void Operation::WriteDwordHex(QStringView text) { writeGroups(text, 4); }
 // operation), so the file changes exactly at the written bytes while a whole
 // record goes out in one system write.
 bool Operation::flushPending() {
-  // Runs of the held span as [first, last) indexes; short unwritten gaps inside a
-  // run take the bytes the file holds there.
+  // Runs of the held span as [first, last) indexes.
   std::vector<std::pair<qint64, qint64>> runs;
+  const char *marks = heldMarks_.data();
+  qint64 first = -1;
+  qint64 last = 0;
   for (qint64 i = 0; i < heldLength_; ++i) {
-    if (!heldMarks_[i])
+    if (!marks[i])
       continue;
-    if (runs.empty() || i - runs.back().second > kMaxFilledGap)
-      runs.push_back({i, i});
-    runs.back().second = i + 1;
+    if (first >= 0 && i - last > kMaxFilledGap) {
+      runs.push_back({first, last});
+      first = -1;
+    }
+    if (first < 0)
+      first = i;
+    last = i + 1;
   }
-  for (const auto &[first, last] : runs) {
-    const qint64 length = last - first;
+  if (first >= 0)
+    runs.push_back({first, last});
+
+  for (const auto &[begin, end] : runs) {
+    const qint64 length = end - begin;
     QByteArray bytes(length, Qt::Uninitialized);
-    if (!file_.seek(heldStart_ + first) || file_.read(bytes.data(), length) != length)
+    if (!file_.seek(heldStart_ + begin) || file_.read(bytes.data(), length) != length)
       return false;
     for (qint64 i = 0; i < length; ++i)
-      if (heldMarks_[first + i])
-        bytes[i] = held_[first + i];
-    if (!file_.seek(heldStart_ + first) || file_.write(bytes) != length)
+      if (marks[begin + i])
+        bytes[i] = held_[begin + i];
+    if (!file_.seek(heldStart_ + begin) || file_.write(bytes) != length)
       return false;
   }
   return file_.flush();

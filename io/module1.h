@@ -73,10 +73,11 @@ public:
 
 private:
   quint8 byteAt(qint64 offset);
-  void put(quint8 value);
+  void put(quint32 value, int width);
+  char *heldBytes(qint64 offset, int width);
+  char *growHeld(qint64 offset, int width);
   void writeGroups(QStringView text, int width);
   void fail(const QString &message);
-  void hold(qint64 offset, quint8 value);
   bool flushPending();
   void dropHeld();
 
