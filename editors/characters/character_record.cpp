@@ -4,7 +4,6 @@
 #include "io/name_list.h"
 
 #include <QByteArray>
-#include <deque>
 
 namespace korvane {
 
@@ -17,19 +16,10 @@ constexpr int kSpiritSlotSize = 4;
 constexpr int kSkillSlotStart = 124;
 constexpr int kSkillSlotSize = 10;
 
-// The slot rows' field and control names are made at run time ("Combo1_3"); the
-// description keeps plain pointers, so they are kept for the program's lifetime.
-const char *keptName(const QString &name) {
-  static std::deque<QByteArray> names;
-  return names.emplace_back(name.toLatin1()).constData();
-}
+QString slotControl(const char *control, int slot) { return arrayElementName(control, slot); }
 
-const char *slotControl(const char *control, int slot) {
-  return keptName(QStringLiteral("%1_%2").arg(QLatin1String(control)).arg(slot));
-}
-
-const char *slotField(const char *slotKind, int slot, const QString &field) {
-  return keptName(QStringLiteral("%1%2.%3").arg(QLatin1String(slotKind)).arg(slot).arg(field));
+QString slotField(const char *slotKind, int slot, const QString &field) {
+  return QStringLiteral("%1%2.%3").arg(QLatin1String(slotKind)).arg(slot).arg(field);
 }
 
 // Captions name the grid row the way the user counts it, from 1.
@@ -105,7 +95,7 @@ RecordLayout makeCharacterLayout() {
   RecordLayout layout{QStringLiteral("人物数据"), kTableOffset, kRecordSize, kPilotNames.count, {}};
   std::vector<Field> &fields = layout.fields;
   fields.push_back(choiceField("PilotCode", 0, 2, "Combo7", QStringLiteral("机师代码"),
-                               {nullptr, kPilotNames.fileName}));
+                               {nullptr, &kPilotNames}));
   addStatistics(fields);
   addTerrainRanks(fields);
   fields.push_back(hexField("SideCode", 86, 1, "Text20", QStringLiteral("敌我判定")));

@@ -219,7 +219,7 @@ QLayout *Form3::makeButtons() {
 void Form3::nameControlsInToolTips() {
   for (const Field &field : characterLayout().fields)
     for (const FieldPart &part : field.parts)
-      findChild<QWidget *>(QLatin1String(part.control))->setToolTip(part.caption);
+      findChild<QWidget *>(part.control)->setToolTip(part.caption);
 }
 
 void Form3::Form_Load() {

@@ -70,10 +70,6 @@ QComboBox *makePickList(const QString &name, QWidget *parent, const QStringList 
   return combo;
 }
 
-QString arrayElementName(const char *name, int index) {
-  return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
-}
-
 void fillChoices(QComboBox *combo, const QStringList &rows) {
   combo->addItems(rows);
   combo->setCurrentIndex(-1); // no row until a record is shown

@@ -29,8 +29,6 @@ QPushButton *makeButton(const char *name, const QString &caption, QWidget *paren
 QLineEdit *makeTextBox(const QString &name, QWidget *parent);
 // A pick-only drop-down list, filled with `rows` and none of them selected.
 QComboBox *makePickList(const QString &name, QWidget *parent, const QStringList &rows = {});
-// The name of element `index` of a control array.
-QString arrayElementName(const char *name, int index);
 
 // Appends the rows and leaves none selected, as a window is before its first pick.
 void fillChoices(QComboBox *combo, const QStringList &rows);

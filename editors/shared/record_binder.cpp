@@ -12,9 +12,9 @@ namespace korvane {
 
 namespace {
 
-QWidget *findControl(QWidget *form, const char *name) {
-  QWidget *control = form->findChild<QWidget *>(QString::fromLatin1(name));
-  Q_ASSERT_X(control, "RecordBinder", name);
+QWidget *findControl(QWidget *form, const QString &name) {
+  QWidget *control = form->findChild<QWidget *>(name);
+  Q_ASSERT_X(control, "RecordBinder", qPrintable(name));
   return control;
 }
 
@@ -35,8 +35,9 @@ RecordBinder::RecordBinder(QWidget *form, const RecordLayout &layout) : layout_(
     for (const FieldPart &part : field.parts)
       parts.push_back({&field, &part, findControl(form, part.control), std::nullopt});
     bindings_.push_back(std::move(parts));
-    displays_.push_back(field.display ? qobject_cast<QLineEdit *>(findControl(form, field.display))
-                                      : nullptr);
+    displays_.push_back(!field.display.isEmpty()
+                            ? qobject_cast<QLineEdit *>(findControl(form, field.display))
+                            : nullptr);
   }
 }
 

@@ -1,9 +1,16 @@
 #include "editors/shared/record_layout.h"
 
+#include "io/name_list.h"
+
 namespace korvane {
 
+int ChoiceSource::rows() const {
+  const int listed = fixedRows ? int(fixedRows->size()) : nameList ? nameList->count : 0;
+  return listed + (lastRowCode >= 0 ? 1 : 0);
+}
+
 bool Field::hexAccess() const {
-  if (display)
+  if (!display.isEmpty())
     return true;
   for (const FieldPart &part : parts)
     if (part.encoding == Encoding::Hex)
@@ -33,30 +40,34 @@ qint64 partMaximum(const FieldPart &part, const Field &field) {
   return (qint64(1) << bits) - 1;
 }
 
+QString arrayElementName(const char *name, int index) {
+  return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
+}
+
 namespace {
 
-Field singlePart(const char *name, int offset, int width, FieldPart part) {
+Field singlePart(const QString &name, int offset, int width, FieldPart part) {
   return Field{name, offset, width, {std::move(part)}};
 }
 
 } // namespace
 
-Field decimalField(const char *name, int offset, int width, const char *control,
+Field decimalField(const QString &name, int offset, int width, const QString &control,
                    const QString &caption) {
   return singlePart(name, offset, width, {control, caption, Encoding::Decimal});
 }
 
-Field signedField(const char *name, int offset, int width, const char *control,
+Field signedField(const QString &name, int offset, int width, const QString &control,
                   const QString &caption) {
   return singlePart(name, offset, width, {control, caption, Encoding::SignedDecimal});
 }
 
-Field hexField(const char *name, int offset, int width, const char *control,
+Field hexField(const QString &name, int offset, int width, const QString &control,
                const QString &caption) {
   return singlePart(name, offset, width, {control, caption, Encoding::Hex});
 }
 
-Field choiceField(const char *name, int offset, int width, const char *control,
+Field choiceField(const QString &name, int offset, int width, const QString &control,
                   const QString &caption, ChoiceSource choices) {
   FieldPart part{control, caption, Encoding::Choice};
   part.choices = choices;

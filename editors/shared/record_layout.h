@@ -29,17 +29,20 @@ enum class Encoding {
 // loads; the description only says which list a code indexes.
 struct ChoiceSource {
   const QStringList *fixedRows = nullptr; // a list the program holds
-  const char *nameList = nullptr;         // or a name list beside the program
+  const NameListFile *nameList = nullptr; // or a name list beside the program
   // A code that the list's last row stands for instead of its own index
   // (an empty slot stored as 65535); -1 when there is none.
   qint64 lastRowCode = -1;
+
+  // The rows the list holds once the window has filled it.
+  int rows() const;
 };
 
 // One control's share of a stored field: the bits from `shift` on, `bits` wide
 // (0 = the whole field).
 struct FieldPart {
-  const char *control; // the control's objectName
-  QString caption;     // the caption that names it in messages
+  QString control; // the control's objectName ("Text8_3": element 3 of Text8)
+  QString caption; // the caption that names it in messages
   Encoding encoding = Encoding::Decimal;
   int shift = 0;
   int bits = 0;
@@ -49,13 +52,13 @@ struct FieldPart {
 };
 
 struct Field {
-  const char *name; // the field's name in the game's table ("UpgradeRange")
-  int offset;       // within the record
-  int width;        // 1, 2 or 4 bytes, little-endian
+  QString name; // the field's name in the game's table ("UpgradeRange")
+  int offset;   // within the record
+  int width;    // 1, 2 or 4 bytes, little-endian
   std::vector<FieldPart> parts;
   // A box that shows the whole stored field as file-order hex, for information;
   // never read back. `displayShowsWritten`: the save puts the written value there.
-  const char *display = nullptr;
+  QString display{};
   bool displayShowsWritten = false;
 
   // Hex-shown fields go through the hex accessors, all others through the numeric ones.
@@ -81,14 +84,17 @@ qint64 partMinimum(const FieldPart &part, const Field &field);
 qint64 partMaximum(const FieldPart &part, const Field &field);
 int partBits(const FieldPart &part, const Field &field);
 
+// The objectName of element `index` of a control array ("Text8_3").
+QString arrayElementName(const char *name, int index);
+
 // Field makers that keep the table descriptions short.
-Field decimalField(const char *name, int offset, int width, const char *control,
+Field decimalField(const QString &name, int offset, int width, const QString &control,
                    const QString &caption);
-Field signedField(const char *name, int offset, int width, const char *control,
+Field signedField(const QString &name, int offset, int width, const QString &control,
                   const QString &caption);
-Field hexField(const char *name, int offset, int width, const char *control,
+Field hexField(const QString &name, int offset, int width, const QString &control,
                const QString &caption);
-Field choiceField(const char *name, int offset, int width, const char *control,
+Field choiceField(const QString &name, int offset, int width, const QString &control,
                   const QString &caption, ChoiceSource choices);
 
 } // namespace korvane

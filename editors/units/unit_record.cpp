@@ -48,7 +48,7 @@ RecordLayout makeUnitHeadLayout() {
       kUnitCount,
       {
           choiceField("UnitCode", 0, 2, "Combo22", QStringLiteral("机体代码"),
-                      {nullptr, kUnitNames.fileName}),
+                      {nullptr, &kUnitNames}),
           hexField("NamePointer", 4, 2, "Text34", QStringLiteral("名称指针")),
           signedField("Hp", 8, 4, "Text1", QStringLiteral("HP")),
           decimalField("En", 12, 2, "Text2", QStringLiteral("EN")),

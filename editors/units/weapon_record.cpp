@@ -64,7 +64,7 @@ RecordLayout makeWeaponLayout() {
           choiceField("Animation", 31, 1, "Combo23", QStringLiteral("演示动画"),
                       fixed(Animations())),
           choiceField("WeaponEffect", 32, 1, "Combo20", QStringLiteral("特殊效果"),
-                      {nullptr, kEffectNames.fileName}),
+                      {nullptr, &kEffectNames}),
           skillAndTraitsField(),
           decimalField("SkillLevel1", 34, 1, "Text31", QStringLiteral("技能等级（左）")),
           decimalField("SkillLevel2", 35, 1, "Text32", QStringLiteral("技能等级（右）")),

@@ -70,7 +70,7 @@ private slots:
     QFETCH(int, end);
     int next = first;
     for (const Field &field : layout->fields) {
-      QVERIFY2(field.offset >= next, field.name);
+      QVERIFY2(field.offset >= next, qPrintable(field.name));
       next = field.offset + field.width;
     }
     QVERIFY(next <= end);
