@@ -1,6 +1,7 @@
 #include "app/form1.h"
 #include "app/game_paths.h"
 #include "tests/support/modal_answerer.h"
+#include "tests/support/sample_game.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -176,6 +177,34 @@ private slots:
     button(form, "Command3")->click();
     QCOMPARE(answerer.texts().size(), 1);
     QVERIFY(answerer.last().contains(QStringLiteral("改造相关")));
+  }
+
+  // The two editors behind rows 0 and 1 open side by side; "返回" closes one and
+  // leaves the main window enabled.
+  void rowsZeroAndOneOpenTheUnitAndCharacterEditors() {
+    Form1 form;            // starts with no game files chosen
+    test::SampleGame game; // then both are chosen
+    ModalAnswerer answerer;
+    form.show();
+    const std::pair<int, QString> editors[] = {{0, QStringLiteral("Korvane机体修改器")},
+                                               {1, QStringLiteral("Korvane人物修改")}};
+    for (const auto &[row, caption] : editors) {
+      sections(form)->setCurrentRow(row);
+      button(form, "Command3")->click();
+      QWidget *editor = form.registry().openWindow(row);
+      QVERIFY(editor && editor->isVisible() && editor->isWindow());
+      QCOMPARE(editor->windowTitle(), caption);
+    }
+    QCOMPARE(form.registry().openWindow(0)->objectName(), QStringLiteral("Form2"));
+    QPointer<QWidget> characters = form.registry().openWindow(1);
+    QCOMPARE(characters->objectName(), QStringLiteral("Form3"));
+    characters->findChild<QPushButton *>("Command1")->click(); // "返回"
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!characters);
+    QVERIFY(form.isEnabled());
+    QVERIFY(form.registry().openWindow(0)->isVisible());
+    QVERIFY(answerer.texts().isEmpty());
+    form.registry().closeAll();
   }
 
   void quitClosesEveryWindow() {
