@@ -257,19 +257,10 @@ void Form3::save_Click() {
 
 void Form3::Command1_Click() { returnToMainWindow(this); }
 
-QString Form3::selectedName() const {
-  const QListWidgetItem *item = List1->currentItem();
-  return item ? item->text() : QString();
-}
-
-void Form3::Command2_Click() {
-  clipboard_.copy(this, gamePaths().ExePath, List1->currentRow(), selectedName());
-}
+void Form3::Command2_Click() { clipboard_.copy(this, gamePaths().ExePath, *List1); }
 
 // The paste writes straight into the file; the fields keep what they showed until
 // the pilot is picked again.
-void Form3::Command3_Click() {
-  clipboard_.paste(this, gamePaths().ExePath, List1->currentRow(), selectedName());
-}
+void Form3::Command3_Click() { clipboard_.paste(this, gamePaths().ExePath, *List1); }
 
 } // namespace korvane

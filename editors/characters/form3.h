@@ -43,8 +43,6 @@ private:
   QLayout *makeButtons();
   void nameControlsInToolTips();
 
-  QString selectedName() const;
-
   QListWidget *List1;
   QComboBox *Combo7;
   std::array<QComboBox *, 4> terrainCombos_{}; // Combo2 .. Combo5

@@ -4,6 +4,8 @@
 #include "editors/shared/record_actions.h"
 #include "io/module1.h"
 
+#include <QListWidget>
+
 namespace korvane {
 
 QString pickRecordMessage() { return QStringLiteral("请先在左边的列表中选择一项。"); }
@@ -11,9 +13,11 @@ QString pickRecordMessage() { return QStringLiteral("请先在左边的列表中
 RecordClipboard::RecordClipboard(const RecordLayout &table, ClipboardQuestions questions)
     : table_(table), questions_(std::move(questions)) {}
 
-void RecordClipboard::copy(QWidget *window, const QString &path, int row, const QString &name) {
+void RecordClipboard::copy(QWidget *window, const QString &path, const QListWidget &records) {
+  const int row = records.currentRow();
   if (!requireSelection(window, row, pickRecordMessage()))
     return;
+  const QString name = records.item(row)->text();
   if (!askOkCancel(window, questions_.copy)) {
     showMessage(window, QStringLiteral("没有进行复制操作"));
     return;
@@ -34,9 +38,11 @@ void RecordClipboard::copy(QWidget *window, const QString &path, int row, const 
   showMessage(window, QStringLiteral("已经复制") + name + QStringLiteral("的数据"));
 }
 
-void RecordClipboard::paste(QWidget *window, const QString &path, int row, const QString &name) {
+void RecordClipboard::paste(QWidget *window, const QString &path, const QListWidget &records) {
+  const int row = records.currentRow();
   if (!requireSelection(window, row, pickRecordMessage()))
     return;
+  const QString name = records.item(row)->text();
   if (!hasCopy()) {
     showMessage(window,
                 QStringLiteral("还没有复制任何数据，请先复制一项再粘贴。没有写入任何内容。"));

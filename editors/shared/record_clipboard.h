@@ -8,6 +8,7 @@
 
 #include <QString>
 
+class QListWidget;
 class QWidget;
 
 namespace korvane {
@@ -25,10 +26,10 @@ public:
   const QString &copiedData() const { return copiedData_; }
   const QString &copiedName() const { return copiedName_; }
 
-  // `row` is the selected record, `name` its list text; both commands ask the user
-  // to pick a record when none is selected.
-  void copy(QWidget *window, const QString &path, int row, const QString &name);
-  void paste(QWidget *window, const QString &path, int row, const QString &name);
+  // Both act on the record selected in `records`, named by its row text, and ask
+  // the user to pick one when none is selected.
+  void copy(QWidget *window, const QString &path, const QListWidget &records);
+  void paste(QWidget *window, const QString &path, const QListWidget &records);
 
 private:
   const RecordLayout &table_;

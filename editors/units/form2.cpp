@@ -432,13 +432,9 @@ void Form2::Command4_Click() {
   finishOperation(this, op);
 }
 
-void Form2::Command5_Click() {
-  clipboard_.copy(this, gamePaths().ExePath, List1->currentRow(), selectedUnitName());
-}
+void Form2::Command5_Click() { clipboard_.copy(this, gamePaths().ExePath, *List1); }
 
-void Form2::Command6_Click() {
-  clipboard_.paste(this, gamePaths().ExePath, List1->currentRow(), selectedUnitName());
-}
+void Form2::Command6_Click() { clipboard_.paste(this, gamePaths().ExePath, *List1); }
 
 // A stored range of 0 (or any entry outside the range) is announced and replaced
 // by the maximum; this also runs when a unit is shown, after its file is closed.
@@ -449,11 +445,6 @@ void Form2::checkUpgradeRange(QLineEdit *box, int maximum) {
   showMessage(this, QStringLiteral("请填入1-%1范围的整数").arg(maximum));
   box->setText(QString::number(maximum));
   box->setFocus();
-}
-
-QString Form2::selectedUnitName() const {
-  const QListWidgetItem *item = List1->currentItem();
-  return item ? item->text() : QString();
 }
 
 } // namespace korvane

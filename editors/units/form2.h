@@ -57,8 +57,6 @@ private:
   // The range check of the upgrade-range fields, run on every change of their text.
   void checkUpgradeRange(QLineEdit *box, int maximum);
 
-  QString selectedUnitName() const;
-
   QListWidget *List1;
   QTabWidget *SSTab1;
   QListWidget *List4 = nullptr;

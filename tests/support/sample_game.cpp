@@ -31,6 +31,12 @@ QString SampleGame::listPath(const char *fileName) const {
   return dir() + u'/' + QString::fromLatin1(fileName);
 }
 
+void SampleGame::patchExe(qint64 offset, const QByteArray &bytes) const {
+  QByteArray bytesNow = exe();
+  bytesNow.replace(offset, bytes.size(), bytes);
+  setExe(bytesNow);
+}
+
 QByteArray SampleGame::readFile(const QString &path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly))

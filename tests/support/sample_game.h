@@ -22,6 +22,8 @@ public:
   QByteArray exe() const { return readFile(exePath()); }
   QByteArray stage() const { return readFile(stagePath()); }
   void setExe(const QByteArray &bytes) const { writeFile(exePath(), bytes); }
+  // Replaces bytes of the game file, as a hand-edited file would hold them.
+  void patchExe(qint64 offset, const QByteArray &bytes) const;
 
   static QByteArray readFile(const QString &path);
   static void writeFile(const QString &path, const QByteArray &bytes);

@@ -5,12 +5,8 @@
 #include "editors/characters/form3.h"
 #include "tests/support/modal_answerer.h"
 #include "tests/support/sample_game.h"
+#include "tests/support/window_driver.h"
 
-#include <QComboBox>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPointer>
-#include <QPushButton>
 #include <QTest>
 
 namespace korvane::test {
@@ -28,41 +24,27 @@ inline QByteArray characterBytes(const QByteArray &exe, int row) {
 
 // Puts `bytes` at `offset` of character `row` in the sample executable.
 inline void patchCharacter(const SampleGame &game, int row, int offset, const QByteArray &bytes) {
-  QByteArray exe = game.exe();
-  exe.replace(characterAt(row) + offset, bytes.size(), bytes);
-  game.setExe(exe);
+  game.patchExe(characterAt(row) + offset, bytes);
 }
 
-class Form3Harness {
+class Form3Harness : public WindowDriver {
 public:
   SampleGame game;
   ModalAnswerer answers;
 
-  ~Form3Harness() { delete form_; }
+  ~Form3Harness() { delete window_.data(); }
 
   // Opens the window; name lists and the game file may be changed before.
-  Form3 *open() {
-    form_ = new Form3;
-    form_->show();
-    return form_;
+  QWidget *open() {
+    window_ = new Form3;
+    window_->show();
+    return window_;
   }
-  Form3 *form() const { return form_; }
+  QWidget *form() const { return window_; }
 
-  template <typename T> T *control(const QString &name) const {
-    T *found = form_->findChild<T *>(name);
-    if (!found)
-      qFatal("no control %s", qPrintable(name));
-    return found;
-  }
-  QLineEdit *box(const QString &name) const { return control<QLineEdit>(name); }
-  QComboBox *combo(const QString &name) const { return control<QComboBox>(name); }
-  QListWidget *list() const { return control<QListWidget>(QStringLiteral("List1")); }
-
+  using WindowDriver::list;
+  QListWidget *list() const { return list(QStringLiteral("List1")); }
   void pick(int row) const { list()->setCurrentRow(row); }
-  void click(const QString &button) const { control<QPushButton>(button)->click(); }
-
-private:
-  QPointer<Form3> form_;
 };
 
 } // namespace korvane::test

@@ -77,7 +77,7 @@ private slots:
   // Before any copy, and in a new window after "返回" closed the one that copied.
   void pasteWithoutACopyIsRefused() {
     Form3Harness h;
-    QPointer<Form3> first = h.open();
+    QPointer<QWidget> first = h.open();
     const QByteArray before = h.game.exe();
     h.pick(4);
     h.click("Command3");

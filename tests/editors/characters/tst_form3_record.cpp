@@ -164,7 +164,7 @@ private slots:
     QFETCH(QString, entry);
     QFETCH(QString, caption);
     Form3Harness h;
-    Form3 *form = h.open();
+    QWidget *form = h.open();
     const QByteArray before = h.game.exe();
     h.pick(11);
     h.box("Text2")->setText(QStringLiteral("9")); // an edit that must not be written either

@@ -5,13 +5,8 @@
 
 #include "editors/units/form2.h"
 #include "tests/support/sample_game.h"
+#include "tests/support/window_driver.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPointer>
-#include <QPushButton>
 #include <QTabWidget>
 
 #include <initializer_list>
@@ -24,13 +19,6 @@ inline constexpr qint64 kUnitTableEnd = 0x35405C;
 inline qint64 unitStart(int row) { return kUnitTableStart + 732 * qint64(row); }
 inline qint64 entryStart(int unit, int weapon) { return unitStart(unit) + 84 + 36 * weapon; }
 
-// Replaces bytes of the sample game file.
-inline void patchExe(const SampleGame &game, qint64 offset, const QByteArray &bytes) {
-  QByteArray exe = game.exe();
-  exe.replace(offset, bytes.size(), bytes);
-  game.setExe(exe);
-}
-
 inline QList<qint64> span(qint64 first, qint64 last) {
   QList<qint64> offsets;
   for (qint64 offset = first; offset <= last; ++offset)
@@ -38,29 +26,17 @@ inline QList<qint64> span(qint64 first, qint64 last) {
   return offsets;
 }
 
-class Form2Harness {
+class Form2Harness : public WindowDriver {
 public:
-  Form2Harness() : form_(new Form2) { form_->show(); }
-  ~Form2Harness() { delete form_.data(); }
+  Form2Harness() {
+    window_ = new Form2;
+    window_->show();
+  }
+  ~Form2Harness() { delete window_.data(); }
   Form2Harness(const Form2Harness &) = delete;
   Form2Harness &operator=(const Form2Harness &) = delete;
 
-  Form2 *form() const { return form_.data(); }
-
-  template <typename Control> Control *control(const char *name) const {
-    auto *found = form_->findChild<Control *>(QString::fromLatin1(name));
-    if (!found)
-      qFatal("Form2 has no control %s", name);
-    return found;
-  }
-  QLineEdit *box(const char *name) const { return control<QLineEdit>(name); }
-  QComboBox *combo(const char *name) const { return control<QComboBox>(name); }
-  QListWidget *list(const char *name) const { return control<QListWidget>(name); }
-  QCheckBox *check(const char *name) const { return control<QCheckBox>(name); }
-
-  QString text(const char *name) const { return box(name)->text(); }
-  void type(const char *name, const QString &text) const { box(name)->setText(text); }
-  void click(const char *name) const { control<QPushButton>(name)->click(); }
+  QWidget *form() const { return window_.data(); }
 
   void pickUnit(int row) const { list("List1")->setCurrentRow(row); }
   void pickWeapon(int row) const { list("List4")->setCurrentRow(row); }
@@ -82,9 +58,6 @@ public:
         rows.append(row);
     return rows;
   }
-
-private:
-  QPointer<Form2> form_;
 };
 
 } // namespace korvane::test

@@ -52,8 +52,8 @@ private slots:
 
   void pickShowsTheHeadItsAddressAndTheWeaponRows() {
     SampleGame game;
-    patchExe(game, unitStart(836) + 8, QByteArray::fromHex("FBFFFFFF")); // HP -5
-    patchExe(game, unitStart(836) + 60, QByteArray::fromHex("0C"));
+    game.patchExe(unitStart(836) + 8, QByteArray::fromHex("FBFFFFFF")); // HP -5
+    game.patchExe(unitStart(836) + 60, QByteArray::fromHex("0C"));
     ModalAnswerer answers;
     Form2Harness ui;
     ui.pickUnit(0);
@@ -153,7 +153,7 @@ private slots:
     ModalAnswerer answers;
     Form2Harness ui;
 
-    patchExe(game, unitStart(7) + 32, QByteArray::fromHex(wordText.toLatin1()));
+    game.patchExe(unitStart(7) + 32, QByteArray::fromHex(wordText.toLatin1()));
     ui.pickUnit(7);
     QCOMPARE(ui.text("Text12"), wordText);
     for (int k = 0; k < 4; ++k)
@@ -170,7 +170,7 @@ private slots:
 
   void upgradeRangeHighBitsAreShownButWrittenAsZero() {
     SampleGame game;
-    patchExe(game, unitStart(3) + 32, QByteArray::fromHex("018408F8")); // 0xF8088401
+    game.patchExe(unitStart(3) + 32, QByteArray::fromHex("018408F8")); // 0xF8088401
     ModalAnswerer answers;
     Form2Harness ui;
     ui.pickUnit(3);
@@ -184,7 +184,7 @@ private slots:
 
   void rangeCheckAnnouncesAndReplacesEntriesOutOfRange() {
     SampleGame game;
-    patchExe(game, unitStart(4) + 32, QByteArray::fromHex("00FCFF07")); // HP range 0
+    game.patchExe(unitStart(4) + 32, QByteArray::fromHex("00FCFF07")); // HP range 0
     ModalAnswerer answers;
     Form2Harness ui;
     ui.pickUnit(4);
@@ -205,8 +205,8 @@ private slots:
 
   void tickedRowsAreTheEquipmentAndAbilityBits() {
     SampleGame game;
-    patchExe(game, unitStart(1) + 54, QByteArray::fromHex("05"));
-    patchExe(game, unitStart(1) + 56, QByteArray::fromHex("0100"));
+    game.patchExe(unitStart(1) + 54, QByteArray::fromHex("05"));
+    game.patchExe(unitStart(1) + 56, QByteArray::fromHex("0100"));
     ModalAnswerer answers;
     Form2Harness ui;
     ui.pickUnit(1);
@@ -225,9 +225,9 @@ private slots:
 
   void codesBeyondTheirListAreKeptUnlessARowIsPicked() {
     SampleGame game;
-    patchExe(game, unitStart(6), QByteArray::fromHex("8403"));    // unit code 900
-    patchExe(game, unitStart(6) + 20, QByteArray::fromHex("06")); // size 6
-    patchExe(game, unitStart(6) + 61, QByteArray::fromHex("FF"));
+    game.patchExe(unitStart(6), QByteArray::fromHex("8403"));    // unit code 900
+    game.patchExe(unitStart(6) + 20, QByteArray::fromHex("06")); // size 6
+    game.patchExe(unitStart(6) + 61, QByteArray::fromHex("FF"));
     const QByteArray before = game.exe();
     ModalAnswerer answers;
     Form2Harness ui;

@@ -54,7 +54,7 @@ private slots:
     QFETCH(qint64, first);
     QFETCH(qint64, last);
     SampleGame game;
-    patchExe(game, entryStart(unit, weapon) + 10, QByteArray(26, '\0'));
+    game.patchExe(entryStart(unit, weapon) + 10, QByteArray(26, '\0'));
     const QByteArray before = game.exe();
     ModalAnswerer answers;
     Form2Harness ui;
@@ -70,9 +70,9 @@ private slots:
 
   void pickShowsTheEntryAndRereadsTheHead() {
     SampleGame game;
-    patchExe(game, entryStart(5, 2) + 10, QByteArray::fromHex("D007")); // attack 2000
-    patchExe(game, entryStart(5, 2) + 28, QByteArray::fromHex("0AFF")); // ranges as hex
-    patchExe(game, entryStart(5, 2) + 31, QByteArray::fromHex("38"));   // last animation
+    game.patchExe(entryStart(5, 2) + 10, QByteArray::fromHex("D007")); // attack 2000
+    game.patchExe(entryStart(5, 2) + 28, QByteArray::fromHex("0AFF")); // ranges as hex
+    game.patchExe(entryStart(5, 2) + 31, QByteArray::fromHex("38"));   // last animation
     ModalAnswerer answers;
     Form2Harness ui;
     ui.pickUnit(5);
@@ -88,7 +88,7 @@ private slots:
 
   void bonusesAreSignedAndShowTheirStoredFormAfterASave() {
     SampleGame game;
-    patchExe(game, entryStart(1, 4) + 14, QByteArray::fromHex("FFFF0A00"));
+    game.patchExe(entryStart(1, 4) + 14, QByteArray::fromHex("FFFF0A00"));
     ModalAnswerer answers;
     Form2Harness ui;
     ui.pickUnit(1);
@@ -108,7 +108,7 @@ private slots:
 
   void skillAndTraitsByteIsSplitAndComposed() {
     SampleGame game;
-    patchExe(game, entryStart(2, 0) + 33, QByteArray::fromHex("25"));
+    game.patchExe(entryStart(2, 0) + 33, QByteArray::fromHex("25"));
     ModalAnswerer answers;
     Form2Harness ui;
     ui.pickUnit(2);
@@ -139,8 +139,8 @@ private slots:
 
   void codesBeyondTheirListAreKept() {
     SampleGame game;
-    patchExe(game, entryStart(3, 9) + 31,
-             QByteArray::fromHex("FA7E5A")); // animation, effect, skill
+    game.patchExe(entryStart(3, 9) + 31,
+                  QByteArray::fromHex("FA7E5A")); // animation, effect, skill
     const QByteArray before = game.exe();
     ModalAnswerer answers;
     Form2Harness ui;
