@@ -1,6 +1,6 @@
 #include "app/form1.h"
 
-#include "app/game_paths.h"
+#include "editors/shared/game_paths.h"
 #include "editors/shared/editor_window.h"
 #include "editors/shared/messages.h"
 

@@ -1,7 +1,7 @@
 // The unit editor window: opening it with its name lists and fixed lists, and one
 // unit pick and one weapon pick, each against a plain read of the same bytes.
 
-#include "app/game_paths.h"
+#include "editors/shared/game_paths.h"
 #include "bench/ratio_report.h"
 #include "bench/sample_files.h"
 #include "editors/units/form2.h"

@@ -3,7 +3,7 @@
 // The synthetic game files and name lists the benchmarks work on, written once
 // into a temporary folder that the windows' DataDir and game paths point at.
 
-#include "app/game_paths.h"
+#include "editors/shared/game_paths.h"
 #include "io/name_list.h"
 #include "tools/sample_data.h"
 

@@ -1,6 +1,6 @@
 #include "editors/characters/form3.h"
 
-#include "app/game_paths.h"
+#include "editors/shared/game_paths.h"
 #include "editors/characters/character_record.h"
 #include "editors/shared/choice_lists.h"
 #include "editors/shared/editor_window.h"

@@ -1,5 +1,5 @@
 #include "app/form1.h"
-#include "app/game_paths.h"
+#include "editors/shared/game_paths.h"
 #include "tests/support/modal_answerer.h"
 #include "tests/support/sample_game.h"
 

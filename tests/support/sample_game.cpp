@@ -1,6 +1,6 @@
 #include "tests/support/sample_game.h"
 
-#include "app/game_paths.h"
+#include "editors/shared/game_paths.h"
 #include "io/name_list.h"
 #include "tools/sample_data.h"
 

@@ -1,6 +1,6 @@
 // The unit page: what a pick shows, what a save writes, and every refusal.
 
-#include "app/game_paths.h"
+#include "editors/shared/game_paths.h"
 #include "editors/shared/record_clipboard.h"
 #include "tests/editors/units/form2_harness.h"
 #include "tests/support/modal_answerer.h"

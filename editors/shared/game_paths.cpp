@@ -1,4 +1,4 @@
-#include "app/game_paths.h"
+#include "editors/shared/game_paths.h"
 
 namespace korvane {
 
