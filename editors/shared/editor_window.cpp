@@ -1,11 +1,13 @@
 #include "editors/shared/editor_window.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace korvane {
 
@@ -27,6 +29,19 @@ protected:
   }
 };
 
+// Shows the rows whose text contains `filter`, or whose number it is.
+void applyFilter(QListWidget *list, const QString &filter) {
+  const QString wanted = filter.trimmed();
+  bool isNumber = false;
+  const int number = wanted.toInt(&isNumber);
+  for (int row = 0; row < list->count(); ++row) {
+    QListWidgetItem *item = list->item(row);
+    const bool shown = wanted.isEmpty() || (isNumber && row == number) ||
+                       item->text().contains(wanted, Qt::CaseInsensitive);
+    item->setHidden(!shown);
+  }
+}
+
 } // namespace
 
 void setUpEditorWindow(QWidget *window, const char *name, const QString &caption) {
@@ -47,6 +62,24 @@ QListWidget *makeRecordList(const char *name, QWidget *parent) {
   list->setObjectName(QString::fromLatin1(name));
   list->setSelectionMode(QAbstractItemView::SingleSelection);
   return list;
+}
+
+QLayout *withFilterBox(QListWidget *list) {
+  auto *filter = new QLineEdit(list->parentWidget());
+  filter->setObjectName(list->objectName() + QStringLiteral("Filter"));
+  filter->setPlaceholderText(QStringLiteral("筛选"));
+  QObject::connect(filter, &QLineEdit::textChanged, list,
+                   [list](const QString &text) { applyFilter(list, text); });
+  auto *clear = new QAction(filter);
+  clear->setShortcut(Qt::Key_Escape);
+  clear->setShortcutContext(Qt::WidgetShortcut);
+  QObject::connect(clear, &QAction::triggered, filter, &QLineEdit::clear);
+  filter->addAction(clear);
+
+  auto *column = new QVBoxLayout;
+  column->addWidget(filter);
+  column->addWidget(list);
+  return column;
 }
 
 QPushButton *makeButton(const char *name, const QString &caption, QWidget *parent) {

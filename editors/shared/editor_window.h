@@ -7,6 +7,7 @@
 #include <QStringList>
 
 class QComboBox;
+class QLayout;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -23,6 +24,12 @@ void returnToMainWindow(QWidget *editor);
 // A list box of records with no row current until the user picks one, also when
 // it first gets the focus.
 QListWidget *makeRecordList(const char *name, QWidget *parent);
+
+// The list under a filter box "筛选" (objectName: the list's name and "Filter"), for
+// record lists too long to scroll through. Typing hides the rows that neither
+// contain the text nor have it as their 0-based number; rows keep their index and
+// the current row stays as it is. Escape clears the box.
+QLayout *withFilterBox(QListWidget *list);
 
 // Named controls; `name` is the objectName ("Text8_3" for element 3 of Text8).
 QPushButton *makeButton(const char *name, const QString &caption, QWidget *parent);
