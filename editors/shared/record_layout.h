@@ -33,6 +33,7 @@ struct ChoiceSource {
   // A code that the list's last row stands for instead of its own index
   // (an empty slot stored as 65535); -1 when there is none.
   qint64 lastRowCode = -1;
+  QString lastRowText{}; // that row's text ("空位:------")
 
   // The rows the list holds once the window has filled it.
   int rows() const;

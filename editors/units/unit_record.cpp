@@ -27,16 +27,16 @@ Field upgradeRangeField() {
 
 // Bits 0 to 3 are the four rows of the equipment list; bits 4 to 7 are written as 0.
 Field equipmentField() {
-  return Field{
-      "Equipment", 54, 1, {{"List2", QStringLiteral("机体装备"), Encoding::FlagRows, 0, 4}}};
+  FieldPart rows{"List2", QStringLiteral("机体装备"), Encoding::FlagRows, 0, 4};
+  rows.choices = fixed(EquipmentFlags());
+  return Field{"Equipment", 54, 1, {rows}};
 }
 
 // Row 0 of the ability list is bit 15, row 15 is bit 0.
 Field abilitiesField() {
-  return Field{"Abilities",
-               56,
-               2,
-               {{"List3", QStringLiteral("机体能力"), Encoding::FlagRowsReversed, 0, 16}}};
+  FieldPart rows{"List3", QStringLiteral("机体能力"), Encoding::FlagRowsReversed, 0, 16};
+  rows.choices = fixed(AbilityFlags());
+  return Field{"Abilities", 56, 2, {rows}};
 }
 
 RecordLayout makeUnitHeadLayout() {

@@ -1,0 +1,183 @@
+#include "editors/catalog/table_catalog.h"
+
+#include "editors/characters/character_record.h"
+#include "editors/units/unit_record.h"
+#include "editors/units/weapon_record.h"
+
+#include <algorithm>
+
+namespace korvane {
+
+namespace {
+
+// Records one after another from the table's offset.
+std::vector<qint64> consecutiveRecords(const RecordLayout &layout) {
+  std::vector<qint64> offsets(size_t(layout.recordCount));
+  for (int row = 0; row < layout.recordCount; ++row)
+    offsets[size_t(row)] = layout.recordOffset(row);
+  return offsets;
+}
+
+CatalogTable listedTable(const char *key, const QString &section, const RecordLayout &layout,
+                         std::function<QString(int, ListRows &)> name) {
+  return {QString::fromLatin1(key),
+          section,
+          GameFile::Exe,
+          &layout,
+          [&layout](ListRows &) { return consecutiveRecords(layout); },
+          std::move(name)};
+}
+
+CatalogTable namedByList(const char *key, const QString &section, const RecordLayout &layout,
+                         const NameListFile &names) {
+  return listedTable(key, section, layout,
+                     [&names](int row, ListRows &rows) { return rows.nameList(names).value(row); });
+}
+
+CatalogTable weaponTable() {
+  const RecordLayout &layout = weaponLayout();
+  return {QStringLiteral("weapons"),
+          QStringLiteral("机体&武器"),
+          GameFile::Exe,
+          &layout,
+          [](ListRows &) {
+            std::vector<qint64> offsets;
+            offsets.reserve(size_t(kUnitCount) * kWeaponsPerUnit);
+            for (int unit = 0; unit < kUnitCount; ++unit)
+              for (int weapon = 0; weapon < kWeaponsPerUnit; ++weapon)
+                offsets.push_back(weaponOffset(unit, weapon));
+            return offsets;
+          },
+          [](int index, ListRows &rows) {
+            return QStringLiteral("%1 / 武器%2")
+                .arg(rows.nameList(kUnitNames).value(index / kWeaponsPerUnit))
+                .arg(index % kWeaponsPerUnit + 1);
+          }};
+}
+
+std::vector<CatalogTable> makeCatalog() {
+  std::vector<CatalogTable> tables;
+  tables.push_back(namedByList("units", QStringLiteral("机体&武器"), unitHeadLayout(), kUnitNames));
+  tables.push_back(weaponTable());
+  tables.push_back(
+      namedByList("characters", QStringLiteral("人物"), characterLayout(), kPilotNames));
+  return tables;
+}
+
+bool overlapsChange(const std::vector<ByteRange> &changed, qint64 start, qint64 end) {
+  const auto after =
+      std::lower_bound(changed.begin(), changed.end(), start,
+                       [](const ByteRange &range, qint64 offset) { return range.end <= offset; });
+  return after != changed.end() && after->start < end;
+}
+
+// `changed` less every range of `named`; both sorted, `named` possibly overlapping.
+std::vector<ByteRange> withoutNamed(const std::vector<ByteRange> &changed,
+                                    std::vector<ByteRange> named) {
+  std::sort(named.begin(), named.end(),
+            [](const ByteRange &a, const ByteRange &b) { return a.start < b.start; });
+  std::vector<ByteRange> left;
+  size_t next = 0;
+  for (ByteRange range : changed) {
+    while (next < named.size() && named[next].end <= range.start)
+      ++next;
+    for (size_t i = next; i < named.size() && named[i].start < range.end; ++i) {
+      if (named[i].start > range.start)
+        left.push_back({range.start, named[i].start});
+      range.start = std::max(range.start, named[i].end);
+    }
+    if (range.start < range.end)
+      left.push_back(range);
+  }
+  return left;
+}
+
+} // namespace
+
+QString gameFileName(GameFile file) {
+  return file == GameFile::Exe ? QStringLiteral("SLPS_255.37") : QStringLiteral("stage.bin");
+}
+
+const std::vector<CatalogTable> &tableCatalog() {
+  static const std::vector<CatalogTable> tables = makeCatalog();
+  return tables;
+}
+
+const CatalogTable *findTable(const QString &key) {
+  for (const CatalogTable &table : tableCatalog())
+    if (table.key == key)
+      return &table;
+  return nullptr;
+}
+
+std::vector<ByteRange> changedRanges(qint64 base, QByteArrayView before, QByteArrayView after) {
+  std::vector<ByteRange> ranges;
+  const qsizetype length = std::min(before.size(), after.size());
+  const char *a = before.data();
+  const char *b = after.data();
+  qsizetype i = 0;
+  while (i < length) {
+    // Equal stretches are skipped a block at a time.
+    constexpr qsizetype kBlock = 64;
+    if (i + kBlock <= length && std::equal(a + i, a + i + kBlock, b + i)) {
+      i += kBlock;
+      continue;
+    }
+    if (a[i] == b[i]) {
+      ++i;
+      continue;
+    }
+    const qsizetype start = i;
+    while (i < length && a[i] != b[i])
+      ++i;
+    if (!ranges.empty() && ranges.back().end == base + start)
+      ranges.back().end = base + i;
+    else
+      ranges.push_back({base + start, base + i});
+  }
+  return ranges;
+}
+
+ChangeList describeChanges(GameFile file, qint64 base, QByteArrayView before, QByteArrayView after,
+                           ListRows &rows) {
+  ChangeList result;
+  const std::vector<ByteRange> changed = changedRanges(base, before, after);
+  if (changed.empty())
+    return result;
+  const qint64 spanEnd = base + std::min(before.size(), after.size());
+  std::vector<ByteRange> named;
+  for (const CatalogTable &table : tableCatalog()) {
+    if (table.file != file)
+      continue;
+    const std::vector<qint64> offsets = table.recordOffsets(rows);
+    for (size_t index = 0; index < offsets.size(); ++index) {
+      const qint64 recordStart = offsets[index];
+      if (!overlapsChange(changed, recordStart, recordStart + table.layout->recordSize))
+        continue;
+      QString recordName;
+      for (const Field &field : table.layout->fields) {
+        const qint64 start = recordStart + field.offset;
+        if (start < base || start + field.width > spanEnd ||
+            !overlapsChange(changed, start, start + field.width))
+          continue;
+        named.push_back({start, start + field.width});
+        const quint32 old = littleEndianAt(before.data() + (start - base), field.width);
+        const quint32 now = littleEndianAt(after.data() + (start - base), field.width);
+        for (const FieldPart &part : field.parts) {
+          QString oldText = partValueText(part, field, old, rows);
+          QString newText = partValueText(part, field, now, rows);
+          if (oldText == newText)
+            continue;
+          if (recordName.isNull())
+            recordName = table.recordName(int(index), rows);
+          result.fields.push_back({&table, int(index), recordName, &field, &part, start,
+                                   std::move(oldText), std::move(newText)});
+        }
+      }
+    }
+  }
+  result.unnamed = withoutNamed(changed, std::move(named));
+  return result;
+}
+
+} // namespace korvane
