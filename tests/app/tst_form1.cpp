@@ -169,14 +169,20 @@ private slots:
     QVERIFY(answerer.texts().isEmpty());
   }
 
+  // Rows get their editors one by one; any row still without one says so.
   void aRowWithoutAnEditorSaysSo() {
     Form1 form;
     ModalAnswerer answerer;
     gamePaths() = {touch("SLPS_255.37"), touch("stage.bin")};
-    sections(form)->setCurrentRow(9);
+    int row = sections(form)->count() - 1;
+    while (row >= 0 && form.registry().has(row))
+      --row;
+    if (row < 0)
+      QSKIP("every section row has its editor");
+    sections(form)->setCurrentRow(row);
     button(form, "Command3")->click();
     QCOMPARE(answerer.texts().size(), 1);
-    QVERIFY(answerer.last().contains(QStringLiteral("改造相关")));
+    QVERIFY(answerer.last().contains(sections(form)->item(row)->text()));
   }
 
   // The two editors behind rows 0 and 1 open side by side; "返回" closes one and
