@@ -1,6 +1,8 @@
 #include "editors/catalog/table_catalog.h"
 
 #include "editors/characters/character_record.h"
+#include "editors/tables/system_settings_record.h"
+#include "editors/tables/upgrade_record.h"
 #include "editors/units/unit_record.h"
 #include "editors/units/weapon_record.h"
 
@@ -34,6 +36,11 @@ CatalogTable namedByList(const char *key, const QString &section, const RecordLa
                      [&names](int row, ListRows &rows) { return rows.nameList(names).value(row); });
 }
 
+// A window that shows one whole area: its one record is named by the section.
+CatalogTable wholeArea(const char *key, const QString &section, const RecordLayout &layout) {
+  return listedTable(key, section, layout, [section](int, ListRows &) { return section; });
+}
+
 CatalogTable weaponTable() {
   const RecordLayout &layout = weaponLayout();
   return {QStringLiteral("weapons"),
@@ -61,6 +68,8 @@ std::vector<CatalogTable> makeCatalog() {
   tables.push_back(weaponTable());
   tables.push_back(
       namedByList("characters", QStringLiteral("人物"), characterLayout(), kPilotNames));
+  tables.push_back(wholeArea("upgrades", QStringLiteral("改造相关"), upgradeSettingsLayout()));
+  tables.push_back(wholeArea("settings", QStringLiteral("系统相关"), systemSettingsLayout()));
   return tables;
 }
 
