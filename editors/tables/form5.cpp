@@ -46,6 +46,7 @@ Form5::Form5(QWidget *parent) : QWidget(parent) {
   connect(open, &QPushButton::clicked, this, &Form5::open_Click);
   Form_Load();
   fitListToRows(List1);
+  resize(sizeHint().width(), 470); // room for every field name
 }
 
 void Form5::Form_Load() {
