@@ -169,17 +169,6 @@ private slots:
     QCOMPARE(h.answers.texts(), QStringList{pickRecordMessage()});
     QVERIFY(h.game.exe() == before);
   }
-
-  void anotherPickDiscardsUnsavedEdits() {
-    Harness h;
-    h.game.patchExe(fieldAt(3) + 6, QByteArray::fromHex("E803"));
-    h.open();
-    h.pick(3);
-    h.type("Text5", QStringLiteral("1"));
-    h.pick(4);
-    h.pick(3);
-    QCOMPARE(h.text("Text5"), QStringLiteral("1000"));
-  }
 };
 
 QTEST_MAIN(TestForm5)

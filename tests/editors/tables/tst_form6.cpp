@@ -1,8 +1,6 @@
 #include "editors/shared/record_clipboard.h"
 #include "editors/tables/form6.h"
-#include "io/name_list.h"
 #include "tests/editors/tables/table_harness.h"
-#include "tools/sample_data.h"
 
 using namespace korvane;
 using namespace korvane::test;
@@ -158,20 +156,6 @@ private slots:
     h.pick(600);
     QCOMPARE(h.combo(kFirst)->currentIndex(), 42);
     QCOMPARE(h.combo(kSecond)->currentIndex(), 43);
-  }
-
-  void aShortPilotListIsReportedAndTheEntriesStayEditable() {
-    Harness h;
-    SampleGame::writeFile(h.game.listPath("pilot.txt"), samples::encodeGbk({"甲", "乙"}));
-    h.open();
-    QCOMPARE(h.answers.texts().size(), 1);
-    QVERIFY(h.answers.last().contains(QStringLiteral("pilot.txt")));
-    QCOMPARE(h.list()->count(), 735);
-    QCOMPARE(h.list()->item(1)->text(), QStringLiteral("乙"));
-    h.pick(kLastPilot);
-    h.combo(kFirst)->setCurrentIndex(9);
-    h.click("save");
-    QCOMPARE(int(h.game.exe()[entryAt(kLastPilot)]), 9);
   }
 
   // An entry that the file does not hold is refused rather than shown as "----".
