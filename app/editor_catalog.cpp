@@ -2,6 +2,9 @@
 #include "editors/characters/form3.h"
 #include "editors/tables/form11.h"
 #include "editors/tables/form12.h"
+#include "editors/tables/form4.h"
+#include "editors/tables/form5.h"
+#include "editors/tables/form6.h"
 #include "editors/units/form2.h"
 
 namespace korvane {
@@ -9,6 +12,9 @@ namespace korvane {
 void registerEditors(WindowRegistry &registry) {
   registry.add(0, [] { return new Form2; });
   registry.add(1, [] { return new Form3; });
+  registry.add(2, [] { return new Form4; });
+  registry.add(3, [] { return new Form5; });
+  registry.add(4, [] { return new Form6; });
   registry.add(9, [] { return new Form11; });
   registry.add(10, [] { return new Form12; });
 }

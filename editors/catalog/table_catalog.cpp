@@ -1,6 +1,10 @@
 #include "editors/catalog/table_catalog.h"
 
 #include "editors/characters/character_record.h"
+#include "editors/shared/choice_lists.h"
+#include "editors/tables/defensive_field_record.h"
+#include "editors/tables/leader_ability_record.h"
+#include "editors/tables/part_record.h"
 #include "editors/tables/system_settings_record.h"
 #include "editors/tables/upgrade_record.h"
 #include "editors/units/unit_record.h"
@@ -41,6 +45,12 @@ CatalogTable wholeArea(const char *key, const QString &section, const RecordLayo
   return listedTable(key, section, layout, [section](int, ListRows &) { return section; });
 }
 
+CatalogTable namedByRows(const char *key, const QString &section, const RecordLayout &layout,
+                         const QStringList &names) {
+  return listedTable(key, section, layout,
+                     [&names](int row, ListRows &) { return names.value(row); });
+}
+
 CatalogTable weaponTable() {
   const RecordLayout &layout = weaponLayout();
   return {QStringLiteral("weapons"),
@@ -68,6 +78,11 @@ std::vector<CatalogTable> makeCatalog() {
   tables.push_back(weaponTable());
   tables.push_back(
       namedByList("characters", QStringLiteral("人物"), characterLayout(), kPilotNames));
+  tables.push_back(namedByRows("parts", QStringLiteral("强化部件"), partLayout(), PartNames()));
+  tables.push_back(
+      namedByRows("fields", QStringLiteral("防御力场"), defensiveFieldLayout(), FieldNames()));
+  tables.push_back(
+      namedByList("leaders", QStringLiteral("小队长能力变更"), leaderAbilityLayout(), kPilotNames));
   tables.push_back(wholeArea("upgrades", QStringLiteral("改造相关"), upgradeSettingsLayout()));
   tables.push_back(wholeArea("settings", QStringLiteral("系统相关"), systemSettingsLayout()));
   return tables;
