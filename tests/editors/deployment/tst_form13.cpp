@@ -1,6 +1,9 @@
 // The enemy deployment window on the sample game, with a block placed by the test.
 
+#include "app/form1.h"
 #include "tests/editors/deployment/deployment_harness.h"
+
+#include <QPointer>
 
 using namespace korvane;
 using namespace korvane::test;
@@ -250,6 +253,32 @@ private slots:
     h.write();
     QVERIFY2(h.answers.texts().isEmpty(), qPrintable(h.answers.last()));
     QVERIFY(h.game.stage() == before);
+  }
+
+  // Rows 11 and 12 of the main window open the two deployment windows; "返回"
+  // closes one and leaves the main window enabled.
+  void theMainWindowOpensBothDeploymentWindows() {
+    Form1 form;      // starts with no game files chosen
+    SampleGame game; // then both are chosen
+    ModalAnswerer answers;
+    form.show();
+    const std::pair<int, const char *> editors[] = {{11, "Form13"}, {12, "Form14"}};
+    for (const auto &[row, name] : editors) {
+      form.findChild<QListWidget *>(QStringLiteral("List1"))->setCurrentRow(row);
+      form.findChild<QPushButton *>(QStringLiteral("Command3"))->click();
+      QWidget *editor = form.registry().openWindow(row);
+      QVERIFY(editor && editor->isVisible());
+      QCOMPARE(editor->objectName(), QString::fromLatin1(name));
+    }
+    QCOMPARE(form.registry().openWindow(11)->windowTitle(), QStringLiteral("敌军配置"));
+    QPointer<QWidget> allies = form.registry().openWindow(12);
+    QCOMPARE(allies->windowTitle(), QStringLiteral("我方配置"));
+    allies->findChild<QPushButton *>(QStringLiteral("Command1"))->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!allies);
+    QVERIFY(form.isEnabled());
+    QVERIFY(answers.texts().isEmpty());
+    form.registry().closeAll();
   }
 };
 
