@@ -267,15 +267,17 @@ private slots:
     QCOMPARE(h.records().size(), 255);
   }
 
-  void unlistedUnitIsKept() {
+  // Codes 837 and 735 are no empty slot and no "no pilot": listed raw and kept.
+  void codesBesideTheEmptyRowsAreKept() {
     Harness h;
-    placeStage(h, {QByteArray::fromHex("8403") + kManned.mid(2), kManned, kManned}); // unit 900
+    placeStage(h, {QByteArray::fromHex("45030000DF02") + kManned.mid(6), kManned, kManned});
     h.open();
     const QByteArray before = h.game.stage();
     h.pickStage(kTestStage);
-    QCOMPARE(h.records()[0], QStringLiteral("机体1:（代码 900）"));
+    QCOMPARE(h.records()[0], QStringLiteral("机体1:（代码 837）"));
     h.pickRecord(0);
     QCOMPARE(h.combo("Combo1")->currentIndex(), -1);
+    QCOMPARE(h.combo("Combo2")->currentIndex(), -1);
     h.write();
     QVERIFY2(h.answers.texts().isEmpty(), qPrintable(h.answers.last()));
     QVERIFY(h.game.stage() == before);
