@@ -1,5 +1,7 @@
 #include "app/window_registry.h"
 #include "editors/characters/form3.h"
+#include "editors/deployment/form13.h"
+#include "editors/deployment/form14.h"
 #include "editors/tables/form11.h"
 #include "editors/tables/form12.h"
 #include "editors/tables/form4.h"
@@ -17,6 +19,8 @@ void registerEditors(WindowRegistry &registry) {
   registry.add(4, [] { return new Form6; });
   registry.add(9, [] { return new Form11; });
   registry.add(10, [] { return new Form12; });
+  registry.add(11, [] { return new Form13; });
+  registry.add(12, [] { return new Form14; });
 }
 
 } // namespace korvane

@@ -1,6 +1,7 @@
 #include "editors/catalog/table_catalog.h"
 
 #include "editors/characters/character_record.h"
+#include "editors/deployment/deployment_record.h"
 #include "editors/shared/choice_lists.h"
 #include "editors/tables/defensive_field_record.h"
 #include "editors/tables/leader_ability_record.h"
@@ -72,6 +73,39 @@ CatalogTable weaponTable() {
           }};
 }
 
+// The blocks the stage lists give, in list order; a bad line has no records.
+std::vector<StageBlock> stageBlocks(const DeploymentKind &kind, ListRows &rows) {
+  return stageBlocksFrom(rows.read(*kind.lists->offsets), kind.lists->maxRecordCount).blocks;
+}
+
+// Every record of every stage, stage after stage; named by the stage and the
+// record's row in the window's record list ("机体3").
+CatalogTable deploymentTable(const char *key, const QString &section, const DeploymentKind &kind) {
+  return {QString::fromLatin1(key),
+          section,
+          GameFile::Stage,
+          &kind.layout(),
+          [&kind](ListRows &rows) {
+            std::vector<qint64> offsets;
+            for (const StageBlock &block : stageBlocks(kind, rows))
+              for (int record = 0; block.usable() && record < block.count; ++record)
+                offsets.push_back(deploymentRecordOffset(kind.layout(), block.offset, record));
+            return offsets;
+          },
+          [&kind](int index, ListRows &rows) {
+            const std::vector<StageBlock> blocks = stageBlocks(kind, rows);
+            for (size_t stage = 0; stage < blocks.size(); ++stage) {
+              const int count = blocks[stage].usable() ? blocks[stage].count : 0;
+              if (index < count)
+                return QStringLiteral("%1 / 机体%2")
+                    .arg(rows.nameList(*kind.lists->names).value(int(stage)))
+                    .arg(index + 1);
+              index -= count;
+            }
+            return QString();
+          }};
+}
+
 std::vector<CatalogTable> makeCatalog() {
   std::vector<CatalogTable> tables;
   tables.push_back(namedByList("units", QStringLiteral("机体&武器"), unitHeadLayout(), kUnitNames));
@@ -85,6 +119,8 @@ std::vector<CatalogTable> makeCatalog() {
       namedByList("leaders", QStringLiteral("小队长能力变更"), leaderAbilityLayout(), kPilotNames));
   tables.push_back(wholeArea("upgrades", QStringLiteral("改造相关"), upgradeSettingsLayout()));
   tables.push_back(wholeArea("settings", QStringLiteral("系统相关"), systemSettingsLayout()));
+  tables.push_back(deploymentTable("enemies", QStringLiteral("敌军配置"), enemyDeployment()));
+  tables.push_back(deploymentTable("allies", QStringLiteral("我方配置"), allyDeployment()));
   return tables;
 }
 

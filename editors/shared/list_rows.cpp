@@ -79,7 +79,7 @@ std::optional<quint32> tickedRowsValue(const FieldPart &part, const Field &field
 
 ListRows::ListRows(QString dir) : dir_(std::move(dir)) {}
 
-const QStringList &ListRows::nameList(const NameListFile &list) {
+const NameListResult &ListRows::read(const NameListFile &list) {
   auto found = nameLists_.find(&list);
   if (found != nameLists_.end())
     return *found;
@@ -89,7 +89,7 @@ const QStringList &ListRows::nameList(const NameListFile &list) {
           : readNameListFrom(QDir(dir_).filePath(QString::fromLatin1(list.fileName)), list.count);
   if (!result.complete())
     problems_.append(result.problem());
-  return *nameLists_.insert(&list, result.items);
+  return *nameLists_.insert(&list, result);
 }
 
 const QStringList &ListRows::rowsOf(const ChoiceSource &source) {

@@ -19,7 +19,9 @@ public:
   // Name lists are read from `dir` (DataDir when empty), each once.
   explicit ListRows(QString dir = {});
 
-  const QStringList &nameList(const NameListFile &list);
+  const QStringList &nameList(const NameListFile &list) { return read(list).items; }
+  // The list as read, with what was found of it.
+  const NameListResult &read(const NameListFile &list);
   // The rows a pick list shows, the row that stands for `lastRowCode` included.
   const QStringList &rowsOf(const ChoiceSource &source);
   // One line per name list that was missing or short, naming the file.
@@ -27,7 +29,7 @@ public:
 
 private:
   QString dir_;
-  QHash<const NameListFile *, QStringList> nameLists_;
+  QHash<const NameListFile *, NameListResult> nameLists_;
   QHash<const ChoiceSource *, QStringList> withLastRow_;
   QStringList problems_;
 };

@@ -62,6 +62,18 @@ bool saveRecord(QWidget *window, const QString &path, RecordBinder &binder, qint
   return true;
 }
 
+bool collectEntries(QWidget *window, const RecordBinder &binder, RecordValues &values) {
+  RecordBinder::Collected entries = binder.collect();
+  if (!entries.ok()) {
+    showMessage(window, entries.error);
+    if (entries.culprit)
+      entries.culprit->setFocus();
+    return false;
+  }
+  values = std::move(entries.values);
+  return true;
+}
+
 QStringList NameListLoader::load(const NameListFile &list) {
   NameListResult result = readNameList(list);
   if (!result.complete())

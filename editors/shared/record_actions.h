@@ -29,6 +29,10 @@ bool showPickedRecord(QWidget *window, QListWidget *list, const QString &path, R
                       qint64 recordStart);
 bool saveRecord(QWidget *window, const QString &path, RecordBinder &binder, qint64 recordStart);
 
+// The first step of a save that writes more than the record: every entry checked
+// and converted; a refusal is reported and its control gets the focus.
+bool collectEntries(QWidget *window, const RecordBinder &binder, RecordValues &values);
+
 // Closes an operation of a window's command and reports a refusal or failure.
 bool finishOperation(QWidget *window, Module1::Operation &op);
 
@@ -37,6 +41,8 @@ bool finishOperation(QWidget *window, Module1::Operation &op);
 class NameListLoader {
 public:
   QStringList load(const NameListFile &list);
+  // A problem with a list that the window reads in its own way, in the same message.
+  void addProblem(const QString &problem) { problems_.append(problem); }
   void reportProblems(QWidget *window) const;
 
 private:

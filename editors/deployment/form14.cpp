@@ -1,0 +1,110 @@
+#include "editors/deployment/form14.h"
+
+#include "editors/shared/editor_window.h"
+#include "editors/shared/game_paths.h"
+#include "editors/shared/messages.h"
+#include "editors/shared/record_actions.h"
+#include "editors/shared/record_io.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace korvane {
+
+namespace {
+
+QLabel *makeNote(const char *name, const QString &text, QWidget *parent) {
+  auto *note = new QLabel(text, parent);
+  note->setObjectName(QString::fromLatin1(name));
+  return note;
+}
+
+} // namespace
+
+Form14::Form14(QWidget *parent)
+    : DeploymentWindow(allyDeployment(), "Form14", QStringLiteral("我方配置"), parent) {
+  auto *grid = new QGridLayout;
+  addField(grid, 0, 0, QStringLiteral("机体"), Combo1, 3);
+  addField(grid, 1, 0, QStringLiteral("机师"), Combo2, 3);
+  addField(grid, 2, 0, QStringLiteral("过关加入"), makeEntryBox(QStringLiteral("Text1")));
+  addField(grid, 3, 0, QStringLiteral("武器改造段数"), makeEntryBox(QStringLiteral("Text3")));
+  addField(grid, 3, 2, QStringLiteral("机体改造段数"), makeEntryBox(QStringLiteral("Text4")));
+  addField(grid, 4, 0, QStringLiteral("机师LV"), makeEntryBox(arrayElementName("Text5", 0)));
+  addField(grid, 4, 2, QStringLiteral("机师击坠数"), makeEntryBox(arrayElementName("Text5", 1)));
+  addField(grid, 5, 0, QStringLiteral("机师PP"), makeEntryBox(arrayElementName("Text5", 2)));
+  addField(grid, 5, 2, QStringLiteral("起始地址"), Text6);
+  grid->setColumnStretch(1, 1);
+  grid->setColumnStretch(3, 1);
+
+  QLabel *wide =
+      makeNote("Label5",
+               QStringLiteral("说明3：原来为空位的单位把机体改成非空位过关后可以添加其加入。但建议"
+                              "原来不是空位的机体不要改成空位，否则写入时会出问题"),
+               Frame1);
+  wide->setWordWrap(true);
+  auto *fields = new QVBoxLayout;
+  fields->addLayout(grid);
+  fields->addWidget(makeNote("Label3", QStringLiteral("说明1：过关加入改01为加入"), Frame1));
+  fields->addWidget(
+      makeNote("Label4", QStringLiteral("说明2：改造段数为100时说明该单位为副机师"), Frame1));
+  fields->addWidget(wide);
+  fields->addLayout(makeButtons());
+  finishSetUp(fields);
+  resize(520, 660);
+}
+
+// Writes the record and, when it was an empty slot saved with a pilot, marks the
+// next record of the stage as an empty slot: both in one operation, all or nothing.
+void Form14::Command2_Click() {
+  int stage = 0;
+  int record = 0;
+  RecordValues values;
+  if (!requirePickedRecord(stage, record) || !collectEntries(this, *binder_, values))
+    return;
+  const RecordLayout &layout = allyRecordLayout();
+  const int unitField = deploymentFieldIndex(layout, QStringLiteral("UnitCode"));
+  const int pilotField = deploymentFieldIndex(layout, QStringLiteral("PilotCode"));
+  const qint64 start = recordOffset(stage, record);
+  const qint64 next = recordOffset(stage, record + 1);
+  {
+    Module1::Operation op(gamePaths().StagePath);
+    if (op.requireSpan(start, layout.recordSize, layout.what)) {
+      // The old unit code is the file's, not the one last shown.
+      const quint32 oldUnit = readRecord(op, layout, start)[size_t(unitField)];
+      bool mark =
+          marksNextSlotEmpty(oldUnit, values[size_t(pilotField)], record, block(stage).count);
+      const qint32 nextUnitPos = qint32(next + layout.fields[size_t(unitField)].offset + 1);
+      if (mark &&
+          op.requireSpan(nextUnitPos - 1, 2, QStringLiteral("下一条我方配置记录的机体代码"))) {
+        Module1::FilePos = nextUnitPos;
+        const quint32 nextUnit = op.ReadWord();
+        mark = nextUnit == kNoneCode || confirmMark(record, nextUnit);
+      }
+      writeRecord(op, layout, start, values);
+      if (mark) {
+        Module1::FilePos = nextUnitPos;
+        op.WriteWord(int(kNoneCode));
+      }
+    }
+    if (!finishOperation(this, op))
+      return;
+  }
+  binder_->showWritten(values);
+}
+
+// Asked before an empty slot's save overwrites the unit of the record after it.
+bool Form14::confirmMark(int record, quint32 nextUnitCode) {
+  const QString saved = QStringLiteral("机体%1").arg(record + 1);
+  const QString following = QStringLiteral("机体%1").arg(record + 2);
+  return askOkCancel(this, QStringLiteral("“%1”原为空位，写入时要把下一条记录“%2”标记为空位，"
+                                          "但“%2”现在配置着“%3”。\n\n"
+                                          "确定：写入“%1”，并把“%2”标记为空位。\n"
+                                          "取消：只写入“%1”，不改动“%2”。")
+                               .arg(saved, following, unitName(nextUnitCode)));
+}
+
+} // namespace korvane
