@@ -1,13 +1,16 @@
 #include "app/form1.h"
 
-#include "editors/shared/game_paths.h"
 #include "editors/shared/editor_window.h"
+#include "editors/shared/game_paths.h"
 #include "editors/shared/messages.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -24,6 +27,20 @@ const QStringList &sectionRows() {
       QStringLiteral("改造相关"),     QStringLiteral("系统相关"),       QStringLiteral("敌军配置"),
       QStringLiteral("我方配置")};
   return rows;
+}
+
+// A label showing one chosen file's path; the path can be selected and copied.
+QLabel *makePathLabel(const char *name, QWidget *parent) {
+  auto *label = new QLabel(parent);
+  label->setObjectName(QString::fromLatin1(name));
+  label->setWordWrap(true);
+  label->setTextFormat(Qt::PlainText);
+  label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  return label;
+}
+
+QString pathText(const QString &path) {
+  return path.isEmpty() ? QStringLiteral("未选择") : QDir::toNativeSeparators(path);
 }
 
 } // namespace
@@ -43,10 +60,18 @@ Form1::Form1(QWidget *parent) : QWidget(parent) {
   Command4 = makeButton("Command4", QStringLiteral("打开stage.bin"), this);
   Command3 = makeButton("Command3", QStringLiteral("进入编辑"), this);
   Command2 = makeButton("Command2", QStringLiteral("退出"), this);
+  ExePathLabel = makePathLabel("ExePathLabel", this);
+  StagePathLabel = makePathLabel("StagePathLabel", this);
   auto *buttons = new QVBoxLayout;
   for (QPushButton *button : {Command1, Command4, Command3, Command2})
     buttons->addWidget(button);
+  buttons->addSpacing(12);
+  buttons->addWidget(new QLabel(QStringLiteral("SLPS_255.37："), this));
+  buttons->addWidget(ExePathLabel);
+  buttons->addWidget(new QLabel(QStringLiteral("stage.bin："), this));
+  buttons->addWidget(StagePathLabel);
   buttons->addStretch();
+  showPaths();
 
   auto *layout = new QHBoxLayout(this);
   layout->addWidget(Frame1, 1);
@@ -63,7 +88,7 @@ Form1::Form1(QWidget *parent) : QWidget(parent) {
 Form1::~Form1() { registry_.closeAll(); }
 
 void Form1::chooseFile(QFileDialog *&dialog, const char *dialogName, const QString &fileName,
-                       QString &path) {
+                       QString &path, const QString &otherPath) {
   if (!dialog) {
     dialog = new QFileDialog(this);
     dialog->setObjectName(QString::fromLatin1(dialogName));
@@ -72,16 +97,28 @@ void Form1::chooseFile(QFileDialog *&dialog, const char *dialogName, const QStri
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setNameFilter(QStringLiteral("%1 (%1)").arg(fileName));
   }
+  // Near the file chosen before, whatever folder the user browsed to and left.
+  const QString &near = path.isEmpty() ? otherPath : path;
+  if (!near.isEmpty())
+    dialog->setDirectory(QFileInfo(near).absolutePath());
   if (dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty())
     path = dialog->selectedFiles().constFirst();
+  showPaths();
+}
+
+void Form1::showPaths() {
+  ExePathLabel->setText(pathText(gamePaths().ExePath));
+  StagePathLabel->setText(pathText(gamePaths().StagePath));
 }
 
 void Form1::Command1_Click() {
-  chooseFile(CommonDialog1, "CommonDialog1", QStringLiteral("SLPS_255.37"), gamePaths().ExePath);
+  chooseFile(CommonDialog1, "CommonDialog1", QStringLiteral("SLPS_255.37"), gamePaths().ExePath,
+             gamePaths().StagePath);
 }
 
 void Form1::Command4_Click() {
-  chooseFile(CommonDialog2, "CommonDialog2", QStringLiteral("stage.bin"), gamePaths().StagePath);
+  chooseFile(CommonDialog2, "CommonDialog2", QStringLiteral("stage.bin"), gamePaths().StagePath,
+             gamePaths().ExePath);
 }
 
 void Form1::Command3_Click() {
