@@ -52,15 +52,16 @@ private:
         box->reject();
     } else if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
       const QString offered = dialog->nameFilters().join(u' ');
-      if (offered.contains(QStringLiteral("SLPS_255.37")))
-        dialog->selectFile(exePath_);
-      else if (offered.contains(QStringLiteral("stage.bin")))
-        dialog->selectFile(stagePath_);
-      else {
+      const QString path = offered.contains(QStringLiteral("SLPS_255.37")) ? exePath_
+                           : offered.contains(QStringLiteral("stage.bin")) ? stagePath_
+                                                                           : QString();
+      if (!path.isEmpty())
+        dialog->selectFile(path);
+      // Cancelled when the file cannot be chosen, rather than asked again and again.
+      if (path.isEmpty() || dialog->selectedFiles() != QStringList{path})
         dialog->reject();
-        return;
-      }
-      static_cast<QDialog *>(dialog)->accept();
+      else
+        static_cast<QDialog *>(dialog)->accept();
     }
   }
 
