@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -36,6 +37,9 @@ QLabel *makePathLabel(const char *name, QWidget *parent) {
   label->setWordWrap(true);
   label->setTextFormat(Qt::PlainText);
   label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  // A folder name too long for one line must not widen the window; the tip
+  // shows it whole.
+  label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   return label;
 }
 
@@ -60,23 +64,29 @@ Form1::Form1(QWidget *parent) : QWidget(parent) {
   Command4 = makeButton("Command4", QStringLiteral("打开stage.bin"), this);
   Command3 = makeButton("Command3", QStringLiteral("进入编辑"), this);
   Command2 = makeButton("Command2", QStringLiteral("退出"), this);
-  ExePathLabel = makePathLabel("ExePathLabel", this);
-  StagePathLabel = makePathLabel("StagePathLabel", this);
   auto *buttons = new QVBoxLayout;
   for (QPushButton *button : {Command1, Command4, Command3, Command2})
     buttons->addWidget(button);
-  buttons->addSpacing(12);
-  buttons->addWidget(new QLabel(QStringLiteral("SLPS_255.37："), this));
-  buttons->addWidget(ExePathLabel);
-  buttons->addWidget(new QLabel(QStringLiteral("stage.bin："), this));
-  buttons->addWidget(StagePathLabel);
   buttons->addStretch();
+  auto *top = new QHBoxLayout;
+  top->addWidget(Frame1, 1);
+  top->addLayout(buttons, 1);
+
+  // The chosen files below, across the whole window: a path is long.
+  ExePathLabel = makePathLabel("ExePathLabel", this);
+  StagePathLabel = makePathLabel("StagePathLabel", this);
+  auto *paths = new QGridLayout;
+  paths->addWidget(new QLabel(QStringLiteral("SLPS_255.37："), this), 0, 0, Qt::AlignTop);
+  paths->addWidget(ExePathLabel, 0, 1);
+  paths->addWidget(new QLabel(QStringLiteral("stage.bin："), this), 1, 0, Qt::AlignTop);
+  paths->addWidget(StagePathLabel, 1, 1);
+  paths->setColumnStretch(1, 1);
   showPaths();
 
-  auto *layout = new QHBoxLayout(this);
-  layout->addWidget(Frame1, 1);
-  layout->addLayout(buttons, 1);
-  resize(460, 340);
+  auto *layout = new QVBoxLayout(this);
+  layout->addLayout(top, 1);
+  layout->addLayout(paths);
+  resize(460, 400);
 
   connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
   connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
@@ -107,8 +117,11 @@ void Form1::chooseFile(QFileDialog *&dialog, const char *dialogName, const QStri
 }
 
 void Form1::showPaths() {
-  ExePathLabel->setText(pathText(gamePaths().ExePath));
-  StagePathLabel->setText(pathText(gamePaths().StagePath));
+  for (auto [label, path] : {std::pair{ExePathLabel, gamePaths().ExePath},
+                             std::pair{StagePathLabel, gamePaths().StagePath}}) {
+    label->setText(pathText(path));
+    label->setToolTip(path.isEmpty() ? QString() : label->text());
+  }
 }
 
 void Form1::Command1_Click() {
