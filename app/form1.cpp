@@ -1,13 +1,17 @@
 #include "app/form1.h"
 
-#include "editors/shared/game_paths.h"
 #include "editors/shared/editor_window.h"
+#include "editors/shared/game_paths.h"
 #include "editors/shared/messages.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -24,6 +28,23 @@ const QStringList &sectionRows() {
       QStringLiteral("改造相关"),     QStringLiteral("系统相关"),       QStringLiteral("敌军配置"),
       QStringLiteral("我方配置")};
   return rows;
+}
+
+// A label showing one chosen file's path; the path can be selected and copied.
+QLabel *makePathLabel(const char *name, QWidget *parent) {
+  auto *label = new QLabel(parent);
+  label->setObjectName(QString::fromLatin1(name));
+  label->setWordWrap(true);
+  label->setTextFormat(Qt::PlainText);
+  label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  // A folder name too long for one line must not widen the window; the tip
+  // shows it whole.
+  label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  return label;
+}
+
+QString pathText(const QString &path) {
+  return path.isEmpty() ? QStringLiteral("未选择") : QDir::toNativeSeparators(path);
 }
 
 } // namespace
@@ -47,11 +68,25 @@ Form1::Form1(QWidget *parent) : QWidget(parent) {
   for (QPushButton *button : {Command1, Command4, Command3, Command2})
     buttons->addWidget(button);
   buttons->addStretch();
+  auto *top = new QHBoxLayout;
+  top->addWidget(Frame1, 1);
+  top->addLayout(buttons, 1);
 
-  auto *layout = new QHBoxLayout(this);
-  layout->addWidget(Frame1, 1);
-  layout->addLayout(buttons, 1);
-  resize(460, 340);
+  // The chosen files below, across the whole window: a path is long.
+  ExePathLabel = makePathLabel("ExePathLabel", this);
+  StagePathLabel = makePathLabel("StagePathLabel", this);
+  auto *paths = new QGridLayout;
+  paths->addWidget(new QLabel(QStringLiteral("SLPS_255.37："), this), 0, 0, Qt::AlignTop);
+  paths->addWidget(ExePathLabel, 0, 1);
+  paths->addWidget(new QLabel(QStringLiteral("stage.bin："), this), 1, 0, Qt::AlignTop);
+  paths->addWidget(StagePathLabel, 1, 1);
+  paths->setColumnStretch(1, 1);
+  showPaths();
+
+  auto *layout = new QVBoxLayout(this);
+  layout->addLayout(top, 1);
+  layout->addLayout(paths);
+  resize(460, 400);
 
   connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
   connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
@@ -63,7 +98,7 @@ Form1::Form1(QWidget *parent) : QWidget(parent) {
 Form1::~Form1() { registry_.closeAll(); }
 
 void Form1::chooseFile(QFileDialog *&dialog, const char *dialogName, const QString &fileName,
-                       QString &path) {
+                       QString &path, const QString &otherPath) {
   if (!dialog) {
     dialog = new QFileDialog(this);
     dialog->setObjectName(QString::fromLatin1(dialogName));
@@ -72,16 +107,31 @@ void Form1::chooseFile(QFileDialog *&dialog, const char *dialogName, const QStri
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setNameFilter(QStringLiteral("%1 (%1)").arg(fileName));
   }
+  // Near the file chosen before, whatever folder the user browsed to and left.
+  const QString &near = path.isEmpty() ? otherPath : path;
+  if (!near.isEmpty())
+    dialog->setDirectory(QFileInfo(near).absolutePath());
   if (dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty())
     path = dialog->selectedFiles().constFirst();
+  showPaths();
+}
+
+void Form1::showPaths() {
+  for (auto [label, path] : {std::pair{ExePathLabel, gamePaths().ExePath},
+                             std::pair{StagePathLabel, gamePaths().StagePath}}) {
+    label->setText(pathText(path));
+    label->setToolTip(path.isEmpty() ? QString() : label->text());
+  }
 }
 
 void Form1::Command1_Click() {
-  chooseFile(CommonDialog1, "CommonDialog1", QStringLiteral("SLPS_255.37"), gamePaths().ExePath);
+  chooseFile(CommonDialog1, "CommonDialog1", QStringLiteral("SLPS_255.37"), gamePaths().ExePath,
+             gamePaths().StagePath);
 }
 
 void Form1::Command4_Click() {
-  chooseFile(CommonDialog2, "CommonDialog2", QStringLiteral("stage.bin"), gamePaths().StagePath);
+  chooseFile(CommonDialog2, "CommonDialog2", QStringLiteral("stage.bin"), gamePaths().StagePath,
+             gamePaths().ExePath);
 }
 
 void Form1::Command3_Click() {

@@ -9,6 +9,7 @@
 
 class QFileDialog;
 class QGroupBox;
+class QLabel;
 class QListWidget;
 class QPushButton;
 
@@ -27,10 +28,12 @@ private:
   void Command4_Click();
   void Command3_Click();
   void Command2_Click();
-  // Shows an open-file dialog offering only `fileName`; the path stays as it was
-  // when the user cancels.
+  // Shows an open-file dialog offering only `fileName`, starting in the folder of
+  // `path` or else of `otherPath`; the path stays as it was when the user cancels.
   void chooseFile(QFileDialog *&dialog, const char *dialogName, const QString &fileName,
-                  QString &path);
+                  QString &path, const QString &otherPath);
+  // The chosen files below the buttons: the full path, or "未选择".
+  void showPaths();
 
   QGroupBox *Frame1;
   QListWidget *List1;
@@ -38,6 +41,8 @@ private:
   QPushButton *Command4;
   QPushButton *Command3;
   QPushButton *Command2;
+  QLabel *ExePathLabel;
+  QLabel *StagePathLabel;
   QFileDialog *CommonDialog1 = nullptr;
   QFileDialog *CommonDialog2 = nullptr;
   WindowRegistry registry_;

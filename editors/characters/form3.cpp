@@ -1,9 +1,9 @@
 #include "editors/characters/form3.h"
 
-#include "editors/shared/game_paths.h"
 #include "editors/characters/character_record.h"
 #include "editors/shared/choice_lists.h"
 #include "editors/shared/editor_window.h"
+#include "editors/shared/game_paths.h"
 #include "editors/shared/record_actions.h"
 
 #include <QComboBox>
@@ -75,7 +75,7 @@ Form3::Form3(QWidget *parent)
   record->addLayout(makeButtons());
 
   auto *layout = new QHBoxLayout(this);
-  layout->addWidget(List1);
+  layout->addLayout(withFilterBox(List1));
   layout->addLayout(record, 1);
 
   // The binder finds the controls by name, so it comes after them.

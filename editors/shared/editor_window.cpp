@@ -29,15 +29,29 @@ protected:
   }
 };
 
-// Shows the rows whose text contains `filter`, or whose number it is.
+// Full-width letters and digits compare as their ASCII forms, so that a box left
+// in full-width input still finds "Ｖ" by "v".
+QString folded(const QString &text) { return text.normalized(QString::NormalizationForm_KC); }
+
+// The typed text as a row number: digits only, so that "+5" or "5.0" stay text.
+int typedRowNumber(const QString &digits) {
+  if (digits.isEmpty() || digits.size() > 9)
+    return -1;
+  for (const QChar c : digits)
+    if (c < u'0' || c > u'9')
+      return -1;
+  return digits.toInt();
+}
+
+// Shows the rows whose text contains `filter`, or whose 0-based number it is. Only
+// the rows' visibility changes: never the current row, its selection or a record.
 void applyFilter(QListWidget *list, const QString &filter) {
-  const QString wanted = filter.trimmed();
-  bool isNumber = false;
-  const int number = wanted.toInt(&isNumber);
+  const QString wanted = folded(filter.trimmed());
+  const int number = typedRowNumber(wanted);
   for (int row = 0; row < list->count(); ++row) {
     QListWidgetItem *item = list->item(row);
-    const bool shown = wanted.isEmpty() || (isNumber && row == number) ||
-                       item->text().contains(wanted, Qt::CaseInsensitive);
+    const bool shown = wanted.isEmpty() || row == number ||
+                       folded(item->text()).contains(wanted, Qt::CaseInsensitive);
     item->setHidden(!shown);
   }
 }
@@ -68,13 +82,26 @@ QLayout *withFilterBox(QListWidget *list) {
   auto *filter = new QLineEdit(list->parentWidget());
   filter->setObjectName(list->objectName() + QStringLiteral("Filter"));
   filter->setPlaceholderText(QStringLiteral("筛选"));
-  QObject::connect(filter, &QLineEdit::textChanged, list,
-                   [list](const QString &text) { applyFilter(list, text); });
+  filter->setClearButtonEnabled(true);
+  // As wide as the list: the box never widens the list's column.
+  filter->setSizePolicy(QSizePolicy::Ignored, filter->sizePolicy().verticalPolicy());
+  const auto refilter = [list, filter] { applyFilter(list, filter->text()); };
+  QObject::connect(filter, &QLineEdit::textChanged, list, [list](const QString &text) {
+    applyFilter(list, text);
+    // With every row back, the current record's row comes back into view.
+    if (text.isEmpty() && list->currentItem())
+      list->scrollToItem(list->currentItem());
+  });
+  // Rows added or renamed while a filter is typed follow it too.
+  QAbstractItemModel *rows = list->model();
+  QObject::connect(rows, &QAbstractItemModel::rowsInserted, filter, refilter);
+  QObject::connect(rows, &QAbstractItemModel::dataChanged, filter, refilter);
   auto *clear = new QAction(filter);
   clear->setShortcut(Qt::Key_Escape);
   clear->setShortcutContext(Qt::WidgetShortcut);
   QObject::connect(clear, &QAction::triggered, filter, &QLineEdit::clear);
   filter->addAction(clear);
+  QWidget::setTabOrder(filter, list);
 
   auto *column = new QVBoxLayout;
   column->addWidget(filter);

@@ -27,8 +27,10 @@ QListWidget *makeRecordList(const char *name, QWidget *parent);
 
 // The list under a filter box "筛选" (objectName: the list's name and "Filter"), for
 // record lists too long to scroll through. Typing hides the rows that neither
-// contain the text nor have it as their 0-based number; rows keep their index and
-// the current row stays as it is. Escape clears the box.
+// contain the text (ignoring case and full-width forms) nor have it as their
+// 0-based number; rows keep their index, and the current row, its selection and
+// the record shown stay as they are. Escape clears the box. The list's parent
+// widget must be set.
 QLayout *withFilterBox(QListWidget *list);
 
 // Named controls; `name` is the objectName ("Text8_3" for element 3 of Text8).

@@ -1,8 +1,8 @@
 #include "editors/units/form2.h"
 
-#include "editors/shared/game_paths.h"
 #include "editors/shared/choice_lists.h"
 #include "editors/shared/editor_window.h"
+#include "editors/shared/game_paths.h"
 #include "editors/shared/messages.h"
 #include "editors/shared/record_actions.h"
 #include "editors/units/unit_lists.h"
@@ -137,7 +137,7 @@ Form2::Form2(QWidget *parent)
   right->addWidget(SSTab1, 1);
   right->addWidget(Command3, 0, Qt::AlignRight);
   auto *layout = new QHBoxLayout(this);
-  layout->addWidget(List1);
+  layout->addLayout(withFilterBox(List1));
   layout->addLayout(right, 1);
 
   // The binders find the controls by name, so every control exists by now.

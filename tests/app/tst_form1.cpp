@@ -4,12 +4,17 @@
 #include "tests/support/sample_game.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 
 using namespace korvane;
 using test::ModalAnswerer;
@@ -24,6 +29,23 @@ QPushButton *button(QWidget &form, const char *name) {
 }
 
 QListWidget *sections(QWidget &form) { return form.findChild<QListWidget *>("List1"); }
+
+QString label(QWidget &form, const char *name) {
+  return form.findChild<QLabel *>(QString::fromLatin1(name))->text();
+}
+
+// A file dialog answer that chooses `path`.
+std::function<void(QFileDialog *)> choose(const QString &path) {
+  return [path](QFileDialog *dialog) {
+    dialog->selectFile(path);
+    // A dialog shown before keeps the focus in its name box, which selectFile leaves alone.
+    if (dialog->selectedFiles() != QStringList{path})
+      dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
+    static_cast<QDialog *>(dialog)->accept();
+  };
+}
+
+QString canonical(const QString &folder) { return QFileInfo(folder).canonicalFilePath(); }
 
 // An editor window that counts how often it was created.
 struct CountingFactory {
@@ -46,6 +68,7 @@ class TestForm1 : public QObject {
 
   QString touch(const QString &name) {
     const QString path = dir_.filePath(name);
+    QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     file.open(QIODevice::WriteOnly);
     return path;
@@ -132,6 +155,87 @@ private slots:
     button(form, "Command4")->click();
     QCOMPARE(gamePaths().StagePath, stage);
     QCOMPARE(filter, QStringLiteral("stage.bin (stage.bin)"));
+  }
+
+  // Below the buttons: the full path of each chosen file, or "未选择" until one is
+  // chosen; cancelling a dialog leaves the label as it was.
+  void thePathLabelsShowTheChosenFiles() {
+    Form1 form;
+    ModalAnswerer answerer;
+    const QString none = QStringLiteral("未选择");
+    QCOMPARE(label(form, "ExePathLabel"), none);
+    QCOMPARE(label(form, "StagePathLabel"), none);
+
+    const QString first = touch(QStringLiteral("一/SLPS_255.37"));
+    answerer.onFileDialog(choose(first));
+    button(form, "Command1")->click();
+    QCOMPARE(label(form, "ExePathLabel"), QDir::toNativeSeparators(first));
+    QCOMPARE(label(form, "StagePathLabel"), none);
+
+    const QString second = touch(QStringLiteral("二/SLPS_255.37"));
+    answerer.onFileDialog(choose(second));
+    button(form, "Command1")->click();
+    QCOMPARE(label(form, "ExePathLabel"), QDir::toNativeSeparators(second));
+
+    answerer.onFileDialog([](QFileDialog *dialog) { dialog->reject(); });
+    button(form, "Command1")->click();
+    button(form, "Command4")->click();
+    QCOMPARE(label(form, "ExePathLabel"), QDir::toNativeSeparators(second));
+    QCOMPARE(label(form, "StagePathLabel"), none);
+
+    const QString stage = touch(QStringLiteral("二/stage.bin"));
+    answerer.onFileDialog(choose(stage));
+    button(form, "Command4")->click();
+    QCOMPARE(label(form, "StagePathLabel"), QDir::toNativeSeparators(stage));
+    QCOMPARE(label(form, "ExePathLabel"), QDir::toNativeSeparators(second));
+    QVERIFY(answerer.texts().isEmpty());
+  }
+
+  // Each dialog starts in the folder of the file it chose before, or else of the
+  // file the other dialog chose, also after the user browsed elsewhere and cancelled.
+  void theDialogsStartNearTheChosenFiles() {
+    Form1 form;
+    ModalAnswerer answerer;
+    const QString exe = touch(QStringLiteral("exe/SLPS_255.37"));
+    const QString stage = touch(QStringLiteral("stage/stage.bin"));
+    const QString elsewhere = QFileInfo(touch(QStringLiteral("elsewhere/x"))).absolutePath();
+    QStringList startedIn;
+    const auto note = [&](QFileDialog *dialog) {
+      startedIn << dialog->objectName() + u':' + canonical(dialog->directory().absolutePath());
+    };
+    answerer.onFileDialog([&](QFileDialog *dialog) {
+      note(dialog);
+      choose(exe)(dialog);
+    });
+    button(form, "Command1")->click();
+
+    answerer.onFileDialog([&](QFileDialog *dialog) {
+      note(dialog);
+      dialog->setDirectory(elsewhere); // browses away, then cancels
+      dialog->reject();
+    });
+    button(form, "Command4")->click(); // nothing chosen yet: near the executable
+    button(form, "Command1")->click();
+    button(form, "Command1")->click(); // back near the chosen file, not elsewhere
+
+    answerer.onFileDialog([&](QFileDialog *dialog) {
+      note(dialog);
+      choose(stage)(dialog);
+    });
+    button(form, "Command4")->click();
+    answerer.onFileDialog([&](QFileDialog *dialog) {
+      note(dialog);
+      dialog->reject();
+    });
+    button(form, "Command4")->click();
+
+    const QString exeDir = canonical(dir_.filePath("exe"));
+    const QString stageDir = canonical(dir_.filePath("stage"));
+    QCOMPARE(startedIn.mid(1), (QStringList{"CommonDialog2:" + exeDir, "CommonDialog1:" + exeDir,
+                                            "CommonDialog1:" + exeDir, "CommonDialog2:" + exeDir,
+                                            "CommonDialog2:" + stageDir}));
+    QCOMPARE(gamePaths().ExePath, exe);
+    QCOMPARE(gamePaths().StagePath, stage);
   }
 
   void anEditorExistsOnceAndReloadsAfterItCloses() {
