@@ -25,9 +25,10 @@ Form7::Form7(QWidget *parent) : QWidget(parent) {
 
   List1 = makeRecordList("List1", this);
   // Room for the longest profile and the scroll bar.
-  List1->setFixedWidth(
-      List1->fontMetrics().horizontalAdvance(QStringLiteral("R女摩羯座[12/22~12/21]AB型")) +
-      List1->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 16);
+  int widest = 0;
+  for (const QString &profile : BirthProfiles())
+    widest = qMax(widest, List1->fontMetrics().horizontalAdvance(profile));
+  List1->setFixedWidth(widest + List1->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 16);
 
   open = makeButton("open", QStringLiteral("返回"), this);
   save = makeButton("save", QStringLiteral("保存"), this);

@@ -30,8 +30,11 @@ Form8::Form8(QWidget *parent) : QWidget(parent) {
   setUpEditorWindow(this, "Form8", QStringLiteral("Korvane机师特级养成"));
 
   List1 = makeRecordList("List1", this);
-  List1->setFixedWidth(List1->fontMetrics().horizontalAdvance(QStringLiteral("サイズ差補正無視")) +
-                       List1->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 16);
+  // Room for the longest skill name and the scroll bar.
+  int widest = 0;
+  for (const QString &skill : trainedSkillNames())
+    widest = qMax(widest, List1->fontMetrics().horizontalAdvance(skill));
+  List1->setFixedWidth(widest + List1->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 16);
 
   auto *note = new QLabel(QStringLiteral("不能升级的技能改上面的字节的数值\n两组要相同"), this);
   note->setObjectName(QStringLiteral("Label1"));

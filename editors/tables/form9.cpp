@@ -32,9 +32,9 @@ Form9::Form9(QWidget *parent) : QWidget(parent) {
   open = makeButton("open", QStringLiteral("返回"), this);
   save = makeButton("save", QStringLiteral("保存"), this);
   auto *buttons = new QVBoxLayout;
-  buttons->addStretch();
   buttons->addWidget(open);
   buttons->addWidget(save);
+  buttons->addStretch();
   lower->addLayout(buttons);
   for (size_t i = 0; i < blocks.size(); ++i) {
     QHBoxLayout *half = int(i) < kUpperBlocks ? upper : lower;
