@@ -4,8 +4,13 @@
 #include "editors/deployment/deployment_record.h"
 #include "editors/shared/choice_lists.h"
 #include "editors/tables/defensive_field_record.h"
+#include "editors/tables/growth_levels.h"
 #include "editors/tables/leader_ability_record.h"
 #include "editors/tables/part_record.h"
+#include "editors/tables/potential_correction_record.h"
+#include "editors/tables/protagonist_spirit_record.h"
+#include "editors/tables/skill_correction_record.h"
+#include "editors/tables/skill_training_record.h"
 #include "editors/tables/system_settings_record.h"
 #include "editors/tables/upgrade_record.h"
 #include "editors/units/unit_record.h"
@@ -117,6 +122,15 @@ std::vector<CatalogTable> makeCatalog() {
       namedByRows("fields", QStringLiteral("防御力场"), defensiveFieldLayout(), FieldNames()));
   tables.push_back(
       namedByList("leaders", QStringLiteral("小队长能力变更"), leaderAbilityLayout(), kPilotNames));
+  tables.push_back(namedByRows("profiles", QStringLiteral("主角精神"), protagonistSpiritLayout(),
+                               BirthProfiles()));
+  static const QStringList trainedSkills = trainedSkillNames();
+  tables.push_back(namedByRows("training", QStringLiteral("机师特技养成"), skillTrainingLayout(),
+                               trainedSkills));
+  tables.push_back(
+      wholeArea("correction", QStringLiteral("机师特技补正"), skillCorrectionLayout()));
+  tables.push_back(listedTable("potential", QStringLiteral("底力补正"), potentialCorrectionLayout(),
+                               [](int row, ListRows &) { return growthLevelName(row); }));
   tables.push_back(wholeArea("upgrades", QStringLiteral("改造相关"), upgradeSettingsLayout()));
   tables.push_back(wholeArea("settings", QStringLiteral("系统相关"), systemSettingsLayout()));
   tables.push_back(deploymentTable("enemies", QStringLiteral("敌军配置"), enemyDeployment()));

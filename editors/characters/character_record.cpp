@@ -1,6 +1,7 @@
 #include "editors/characters/character_record.h"
 
 #include "editors/shared/choice_lists.h"
+#include "editors/shared/spirit_slot.h"
 #include "io/name_list.h"
 
 #include <QByteArray>
@@ -12,7 +13,6 @@ namespace {
 constexpr qint64 kTableOffset = 0x29D400;
 constexpr int kRecordSize = 184;
 constexpr int kSpiritSlotStart = 100;
-constexpr int kSpiritSlotSize = 4;
 constexpr int kSkillSlotStart = 124;
 constexpr int kSkillSlotSize = 10;
 
@@ -20,11 +20,6 @@ QString slotControl(const char *control, int slot) { return arrayElementName(con
 
 QString slotField(const char *slotKind, int slot, const QString &field) {
   return QStringLiteral("%1%2.%3").arg(QLatin1String(slotKind)).arg(slot).arg(field);
-}
-
-// Captions name the grid row the way the user counts it, from 1.
-QString rowCaption(const QString &heading, int slot) {
-  return QStringLiteral("%1（第%2行）").arg(heading).arg(slot + 1);
 }
 
 void addStatistics(std::vector<Field> &fields) {
@@ -59,35 +54,18 @@ void addTerrainRanks(std::vector<Field> &fields) {
                                  QString::fromUtf8(terrain.caption), {&TerrainRanks()}));
 }
 
-void addSpiritSlot(std::vector<Field> &fields, int slot) {
-  const int start = kSpiritSlotStart + kSpiritSlotSize * slot;
-  fields.push_back(choiceField(slotField("SpiritSlot", slot, QStringLiteral("SpiritCommand")),
-                               start, 1, slotControl("Combo1", slot),
-                               rowCaption(QStringLiteral("精神名称"), slot), {&SpiritNames()}));
-  fields.push_back(decimalField(slotField("SpiritSlot", slot, QStringLiteral("LearnLevel")),
-                                start + 1, 1, slotControl("Text8", slot),
-                                rowCaption(QStringLiteral("修得LV"), slot)));
-  // "消耗SP" heads two boxes; each holds a byte of its own.
-  fields.push_back(decimalField(slotField("SpiritSlot", slot, QStringLiteral("SpCost1")), start + 2,
-                                1, slotControl("Text9", slot),
-                                rowCaption(QStringLiteral("消耗SP 左格"), slot)));
-  fields.push_back(decimalField(slotField("SpiritSlot", slot, QStringLiteral("SpCost2")), start + 3,
-                                1, slotControl("Text10", slot),
-                                rowCaption(QStringLiteral("消耗SP 右格"), slot)));
-}
-
 void addSkillSlot(std::vector<Field> &fields, int slot) {
   const int start = kSkillSlotStart + kSkillSlotSize * slot;
   fields.push_back(choiceField(slotField("SkillSlot", slot, QStringLiteral("SkillId")), start, 1,
                                slotControl("Combo6", slot),
-                               rowCaption(QStringLiteral("技能名称"), slot), {&SkillNames()}));
+                               gridRowCaption(QStringLiteral("技能名称"), slot), {&SkillNames()}));
   for (int level = 1; level <= kSkillLevels; ++level) {
     // Text11 holds L1, Text19 holds L9.
     const QByteArray control = "Text" + QByteArray::number(10 + level);
     fields.push_back(
         decimalField(slotField("SkillSlot", slot, QStringLiteral("AcquireLevel%1").arg(level)),
                      start + level, 1, slotControl(control.constData(), slot),
-                     rowCaption(QStringLiteral("修得等级 L%1").arg(level), slot)));
+                     gridRowCaption(QStringLiteral("修得等级 L%1").arg(level), slot)));
   }
 }
 
@@ -99,8 +77,10 @@ RecordLayout makeCharacterLayout() {
   addStatistics(fields);
   addTerrainRanks(fields);
   fields.push_back(hexField("SideCode", 86, 1, "Text20", QStringLiteral("敌我判定")));
+  const SpiritSlotControls spiritControls{"Combo1", "Text8", "Text9", "Text10",
+                                          QStringLiteral("修得LV")};
   for (int slot = 0; slot < kSpiritSlots; ++slot)
-    addSpiritSlot(fields, slot);
+    addSpiritSlotFields(fields, kSpiritSlotStart + kSpiritSlotSize * slot, slot, spiritControls);
   for (int slot = 0; slot < kSkillSlots; ++slot)
     addSkillSlot(fields, slot);
   return layout;

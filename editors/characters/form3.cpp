@@ -25,17 +25,6 @@ namespace {
 // Between the level boxes of a skill row; their heading is spaced to match.
 constexpr int kLevelBoxSpacing = 4;
 
-// A box for one byte: wide enough for "255", no wider.
-int byteBoxWidth(const QWidget *window) {
-  return window->fontMetrics().horizontalAdvance(QStringLiteral("000")) + 12;
-}
-
-QLineEdit *makeByteBox(const QString &name, QWidget *parent) {
-  QLineEdit *box = makeTextBox(name, parent);
-  box->setFixedWidth(byteBoxWidth(parent));
-  return box;
-}
-
 QLabel *makeLabel(const QString &text, QWidget *parent) { return new QLabel(text, parent); }
 
 } // namespace
@@ -80,7 +69,7 @@ Form3::Form3(QWidget *parent)
 
   // The binder finds the controls by name, so it comes after them.
   binder_ = std::make_unique<RecordBinder>(this, characterLayout());
-  nameControlsInToolTips();
+  nameControlsInToolTips(this, characterLayout());
 
   connect(List1, &QListWidget::currentRowChanged, this, &Form3::List1_Click);
   connect(save, &QPushButton::clicked, this, &Form3::save_Click);
@@ -212,13 +201,6 @@ QLayout *Form3::makeButtons() {
   for (QPushButton *button : {Command2, Command3, save, Command1})
     row->addWidget(button);
   return row;
-}
-
-// The grids' boxes carry no label of their own; the tip names each as a refusal does.
-void Form3::nameControlsInToolTips() {
-  for (const Field &field : characterLayout().fields)
-    for (const FieldPart &part : field.parts)
-      findChild<QWidget *>(part.control)->setToolTip(part.caption);
 }
 
 void Form3::Form_Load() {

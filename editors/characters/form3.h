@@ -41,7 +41,6 @@ private:
   QGridLayout *makeSkillGrid();
   QLabel *makeLevelHeading();
   QLayout *makeButtons();
-  void nameControlsInToolTips();
 
   QListWidget *List1;
   QComboBox *Combo7;

@@ -1,5 +1,7 @@
 #include "editors/shared/editor_window.h"
 
+#include "editors/shared/record_layout.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -119,6 +121,23 @@ QLineEdit *makeTextBox(const QString &name, QWidget *parent) {
   auto *box = new QLineEdit(parent);
   box->setObjectName(name);
   return box;
+}
+
+int byteBoxWidth(const QWidget *window) {
+  return window->fontMetrics().horizontalAdvance(QStringLiteral("000")) + 12;
+}
+
+QLineEdit *makeByteBox(const QString &name, QWidget *parent) {
+  QLineEdit *box = makeTextBox(name, parent);
+  box->setFixedWidth(byteBoxWidth(parent));
+  return box;
+}
+
+void nameControlsInToolTips(QWidget *window, const RecordLayout &layout) {
+  for (const Field &field : layout.fields)
+    for (const FieldPart &part : field.parts)
+      if (QWidget *control = window->findChild<QWidget *>(part.control))
+        control->setToolTip(part.caption);
 }
 
 // Pick-only: typed text that matches no row could not be saved.

@@ -15,6 +15,8 @@ class QWidget;
 
 namespace korvane {
 
+struct RecordLayout;
+
 // Names and captions the window; it is deleted when closed, so reopening loads afresh.
 void setUpEditorWindow(QWidget *window, const char *name, const QString &caption);
 
@@ -36,8 +38,15 @@ QLayout *withFilterBox(QListWidget *list);
 // Named controls; `name` is the objectName ("Text8_3" for element 3 of Text8).
 QPushButton *makeButton(const char *name, const QString &caption, QWidget *parent);
 QLineEdit *makeTextBox(const QString &name, QWidget *parent);
+// A text box for one byte: wide enough for "255", no wider.
+QLineEdit *makeByteBox(const QString &name, QWidget *parent);
+int byteBoxWidth(const QWidget *window);
 // A pick-only drop-down list, filled with `rows` and none of them selected.
 QComboBox *makePickList(const QString &name, QWidget *parent, const QStringList &rows = {});
+
+// Grid boxes carry no label of their own: each control's tip names it as a
+// refusal of its entry does.
+void nameControlsInToolTips(QWidget *window, const RecordLayout &layout);
 
 // Appends the rows and leaves none selected, as a window is before its first pick.
 void fillChoices(QComboBox *combo, const QStringList &rows);

@@ -21,12 +21,11 @@ qint64 largestCode(const FieldPart &part, const Field &field) {
   return (qint64(1) << partBits(part, field)) - 1;
 }
 
+// The text of the row that shows `code`, or the code itself when no row does.
 QString choiceText(const FieldPart &part, quint32 code, ListRows &rows) {
   const QStringList &shown = rows.rowsOf(part.choices);
-  if (part.choices.lastRowCode >= 0 && code == quint32(part.choices.lastRowCode))
-    return shown.constLast();
-  const int listed = int(shown.size()) - (part.choices.lastRowCode >= 0 ? 1 : 0);
-  return code < quint32(listed) ? shown[code] : QString::number(code);
+  const int row = part.choices.rowOfCode(code);
+  return row >= 0 && row < shown.size() ? shown[row] : QString::number(code);
 }
 
 QString tickedRowsText(const FieldPart &part, const Field &field, quint32 value, ListRows &rows) {
@@ -46,11 +45,8 @@ std::optional<quint32> choiceCode(const FieldPart &part, const Field &field, qui
   if (choiceText(part, stored, rows) == text)
     return stored;
   const qsizetype row = shown.indexOf(text);
-  if (row >= 0) {
-    if (part.choices.lastRowCode >= 0 && row == shown.size() - 1)
-      return quint32(part.choices.lastRowCode);
-    return quint32(row);
-  }
+  if (row >= 0)
+    return part.choices.codeOfRow(int(row));
   bool isNumber = false;
   const qint64 code = text.toLongLong(&isNumber);
   if (isNumber && code >= 0 && code <= largestCode(part, field))
@@ -109,6 +105,7 @@ QString partValueText(const FieldPart &part, const Field &field, quint32 raw, Li
   const quint32 value = partValue(part, field, raw);
   switch (part.encoding) {
   case Encoding::Choice:
+  case Encoding::OptionGroup:
     return choiceText(part, value, rows);
   case Encoding::Flag:
     return QString::number(value & 1);
@@ -124,7 +121,7 @@ ParsedValue parsePartValueText(const FieldPart &part, const Field &field, quint3
                                const QString &text, ListRows &rows) {
   const QString trimmed = text.trimmed();
   std::optional<quint32> value;
-  if (part.encoding == Encoding::Choice) {
+  if (part.encoding == Encoding::Choice || part.encoding == Encoding::OptionGroup) {
     value = choiceCode(part, field, partValue(part, field, raw), text, rows);
     if (!value)
       value = choiceCode(part, field, partValue(part, field, raw), trimmed, rows);

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QRadioButton>
 
 namespace korvane {
 
@@ -27,13 +28,36 @@ int listedRows(const QComboBox *combo, const FieldPart &part) {
   return part.choices.lastRowCode >= 0 ? combo->count() - 1 : combo->count();
 }
 
+// The option buttons of a frame, in the order the window made them: row order.
+std::vector<QRadioButton *> optionButtons(QWidget *frame, const FieldPart &part) {
+  if (part.encoding != Encoding::OptionGroup)
+    return {};
+  const QList<QRadioButton *> found = frame->findChildren<QRadioButton *>();
+  Q_ASSERT_X(found.size() == part.choices.rows(), "RecordBinder", qPrintable(part.control));
+  return {found.begin(), found.end()};
+}
+
+// Selects the option of `row`, or none for -1: exclusive buttons refuse to be
+// unticked, so the exclusion is lifted while they are set.
+void selectOption(const std::vector<QRadioButton *> &options, int row) {
+  for (size_t i = 0; i < options.size(); ++i) {
+    QRadioButton *option = options[i];
+    const bool autoExclusive = option->autoExclusive();
+    option->setAutoExclusive(false);
+    option->setChecked(int(i) == row);
+    option->setAutoExclusive(autoExclusive);
+  }
+}
+
 } // namespace
 
 RecordBinder::RecordBinder(QWidget *form, const RecordLayout &layout) : layout_(layout) {
   for (const Field &field : layout_.fields) {
     std::vector<Binding> parts;
-    for (const FieldPart &part : field.parts)
-      parts.push_back({&field, &part, findControl(form, part.control), std::nullopt});
+    for (const FieldPart &part : field.parts) {
+      QWidget *control = findControl(form, part.control);
+      parts.push_back({&field, &part, control, std::nullopt, optionButtons(control, part)});
+    }
     bindings_.push_back(std::move(parts));
     displays_.push_back(!field.display.isEmpty()
                             ? qobject_cast<QLineEdit *>(findControl(form, field.display))
@@ -70,6 +94,13 @@ void RecordBinder::showPart(Binding &binding, quint32 raw) {
     combo->setCurrentIndex(row);
     break;
   }
+  case Encoding::OptionGroup: {
+    const int row = part.choices.rowOfCode(value);
+    if (row < 0)
+      binding.unlistedCode = value;
+    selectOption(binding.options, row);
+    break;
+  }
   case Encoding::Flag:
     static_cast<QCheckBox *>(binding.control)->setChecked(value & 1);
     break;
@@ -102,6 +133,16 @@ QString RecordBinder::collectPart(const Binding &binding, quint32 &raw) const {
       value = quint32(part.choices.lastRowCode);
     else
       value = quint32(row);
+    break;
+  }
+  case Encoding::OptionGroup: {
+    int row = -1;
+    for (size_t i = 0; i < binding.options.size(); ++i)
+      if (binding.options[i]->isChecked())
+        row = int(i);
+    if (row < 0 && !binding.unlistedCode)
+      return chooseRowMessage(part.caption);
+    value = row < 0 ? *binding.unlistedCode : part.choices.codeOfRow(row);
     break;
   }
   case Encoding::Flag:

@@ -12,6 +12,7 @@
 
 class QWidget;
 class QLineEdit;
+class QRadioButton;
 
 namespace korvane {
 
@@ -44,6 +45,8 @@ private:
     // A stored code that its pick list has no row for; written back unless the
     // user picks a row.
     std::optional<quint32> unlistedCode;
+    // An option-group part's buttons, one per row of its choices.
+    std::vector<QRadioButton *> options{};
   };
 
   void showPart(Binding &binding, quint32 raw);

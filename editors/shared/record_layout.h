@@ -23,6 +23,8 @@ enum class Encoding {
   Flag,                  // one bit, a check box
   FlagRows,              // bit i is tickable row i of a list
   FlagRowsReversed,      // bit i is tickable row (bits - 1 - i) of a list
+  OptionGroup,           // the code is one of the option buttons in a frame, one per
+                         // row of `choices`; a code with no button leaves all unselected
 };
 
 // Where the rows of a pick list come from. The window fills the lists when it
@@ -34,9 +36,15 @@ struct ChoiceSource {
   // (an empty slot stored as 65535); -1 when there is none.
   qint64 lastRowCode = -1;
   QString lastRowText{}; // that row's text ("空位:------")
+  // The code each row stands for, when it is not the row's own index (the
+  // training types 0, 2, 5, 7); null when row i is code i.
+  const std::vector<quint32> *codes = nullptr;
 
   // The rows the list holds once the window has filled it.
   int rows() const;
+  // The row that shows `code` (-1 when none does), and the code of `row`.
+  int rowOfCode(quint32 code) const;
+  quint32 codeOfRow(int row) const;
 };
 
 // One control's share of a stored field: the bits from `shift` on, `bits` wide

@@ -1,0 +1,106 @@
+#include "editors/tables/form7.h"
+
+#include "editors/shared/choice_lists.h"
+#include "editors/shared/editor_window.h"
+#include "editors/shared/game_paths.h"
+#include "editors/shared/record_actions.h"
+#include "editors/shared/record_clipboard.h"
+#include "editors/shared/spirit_slot.h"
+#include "editors/tables/protagonist_spirit_record.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace korvane {
+
+Form7::Form7(QWidget *parent) : QWidget(parent) {
+  setUpEditorWindow(this, "Form7", QStringLiteral("Korvane主角生日精神修改"));
+
+  List1 = makeRecordList("List1", this);
+  // Room for the longest profile and the scroll bar.
+  int widest = 0;
+  for (const QString &profile : BirthProfiles())
+    widest = qMax(widest, List1->fontMetrics().horizontalAdvance(profile));
+  List1->setFixedWidth(widest + List1->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 16);
+
+  open = makeButton("open", QStringLiteral("返回"), this);
+  save = makeButton("save", QStringLiteral("保存"), this);
+  auto *buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(open);
+  buttons->addWidget(save);
+
+  auto *record = new QVBoxLayout;
+  record->addLayout(makeSpiritGrid());
+  record->addStretch();
+  record->addLayout(buttons);
+
+  auto *layout = new QHBoxLayout(this);
+  layout->addLayout(withFilterBox(List1));
+  layout->addLayout(record, 1);
+
+  // The binder finds the controls by name, so it comes after them.
+  binder_ = std::make_unique<RecordBinder>(this, protagonistSpiritLayout());
+  nameControlsInToolTips(this, protagonistSpiritLayout());
+
+  connect(List1, &QListWidget::currentRowChanged, this, &Form7::List1_Click);
+  connect(save, &QPushButton::clicked, this, &Form7::save_Click);
+  connect(open, &QPushButton::clicked, this, &Form7::open_Click);
+  Form_Load();
+  resize(sizeHint().width(), 400);
+}
+
+// One grid row per entry, its four bytes left to right: the command's list, then
+// a box for each of the other three.
+QGridLayout *Form7::makeSpiritGrid() {
+  auto *grid = new QGridLayout;
+  grid->addWidget(new QLabel(QStringLiteral("精神名称"), this), 0, 0);
+  grid->addWidget(new QLabel(QStringLiteral("习得等级"), this), 0, 1);
+  // One heading over both cost bytes.
+  grid->addWidget(new QLabel(QStringLiteral("消耗SP"), this), 0, 2, 1, 2, Qt::AlignHCenter);
+  for (const Field &field : protagonistSpiritLayout().fields) {
+    const FieldPart &part = field.parts.front();
+    const int row = 1 + field.offset / kSpiritSlotSize;
+    const int column = field.offset % kSpiritSlotSize;
+    if (part.encoding == Encoding::Choice)
+      grid->addWidget(makePickList(part.control, this), row, column);
+    else
+      grid->addWidget(makeByteBox(part.control, this), row, column);
+  }
+  grid->setColumnStretch(kSpiritSlotSize, 1);
+  return grid;
+}
+
+void Form7::Form_Load() {
+  List1->addItems(BirthProfiles());
+  for (int k = 0; k < kProtagonistSpiritSlots; ++k)
+    fillChoices(findChild<QComboBox *>(arrayElementName("Combo1", k)), SpiritNames());
+}
+
+void Form7::List1_Click() { showunit(); }
+
+void Form7::showunit() {
+  const int row = List1->currentRow();
+  if (row < 0)
+    return;
+  showPickedRecord(this, List1, gamePaths().ExePath, *binder_,
+                   protagonistSpiritLayout().recordOffset(row));
+}
+
+void Form7::save_Click() {
+  const int row = List1->currentRow();
+  if (!requireSelection(this, row, pickRecordMessage()))
+    return;
+  saveRecord(this, gamePaths().ExePath, *binder_, protagonistSpiritLayout().recordOffset(row));
+}
+
+void Form7::open_Click() { returnToMainWindow(this); }
+
+} // namespace korvane

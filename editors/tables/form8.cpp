@@ -1,0 +1,135 @@
+#include "editors/tables/form8.h"
+
+#include "editors/shared/editor_window.h"
+#include "editors/shared/game_paths.h"
+#include "editors/shared/record_actions.h"
+#include "editors/shared/record_clipboard.h"
+#include "editors/tables/growth_levels.h"
+#include "editors/tables/skill_training_record.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace korvane {
+
+namespace {
+
+constexpr int kGroupGap = 8;
+
+} // namespace
+
+Form8::Form8(QWidget *parent) : QWidget(parent) {
+  setUpEditorWindow(this, "Form8", QStringLiteral("Korvane机师特级养成"));
+
+  List1 = makeRecordList("List1", this);
+  // Room for the longest skill name and the scroll bar.
+  int widest = 0;
+  for (const QString &skill : trainedSkillNames())
+    widest = qMax(widest, List1->fontMetrics().horizontalAdvance(skill));
+  List1->setFixedWidth(widest + List1->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 16);
+
+  auto *note = new QLabel(QStringLiteral("不能升级的技能改上面的字节的数值\n两组要相同"), this);
+  note->setObjectName(QStringLiteral("Label1"));
+
+  open = makeButton("open", QStringLiteral("返回"), this);
+  save = makeButton("save", QStringLiteral("保存"), this);
+  auto *buttons = new QHBoxLayout;
+  buttons->addWidget(open);
+  buttons->addStretch();
+  buttons->addWidget(save);
+
+  auto *record = new QVBoxLayout;
+  record->addLayout(makeCostGrid());
+  record->addSpacing(12);
+  record->addWidget(makeTypeFrame());
+  record->addWidget(note);
+  record->addStretch();
+  record->addLayout(buttons);
+
+  auto *layout = new QHBoxLayout(this);
+  layout->addWidget(List1);
+  layout->addLayout(record, 1);
+
+  // The binder finds the controls by name, so it comes after them.
+  binder_ = std::make_unique<RecordBinder>(this, skillTrainingLayout());
+  nameControlsInToolTips(this, skillTrainingLayout());
+
+  connect(List1, &QListWidget::currentRowChanged, this, &Form8::List1_Click);
+  connect(save, &QPushButton::clicked, this, &Form8::save_Click);
+  connect(open, &QPushButton::clicked, this, &Form8::open_Click);
+  Form_Load();
+  resize(sizeHint().width(), 400);
+}
+
+// One column per level; each column holds the level's entry of the first group
+// over, after a gap, its entry of the second.
+QGridLayout *Form8::makeCostGrid() {
+  auto *grid = new QGridLayout;
+  auto *heading = new QLabel(QStringLiteral("消耗PP"), this);
+  heading->setObjectName(QStringLiteral("Label12"));
+  grid->addWidget(heading, 0, 0, 1, kGrowthLevels, Qt::AlignLeft);
+  for (int level = 0; level < kGrowthLevels; ++level)
+    grid->addWidget(new QLabel(growthLevelName(level), this), 1, level, Qt::AlignHCenter);
+  constexpr int groupBoxes = kGrowthLevels * kPpCostEntrySize;
+  constexpr int gapRow = 2 + kPpCostEntrySize;
+  for (const Field &field : skillTrainingLayout().fields) {
+    const FieldPart &part = field.parts.front();
+    if (part.encoding != Encoding::Decimal)
+      continue;
+    const int box = field.offset - kPpCostOffset;
+    const int group = box / groupBoxes;
+    const int level = box % groupBoxes / kPpCostEntrySize;
+    const int byte = box % kPpCostEntrySize;
+    const int row = 2 + (kPpCostEntrySize + 1) * group + byte;
+    grid->addWidget(makeByteBox(part.control, this), row, level);
+  }
+  grid->setRowMinimumHeight(gapRow, kGroupGap);
+  grid->setColumnStretch(kGrowthLevels, 1);
+  return grid;
+}
+
+// The four training types, two by two, made in row order so that the binder
+// finds them in that order.
+QGroupBox *Form8::makeTypeFrame() {
+  auto *frame = new QGroupBox(QStringLiteral("养成类型"), this);
+  frame->setObjectName(QStringLiteral("Frame1"));
+  auto *grid = new QGridLayout(frame);
+  const QStringList &types = TrainingTypes();
+  for (int row = 0; row < int(types.size()); ++row) {
+    auto *option = new QRadioButton(types[row], frame);
+    option->setObjectName(QStringLiteral("Option%1").arg(row + 1));
+    grid->addWidget(option, row / 2, row % 2);
+  }
+  return frame;
+}
+
+void Form8::Form_Load() { List1->addItems(trainedSkillNames()); }
+
+void Form8::List1_Click() { showunit(); }
+
+void Form8::showunit() {
+  const int row = List1->currentRow();
+  if (row < 0)
+    return;
+  showPickedRecord(this, List1, gamePaths().ExePath, *binder_,
+                   skillTrainingLayout().recordOffset(row));
+}
+
+void Form8::save_Click() {
+  const int row = List1->currentRow();
+  if (!requireSelection(this, row, pickRecordMessage()))
+    return;
+  saveRecord(this, gamePaths().ExePath, *binder_, skillTrainingLayout().recordOffset(row));
+}
+
+void Form8::open_Click() { returnToMainWindow(this); }
+
+} // namespace korvane

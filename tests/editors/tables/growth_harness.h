@@ -1,0 +1,87 @@
+#pragma once
+
+// Drives one of the pilot growth windows through its controls on the synthetic game.
+
+#include "editors/shared/record_clipboard.h"
+#include "tests/support/modal_answerer.h"
+#include "tests/support/sample_game.h"
+#include "tests/support/window_driver.h"
+
+#include <QRadioButton>
+#include <QTest>
+
+namespace korvane::test {
+
+template <typename Form> class GrowthHarness : public WindowDriver {
+public:
+  SampleGame game;
+  ModalAnswerer answers;
+
+  ~GrowthHarness() { delete window_.data(); }
+
+  // Opens the window; the game file may be changed before.
+  QWidget *open() {
+    window_ = new Form;
+    window_->show();
+    return window_;
+  }
+  QWidget *form() const { return window_; }
+
+  using WindowDriver::list;
+  QListWidget *list() const { return list(QStringLiteral("List1")); }
+  void pick(int row) const { list()->setCurrentRow(row); }
+  QRadioButton *option(int number) const {
+    return control<QRadioButton>(QStringLiteral("Option%1").arg(number));
+  }
+  QString cell(int box) const { return text(QStringLiteral("Text1_%1").arg(box)); }
+  void setCell(int box, int value) const {
+    type(QStringLiteral("Text1_%1").arg(box), QString::number(value));
+  }
+
+  // Saves and checks that no message came up.
+  void saveQuietly() {
+    answers.clear();
+    click("save");
+    QVERIFY2(answers.texts().isEmpty(), qPrintable(answers.last()));
+  }
+
+  // Types `entry` into `box`, saves, and checks that the refusal names `caption`,
+  // puts the focus on the box and leaves the file as it was.
+  void expectRefusal(const QString &box, const QString &entry, const QString &caption) {
+    const QByteArray before = game.exe();
+    answers.clear();
+    type(box, entry);
+    click("save");
+    QCOMPARE(answers.texts().size(), 1);
+    QVERIFY2(answers.last().contains(caption), qPrintable(answers.last()));
+    QCOMPARE(window_->focusWidget(), this->box(box));
+    QVERIFY(game.exe() == before);
+  }
+
+  // With no row picked, a save asks for one and writes nothing.
+  void expectSaveAsksForARow() {
+    const QByteArray before = game.exe();
+    answers.clear();
+    click("save");
+    QCOMPARE(answers.texts(), QStringList{pickRecordMessage()});
+    QVERIFY(game.exe() == before);
+  }
+};
+
+inline QByteArray bytesOf(std::initializer_list<int> values) {
+  QByteArray bytes;
+  for (int value : values)
+    bytes.append(char(value));
+  return bytes;
+}
+
+// True when every byte that differs lies in [start, start + length).
+inline bool changedOnlyWithin(const QByteArray &before, const QByteArray &after, qint64 start,
+                              qint64 length) {
+  for (qint64 offset : differences(before, after))
+    if (offset < start || offset >= start + length)
+      return false;
+  return true;
+}
+
+} // namespace korvane::test

@@ -1,0 +1,123 @@
+// Skill correction, driven through Form9's controls: the whole area at once.
+
+#include "editors/tables/form9.h"
+#include "tests/editors/tables/growth_harness.h"
+
+using namespace korvane;
+using namespace korvane::test;
+
+namespace {
+
+constexpr qint64 kArea = 0x37B0D4;
+constexpr qint64 kAreaEnd = 0x37B1A8;
+
+struct Block {
+  qint64 start; // file offset
+  int firstBox;
+  int boxes;
+};
+constexpr Block kBlocks[] = {{0x37B0D4, 0, 36},
+                             {0x37B104, 36, 36},
+                             {0x37B132, 72, 18},
+                             {0x37B154, 90, 36},
+                             {0x37B184, 126, 36}};
+
+struct Gap {
+  qint64 start;
+  int length;
+};
+constexpr Gap kGaps[] = {{0x37B0F8, 12}, {0x37B128, 10}, {0x37B144, 16}, {0x37B178, 12}};
+
+// The file offset that box `box` shows.
+qint64 offsetOfBox(int box) {
+  for (const Block &block : kBlocks)
+    if (box < block.firstBox + block.boxes)
+      return block.start + box - block.firstBox;
+  return -1;
+}
+
+} // namespace
+
+class TestForm9 : public QObject {
+  Q_OBJECT
+
+private slots:
+  // The first and last box of every block, read when the window opens.
+  void everyBlockStartsAndEndsAtItsBytes() {
+    GrowthHarness<Form9> h;
+    for (const Block &block : kBlocks) {
+      h.game.patchExe(block.start, bytesOf({block.firstBox + 1}));
+      h.game.patchExe(block.start + block.boxes - 1, bytesOf({block.firstBox + block.boxes}));
+    }
+    h.game.patchExe(kAreaEnd - 1, QByteArray::fromHex("FB"));
+    h.open();
+    QVERIFY2(h.answers.texts().isEmpty(), qPrintable(h.answers.last()));
+    for (const Block &block : kBlocks) {
+      QCOMPARE(h.cell(block.firstBox), QString::number(block.firstBox + 1));
+      if (block.firstBox + block.boxes < 162)
+        QCOMPARE(h.cell(block.firstBox + block.boxes - 1),
+                 QString::number(block.firstBox + block.boxes));
+    }
+    QCOMPARE(h.cell(161), "251");
+    h.saveQuietly();
+    QCOMPARE(h.game.exe().mid(kAreaEnd - 1, 1), QByteArray::fromHex("FB"));
+  }
+
+  // Every box goes to its byte; the gaps, random in the sample, stay as they were.
+  void aSaveWritesEveryBoxAndNoGap() {
+    GrowthHarness<Form9> h;
+    h.open();
+    const QByteArray before = h.game.exe();
+    for (int box = 0; box < 162; ++box)
+      h.setCell(box, (7 * box + 3) % 256);
+    h.saveQuietly();
+    const QByteArray after = h.game.exe();
+    for (int box = 0; box < 162; ++box)
+      QCOMPARE(int(quint8(after[offsetOfBox(box)])), (7 * box + 3) % 256);
+    for (const Gap &gap : kGaps)
+      QCOMPARE(after.mid(gap.start, gap.length), before.mid(gap.start, gap.length));
+    QVERIFY(changedOnlyWithin(before, after, kArea, kAreaEnd - kArea));
+  }
+
+  void refusalsNameTheBoxAndWriteNothing() {
+    GrowthHarness<Form9> h;
+    h.open();
+    h.setCell(0, 1); // an edit that must not be written either
+    h.expectRefusal("Text1_100", "256", "“超能力 L3 必杀”");
+    h.setCell(100, 1);
+    h.expectRefusal("Text1_35", "x", "“ニュータイプ L9 第4格”");
+    h.setCell(35, 1);
+    h.expectRefusal("Text1_161", "", "“勇者 L9 装甲”");
+  }
+
+  // An area the file does not wholly hold is refused when the window opens, and
+  // a save then writes nothing.
+  void aShortFileIsRefused() {
+    GrowthHarness<Form9> h;
+    const QByteArray full = h.game.exe();
+    h.game.setExe(full.left(kAreaEnd - 1));
+    h.open();
+    QCOMPARE(h.answers.texts().size(), 1);
+    QVERIFY2(h.answers.last().contains(QStringLiteral("特技补正数据")),
+             qPrintable(h.answers.last()));
+    QCOMPARE(h.cell(0), QString());
+    for (int box = 0; box < 162; ++box)
+      h.setCell(box, 9);
+    const QByteArray before = h.game.exe();
+    h.answers.clear();
+    h.click("save");
+    QCOMPARE(h.answers.texts().size(), 1);
+    QVERIFY(h.game.exe() == before);
+
+    // Once the file holds the area, the save reads it rather than writing the boxes.
+    h.game.setExe(full);
+    h.answers.clear();
+    h.click("save");
+    QVERIFY(h.answers.texts().isEmpty());
+    QVERIFY(h.game.exe() == full);
+    QCOMPARE(h.cell(0), QString::number(quint8(full[kArea])));
+  }
+};
+
+QTEST_MAIN(TestForm9)
+#include "tst_form9.moc"
