@@ -1,7 +1,9 @@
 #include "app/form1.h"
 
-#include "editors/shared/game_paths.h"
+#include "app/history_window.h"
+
 #include "editors/shared/editor_window.h"
+#include "editors/shared/game_paths.h"
 #include "editors/shared/messages.h"
 
 #include <QApplication>
@@ -44,7 +46,8 @@ Form1::Form1(QWidget *parent) : QWidget(parent) {
   Command3 = makeButton("Command3", QStringLiteral("进入编辑"), this);
   Command2 = makeButton("Command2", QStringLiteral("退出"), this);
   auto *buttons = new QVBoxLayout;
-  for (QPushButton *button : {Command1, Command4, Command3, Command2})
+  historyButton = makeButton("historyButton", QStringLiteral("修改记录"), this);
+  for (QPushButton *button : {Command1, Command4, Command3, Command2, historyButton})
     buttons->addWidget(button);
   buttons->addStretch();
 
@@ -57,10 +60,15 @@ Form1::Form1(QWidget *parent) : QWidget(parent) {
   connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
   connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
   connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+  connect(historyButton, &QPushButton::clicked, this, &Form1::historyButton_Click);
   registerEditors(registry_);
 }
 
-Form1::~Form1() { registry_.closeAll(); }
+Form1::~Form1() {
+  registry_.closeAll();
+  if (history_)
+    history_->close();
+}
 
 void Form1::chooseFile(QFileDialog *&dialog, const char *dialogName, const QString &fileName,
                        QString &path) {
@@ -104,6 +112,19 @@ void Form1::Command2_Click() {
   registry_.closeAll();
   QApplication::closeAllWindows();
   QCoreApplication::quit();
+}
+
+} // namespace korvane
+
+namespace korvane {
+
+// The history window exists at most once, like the editors.
+void Form1::historyButton_Click() {
+  if (!history_)
+    history_ = new HistoryWindow;
+  history_->show();
+  history_->raise();
+  history_->activateWindow();
 }
 
 } // namespace korvane

@@ -2,6 +2,7 @@
 
 #include "editors/shared/messages.h"
 #include "editors/shared/record_io.h"
+#include "io/change_history.h"
 
 #include <QListWidget>
 #include <QSignalBlocker>
@@ -53,6 +54,7 @@ bool saveRecord(QWidget *window, const QString &path, RecordBinder &binder, qint
       entries.culprit->setFocus();
     return false;
   }
+  const ChangeLabel label(window->windowTitle(), QStringLiteral("保存"));
   Module1::Operation op(path);
   if (op.requireSpan(recordStart, binder.layout().recordSize, binder.layout().what))
     writeRecord(op, binder.layout(), recordStart, entries.values);
