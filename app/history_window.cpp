@@ -67,7 +67,7 @@ HistoryWindow::HistoryWindow(QWidget *parent) : QWidget(parent) {
   layout->addWidget(fieldLabel);
   layout->addWidget(fieldList, 2);
   layout->addLayout(buttons);
-  resize(640, 520);
+  resize(760, 520);
 
   connect(historyList, &QListWidget::currentRowChanged, this, &HistoryWindow::historyList_Click);
   connect(undoButton, &QPushButton::clicked, this, &HistoryWindow::undoButton_Click);

@@ -163,6 +163,11 @@ private slots:
     gamePaths() = {game.exePath(), game.stagePath()};
     HistoryDriver history(form);
     QVERIFY(history.window());
+    QCOMPARE(history.window()->windowTitle(), QStringLiteral("修改记录"));
+    QCOMPARE(history.control<QPushButton>("undoButton")->text(), QStringLiteral("撤销所选"));
+    QCOMPARE(form.findChild<QPushButton *>(QStringLiteral("historyButton"))->text(),
+             QStringLiteral("修改记录"));
+    QCOMPARE(history.entries()->selectionMode(), QAbstractItemView::ExtendedSelection);
     QCOMPARE(history.entries()->count(), 0);
     Form2Harness ui;
 
@@ -257,6 +262,23 @@ private slots:
     QVERIFY(answers.last().contains(game.exePath()));
     QCOMPARE(game.exe(), saved);
     QCOMPARE(entryCount(), size_t(1));
+  }
+
+  void bytesNoTableNamesAreGivenByOffset() {
+    SampleGame game;
+    ListRows rows;
+    const std::vector<ChangeSpan> spans{
+        {0x100, QByteArray::fromHex("0001"), QByteArray::fromHex("0102")},
+        {unitStart(2) + 8, QByteArray::fromHex("10000000"), QByteArray::fromHex("20000000")}};
+    QCOMPARE(describeSpans(game.exePath(), spans, rows).lines,
+             (QStringList{QStringLiteral("机体0002 / HP: 16 → 32"),
+                          QStringLiteral("偏移 0x100–0x101: 0001 → 0102")}));
+    // A file that is neither game file: every byte by offset.
+    const SpanText other = describeSpans(game.dir() + QStringLiteral("/other.bin"), spans, rows);
+    QVERIFY(other.records.isEmpty());
+    QCOMPARE(
+        other.lines.last(),
+        QStringLiteral("偏移 0x%1: 10 → 20").arg(QString::number(unitStart(2) + 8, 16).toUpper()));
   }
 
   void saysWhenOlderEntriesWereDropped() {
