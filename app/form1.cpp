@@ -1,5 +1,7 @@
 #include "app/form1.h"
 
+#include "app/history_window.h"
+
 #include "editors/shared/editor_window.h"
 #include "editors/shared/game_paths.h"
 #include "editors/shared/messages.h"
@@ -65,7 +67,8 @@ Form1::Form1(QWidget *parent) : QWidget(parent) {
   Command3 = makeButton("Command3", QStringLiteral("进入编辑"), this);
   Command2 = makeButton("Command2", QStringLiteral("退出"), this);
   auto *buttons = new QVBoxLayout;
-  for (QPushButton *button : {Command1, Command4, Command3, Command2})
+  historyButton = makeButton("historyButton", QStringLiteral("修改记录"), this);
+  for (QPushButton *button : {Command1, Command4, Command3, Command2, historyButton})
     buttons->addWidget(button);
   buttons->addStretch();
   auto *top = new QHBoxLayout;
@@ -92,10 +95,15 @@ Form1::Form1(QWidget *parent) : QWidget(parent) {
   connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
   connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
   connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+  connect(historyButton, &QPushButton::clicked, this, &Form1::historyButton_Click);
   registerEditors(registry_);
 }
 
-Form1::~Form1() { registry_.closeAll(); }
+Form1::~Form1() {
+  registry_.closeAll();
+  if (history_)
+    history_->close();
+}
 
 void Form1::chooseFile(QFileDialog *&dialog, const char *dialogName, const QString &fileName,
                        QString &path, const QString &otherPath) {
@@ -154,6 +162,19 @@ void Form1::Command2_Click() {
   registry_.closeAll();
   QApplication::closeAllWindows();
   QCoreApplication::quit();
+}
+
+} // namespace korvane
+
+namespace korvane {
+
+// The history window exists at most once, like the editors.
+void Form1::historyButton_Click() {
+  if (!history_)
+    history_ = new HistoryWindow;
+  history_->show();
+  history_->raise();
+  history_->activateWindow();
 }
 
 } // namespace korvane

@@ -5,6 +5,7 @@
 
 #include "app/window_registry.h"
 
+#include <QPointer>
 #include <QWidget>
 
 class QFileDialog;
@@ -28,6 +29,7 @@ private:
   void Command4_Click();
   void Command3_Click();
   void Command2_Click();
+  void historyButton_Click();
   // Shows an open-file dialog offering only `fileName`, starting in the folder of
   // `path` or else of `otherPath`; the path stays as it was when the user cancels.
   void chooseFile(QFileDialog *&dialog, const char *dialogName, const QString &fileName,
@@ -43,6 +45,8 @@ private:
   QPushButton *Command2;
   QLabel *ExePathLabel;
   QLabel *StagePathLabel;
+  QPushButton *historyButton;
+  QPointer<QWidget> history_; // the change history window, while it is open
   QFileDialog *CommonDialog1 = nullptr;
   QFileDialog *CommonDialog2 = nullptr;
   WindowRegistry registry_;

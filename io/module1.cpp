@@ -1,5 +1,7 @@
 #include "io/module1.h"
 
+#include "io/change_history.h"
+
 #include <QFileInfo>
 #include <algorithm>
 #include <vector>
@@ -265,6 +267,8 @@ bool Operation::flushPending() {
     QByteArray bytes(length, Qt::Uninitialized);
     if (!file_.seek(heldStart_ + begin) || file_.read(bytes.data(), length) != length)
       return false;
+    if (korvane::changeHistory().enabled())
+      keepChanges(begin, end, bytes.constData());
     for (qint64 i = 0; i < length; ++i)
       if (marks[begin + i])
         bytes[i] = held_[begin + i];
@@ -274,7 +278,29 @@ bool Operation::flushPending() {
   return file_.flush();
 }
 
+// Keeps, for the change history, every stretch of written bytes in the held run
+// [begin, end) that changes at least one of the bytes `old` holds there.
+void Operation::keepChanges(qint64 begin, qint64 end, const char *old) {
+  const char *marks = heldMarks_.data();
+  const char *now = held_.data();
+  qint64 i = begin;
+  while (i < end) {
+    if (!marks[i]) {
+      ++i;
+      continue;
+    }
+    const qint64 first = i;
+    while (i < end && marks[i])
+      ++i;
+    const char *was = old + (first - begin);
+    if (!std::equal(was, was + (i - first), now + first))
+      changes_.push_back(
+          {heldStart_ + first, QByteArray(was, i - first), QByteArray(now + first, i - first)});
+  }
+}
+
 void Operation::dropHeld() {
+  changes_.clear();
   heldLength_ = 0;
   held_.clear();
   heldMarks_.clear();
@@ -298,6 +324,8 @@ bool Operation::close() {
     dropHeld();
     return false;
   }
+  // Only a commit that reached the disk whole becomes a history entry.
+  korvane::changeHistory().record(path_, std::move(changes_));
   dropHeld();
   return true;
 }

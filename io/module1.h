@@ -11,6 +11,8 @@
 // or none: a write past the end of the file, or text that is no number for its
 // writer, marks the operation failed and nothing at all is written.
 
+#include "io/change_history.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>
@@ -79,6 +81,7 @@ private:
   void writeGroups(QStringView text, int width);
   void fail(const QString &message);
   bool flushPending();
+  void keepChanges(qint64 begin, qint64 end, const char *old);
   void dropHeld();
 
   QString path_;
@@ -95,6 +98,8 @@ private:
   qint64 heldLength_ = 0; // bytes of the span up to the last written one
   std::vector<char> held_;
   std::vector<char> heldMarks_;
+  // What the commit changes, for the change history.
+  std::vector<korvane::ChangeSpan> changes_;
 };
 
 } // namespace Module1

@@ -8,6 +8,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace korvane {
@@ -41,7 +42,7 @@ void Form13::Command2_Click() {
   int record = 0;
   if (!requirePickedRecord(stage, record))
     return;
-  saveRecord(this, gamePaths().StagePath, *binder_, recordOffset(stage, record));
+  saveRecord(this, gamePaths().StagePath, *binder_, recordOffset(stage, record), Command2->text());
 }
 
 } // namespace korvane

@@ -5,12 +5,14 @@
 #include "editors/shared/messages.h"
 #include "editors/shared/record_actions.h"
 #include "editors/shared/record_io.h"
+#include "io/change_history.h"
 
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace korvane {
@@ -71,6 +73,7 @@ void Form14::Command2_Click() {
   const qint64 start = recordOffset(stage, record);
   const qint64 next = recordOffset(stage, record + 1);
   {
+    const ChangeLabel label(windowTitle(), Command2->text());
     Module1::Operation op(gamePaths().StagePath);
     if (op.requireSpan(start, layout.recordSize, layout.what)) {
       // The old unit code is the file's, not the one last shown.

@@ -2,6 +2,7 @@
 
 #include "editors/shared/messages.h"
 #include "editors/shared/record_io.h"
+#include "io/change_history.h"
 
 #include <QListWidget>
 #include <QSignalBlocker>
@@ -45,7 +46,8 @@ bool showPickedRecord(QWidget *window, QListWidget *list, const QString &path, R
   return false;
 }
 
-bool saveRecord(QWidget *window, const QString &path, RecordBinder &binder, qint64 recordStart) {
+bool saveRecord(QWidget *window, const QString &path, RecordBinder &binder, qint64 recordStart,
+                const QString &action) {
   const RecordBinder::Collected entries = binder.collect();
   if (!entries.ok()) {
     showMessage(window, entries.error);
@@ -53,6 +55,7 @@ bool saveRecord(QWidget *window, const QString &path, RecordBinder &binder, qint
       entries.culprit->setFocus();
     return false;
   }
+  const ChangeLabel label(window->windowTitle(), action);
   Module1::Operation op(path);
   if (op.requireSpan(recordStart, binder.layout().recordSize, binder.layout().what))
     writeRecord(op, binder.layout(), recordStart, entries.values);

@@ -27,7 +27,9 @@ bool showRecord(QWidget *window, const QString &path, RecordBinder &binder, qint
 // quietly, so that no save, copy or paste acts on a record the window does not show.
 bool showPickedRecord(QWidget *window, QListWidget *list, const QString &path, RecordBinder &binder,
                       qint64 recordStart);
-bool saveRecord(QWidget *window, const QString &path, RecordBinder &binder, qint64 recordStart);
+// `action` names the save in the change history by its button ("保存", "写入").
+bool saveRecord(QWidget *window, const QString &path, RecordBinder &binder, qint64 recordStart,
+                const QString &action = QStringLiteral("保存"));
 
 // The first step of a save that writes more than the record: every entry checked
 // and converted; a refusal is reported and its control gets the focus.

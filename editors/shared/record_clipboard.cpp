@@ -2,6 +2,7 @@
 
 #include "editors/shared/messages.h"
 #include "editors/shared/record_actions.h"
+#include "io/change_history.h"
 #include "io/module1.h"
 
 #include <QListWidget>
@@ -52,6 +53,7 @@ void RecordClipboard::paste(QWidget *window, const QString &path, const QListWid
     showMessage(window, QStringLiteral("没有进行粘贴操作"));
     return;
   }
+  const ChangeLabel label(window->windowTitle(), QStringLiteral("粘贴"));
   Module1::Operation op(path);
   if (op.requireSpan(table_.tableOffset, table_.tableEnd() - table_.tableOffset, table_.what)) {
     Module1::FilePos = qint32(table_.recordOffset(row) + 1);

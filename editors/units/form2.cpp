@@ -8,6 +8,7 @@
 #include "editors/units/unit_lists.h"
 #include "editors/units/unit_record.h"
 #include "editors/units/weapon_record.h"
+#include "io/change_history.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -422,6 +423,7 @@ void Form2::Command3_Click() { returnToMainWindow(this); }
 // table: a file too short for it is refused before anything is written.
 void Form2::Command4_Click() {
   const RecordLayout &table = unitHeadLayout();
+  const ChangeLabel label(windowTitle(), Command4->text());
   Module1::Operation op(gamePaths().ExePath);
   if (op.requireSpan(table.tableOffset, table.tableEnd() - table.tableOffset, table.what)) {
     for (int row = 0; row < table.recordCount; ++row) {

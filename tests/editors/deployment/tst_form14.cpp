@@ -1,6 +1,8 @@
 // The ally deployment window on the sample game, with a block placed by the test:
 // its empty-slot rows and every case of the mark on the following record.
 
+#include "editors/catalog/change_text.h"
+#include "io/change_history.h"
 #include "tests/editors/deployment/deployment_harness.h"
 
 using namespace korvane;
@@ -114,6 +116,28 @@ private slots:
     QCOMPARE(wordAt(after, allyAt(0) + 4), 40u);
     QCOMPARE(wordAt(after, allyAt(1)), 65535u);
     QCOMPARE(differences(before, after), bytesAt(allyAt(0)) + bytesAt(allyAt(0) + 4));
+  }
+
+  // The record and its mark are one operation, so one history entry names both.
+  void aWriteIsOneHistoryEntry() {
+    Harness h;
+    placeStage(h, {kEmptySlot, kEmptySlot, kManned});
+    h.open();
+    h.pickStage(kTestStage);
+    h.pickRecord(0);
+    choose(h, 12, 40);
+    changeHistory().clear();
+    h.write();
+    QCOMPARE(changeHistory().entries().size(), size_t(1));
+    const ChangeEntry &entry = changeHistory().entries().back();
+    QCOMPARE(entry.window, QStringLiteral("我方配置"));
+    QCOMPARE(entry.action, QStringLiteral("写入"));
+    ListRows rows;
+    const SpanText text = describeSpans(entry.path, entry.spans, rows);
+    QCOMPARE(text.records, QStringList{QStringLiteral("我方关卡005 / 机体1")});
+    QCOMPARE(text.lines,
+             (QStringList{QStringLiteral("我方关卡005 / 机体1 / 机体: 空位:------ → 机体0012"),
+                          QStringLiteral("我方关卡005 / 机体1 / 机师: 无人:------ → 机师0040")}));
   }
 
   // The mark depends on the pilot only: a pilot with unit row 837 still marks;

@@ -1,0 +1,178 @@
+#include "app/history_window.h"
+
+#include "editors/shared/editor_window.h"
+#include "editors/shared/messages.h"
+#include "editors/shared/record_actions.h"
+#include "io/module1.h"
+
+#include <QAbstractItemView>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace korvane {
+
+namespace {
+
+constexpr int kIdRole = Qt::UserRole;
+constexpr int kAskedLines = 20; // overwritten fields named in the question
+
+quint64 idOf(const QListWidgetItem *item) { return item->data(kIdRole).toULongLong(); }
+
+// What the file holds now over each span, as the change from what the entry wrote.
+// Spans the file still holds as written are left out.
+std::vector<ChangeSpan> overwrittenSpans(Module1::Operation &op, const ChangeEntry &entry) {
+  std::vector<ChangeSpan> overwritten;
+  for (const ChangeSpan &span : entry.spans) {
+    if (!op.requireSpan(span.start, span.after.size(), QStringLiteral("这条修改记录写入的内容")))
+      break;
+    QByteArray now(span.after.size(), Qt::Uninitialized);
+    Module1::FilePos = qint32(span.start + 1);
+    for (char &byte : now)
+      byte = char(op.ReadByte());
+    if (now != span.after)
+      overwritten.push_back({span.start, span.after, now});
+  }
+  return overwritten;
+}
+
+} // namespace
+
+HistoryWindow::HistoryWindow(QWidget *parent) : QWidget(parent) {
+  setUpEditorWindow(this, "HistoryWindow", QStringLiteral("修改记录"));
+
+  droppedLabel = new QLabel(this);
+  droppedLabel->setObjectName(QStringLiteral("droppedLabel"));
+  droppedLabel->setWordWrap(true);
+  droppedLabel->hide();
+
+  historyList = makeRecordList("historyList", this);
+  historyList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+
+  fieldLabel = new QLabel(QStringLiteral("所选记录改动的内容："), this);
+  fieldList = makeRecordList("fieldList", this);
+  fieldList->setSelectionMode(QAbstractItemView::NoSelection);
+
+  undoButton = makeButton("undoButton", QStringLiteral("撤销所选"), this);
+
+  auto *buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(undoButton);
+  auto *layout = new QVBoxLayout(this);
+  layout->addWidget(droppedLabel);
+  layout->addWidget(historyList, 3);
+  layout->addWidget(fieldLabel);
+  layout->addWidget(fieldList, 2);
+  layout->addLayout(buttons);
+  resize(760, 520);
+
+  connect(historyList, &QListWidget::currentRowChanged, this, &HistoryWindow::historyList_Click);
+  connect(undoButton, &QPushButton::clicked, this, &HistoryWindow::undoButton_Click);
+  subscription_ = changeHistory().subscribe([this] { refresh(); });
+  refresh();
+}
+
+HistoryWindow::~HistoryWindow() { changeHistory().unsubscribe(subscription_); }
+
+ListRows &HistoryWindow::rows() {
+  if (!rows_)
+    rows_ = std::make_unique<ListRows>();
+  return *rows_;
+}
+
+const SpanText &HistoryWindow::textOf(const ChangeEntry &entry) {
+  auto found = texts_.find(entry.id);
+  if (found == texts_.end())
+    found = texts_.emplace(entry.id, describeSpans(entry.path, entry.spans, rows())).first;
+  return found->second;
+}
+
+void HistoryWindow::refresh() {
+  const ChangeHistory &history = changeHistory();
+  const std::deque<ChangeEntry> &entries = history.entries();
+  const quint64 oldest = entries.empty() ? ~quint64(0) : entries.front().id;
+  // Dropped entries are the oldest, at the bottom.
+  while (historyList->count() > 0 && idOf(historyList->item(historyList->count() - 1)) < oldest) {
+    texts_.erase(idOf(historyList->item(historyList->count() - 1)));
+    delete historyList->takeItem(historyList->count() - 1);
+  }
+  const quint64 newestShown = historyList->count() > 0 ? idOf(historyList->item(0)) : 0;
+  for (const ChangeEntry &entry : entries) {
+    if (entry.id <= newestShown)
+      continue;
+    auto *item = new QListWidgetItem(entryHeadline(entry, textOf(entry)));
+    item->setData(kIdRole, entry.id);
+    historyList->insertItem(0, item);
+  }
+  if (history.dropped() > 0) {
+    droppedLabel->setText(QStringLiteral("只保留最近的 %1 条修改记录，较早的 %2 条已经舍去。")
+                              .arg(ChangeHistory::kMaxEntries)
+                              .arg(history.dropped()));
+    droppedLabel->show();
+  }
+}
+
+void HistoryWindow::historyList_Click() {
+  fieldList->clear();
+  const QListWidgetItem *item = historyList->currentItem();
+  if (!item)
+    return;
+  if (const ChangeEntry *entry = changeHistory().find(idOf(item)))
+    fieldList->addItems(textOf(*entry).lines);
+}
+
+void HistoryWindow::undoButton_Click() {
+  std::vector<quint64> ids;
+  for (const QListWidgetItem *item : historyList->selectedItems())
+    ids.push_back(idOf(item));
+  if (!requireSelection(this, ids.empty() ? -1 : 0,
+                        QStringLiteral("请先在列表中选择要撤销的修改记录。")))
+    return;
+  std::sort(ids.rbegin(), ids.rend()); // newest first
+  // Each revert adds an entry and may drop old ones: work on copies.
+  std::vector<ChangeEntry> chosen;
+  for (quint64 id : ids)
+    if (const ChangeEntry *entry = changeHistory().find(id))
+      chosen.push_back(*entry);
+  historyList->clearSelection();
+  for (const ChangeEntry &entry : chosen)
+    if (!revert(entry))
+      break;
+}
+
+bool HistoryWindow::revert(const ChangeEntry &entry) {
+  std::vector<ChangeSpan> overwritten;
+  {
+    Module1::Operation check(entry.path);
+    overwritten = overwrittenSpans(check, entry);
+    if (!finishOperation(this, check))
+      return false;
+  }
+  if (!overwritten.empty()) {
+    const SpanText now = describeSpans(entry.path, overwritten, rows());
+    QStringList lines = now.lines.mid(0, kAskedLines);
+    if (now.lines.size() > kAskedLines)
+      lines.append(QStringLiteral("……另有 %1 处").arg(now.lines.size() - kAskedLines));
+    const QString question =
+        QStringLiteral("%1写入的内容后来又被改过（写入的值 → 文件现在的值）：\n%2\n\n"
+                       "仍然撤销这条记录，把这些内容写回修改以前的值吗？")
+            .arg(entryName(entry), lines.join(QLatin1Char('\n')));
+    if (!askOkCancel(this, question))
+      return true; // nothing of this entry is written; the others go on
+  }
+  const ChangeLabel label(windowTitle(), QStringLiteral("撤销"), entry.id);
+  Module1::Operation op(entry.path);
+  for (const ChangeSpan &span : entry.spans) {
+    if (!op.requireSpan(span.start, span.before.size(), QStringLiteral("这条修改记录写入的内容")))
+      break;
+    Module1::FilePos = qint32(span.start + 1);
+    for (char byte : span.before)
+      op.WriteByte(quint8(byte));
+  }
+  return finishOperation(this, op);
+}
+
+} // namespace korvane

@@ -1,0 +1,149 @@
+// The change history as the file access records it: one entry per committed
+// operation that changed a byte, holding exactly the written stretches.
+
+#include "io/change_history.h"
+#include "io/module1.h"
+#include "tests/support/sample_game.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using korvane::ChangeEntry;
+using korvane::changeHistory;
+using korvane::ChangeLabel;
+using korvane::test::SampleGame;
+using Module1::FilePos;
+using Module1::Operation;
+
+class TestChangeHistory : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir dir_;
+
+  QString fileWith(const QByteArray &bytes) {
+    const QString path = dir_.filePath(QStringLiteral("game.bin"));
+    SampleGame::writeFile(path, bytes);
+    return path;
+  }
+
+private slots:
+  void init() {
+    changeHistory().clear();
+    changeHistory().setEnabled(true);
+  }
+
+  void aCommitKeepsTheChangedStretchesUnderItsLabel() {
+    QByteArray bytes(4096, '\x11');
+    const QString path = fileWith(bytes);
+    {
+      const ChangeLabel outer(QStringLiteral("窗口甲"), QStringLiteral("粘贴"));
+      const ChangeLabel label(QStringLiteral("窗口乙"), QStringLiteral("保存"));
+      Operation op(path);
+      FilePos = 11; // a word that changes one of its bytes: kept whole
+      op.WriteWord(0x1122);
+      op.WriteByte(0x11); // written next to it, unchanged: part of the same stretch
+      FilePos = 31;       // written as it stands: no stretch
+      op.WriteDword(0x11111111);
+      FilePos = 2001; // far off, changed
+      op.WriteByte(0x7F);
+      QVERIFY(op.close());
+    }
+    QCOMPARE(changeHistory().entries().size(), size_t(1));
+    const ChangeEntry &entry = changeHistory().entries().back();
+    QCOMPARE(entry.id, quint64(1));
+    QCOMPARE(entry.path, path);
+    QCOMPARE(entry.window, QStringLiteral("窗口乙"));
+    QCOMPARE(entry.action, QStringLiteral("保存"));
+    QCOMPARE(entry.reverts, quint64(0));
+    QCOMPARE(entry.spans.size(), size_t(2));
+    QCOMPARE(entry.spans[0].start, qint64(10));
+    QCOMPARE(entry.spans[0].before, QByteArray::fromHex("111111"));
+    QCOMPARE(entry.spans[0].after, QByteArray::fromHex("221111"));
+    QCOMPARE(entry.spans[1].start, qint64(2000));
+    QCOMPARE(entry.spans[1].after, QByteArray::fromHex("7F"));
+
+    // Outside every label an operation still makes an entry, unnamed.
+    {
+      Operation op(path);
+      FilePos = 1;
+      op.WriteByte(0);
+      QVERIFY(op.close());
+    }
+    QCOMPARE(changeHistory().entries().back().id, quint64(2));
+    QVERIFY(changeHistory().entries().back().window.isEmpty());
+  }
+
+  void operationsThatChangeNothingOrFailMakeNoEntry() {
+    const QByteArray bytes(8192, '\x01');
+    const QString path = fileWith(bytes);
+    {
+      Operation op(path); // writes what the file holds
+      FilePos = 1;
+      op.WriteWord(0x0101);
+      QVERIFY(op.close());
+    }
+    {
+      Operation op(path); // refused entry text
+      FilePos = 1;
+      op.WriteByte(2);
+      op.WriteWordHex(u"XY");
+      QVERIFY(!op.close());
+    }
+    {
+      Operation op(path); // refused record
+      FilePos = 1;
+      op.WriteByte(2);
+      QVERIFY(!op.requireSpan(8000, 732, QStringLiteral("机体数据")));
+      QVERIFY(!op.close());
+    }
+    // The system refuses the write (a file-size limit, as a full disk would).
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit low = saved;
+    low.rlim_cur = 4096;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &low), 0);
+    bool closed = true;
+    {
+      Operation op(path);
+      FilePos = 6001;
+      op.WriteWord(0x0202);
+      closed = op.close();
+    }
+    setrlimit(RLIMIT_FSIZE, &saved);
+    QVERIFY(!closed);
+    QCOMPARE(SampleGame::readFile(path), bytes);
+    QVERIFY(changeHistory().entries().empty());
+
+    changeHistory().setEnabled(false);
+    {
+      Operation op(path);
+      FilePos = 1;
+      op.WriteByte(9);
+      QVERIFY(op.close());
+    }
+    QVERIFY(changeHistory().entries().empty());
+  }
+
+  void keepsTheLastThousandEntriesAndCountsTheDropped() {
+    int calls = 0;
+    const int key = changeHistory().subscribe([&calls] { ++calls; });
+    const QString path = dir_.filePath(QStringLiteral("anything"));
+    for (int i = 0; i < 1003; ++i)
+      changeHistory().record(path, {{i, QByteArray(1, '\0'), QByteArray(1, '\1')}});
+    changeHistory().unsubscribe(key);
+    changeHistory().record(path, {{0, QByteArray(1, '\1'), QByteArray(1, '\0')}});
+    QCOMPARE(calls, 1003);
+    QCOMPARE(changeHistory().entries().size(), size_t(1000));
+    QCOMPARE(changeHistory().dropped(), quint64(4));
+    QCOMPARE(changeHistory().entries().front().id, quint64(5));
+    QVERIFY(!changeHistory().find(4));
+    QCOMPARE(changeHistory().find(500)->spans.front().start, qint64(499));
+  }
+};
+
+QTEST_MAIN(TestChangeHistory)
+#include "tst_change_history.moc"
