@@ -69,7 +69,7 @@ int main(int argc, char *argv[]) {
   parser.setApplicationDescription(
       QStringLiteral("按表格名导出、比较、导入和修补 SLPS_255.37 与 stage.bin 的数据。\n") +
       QString::fromUtf8(kUsage));
-  const QCommandLineOption helpOption = parser.addHelpOption();
+  const QCommandLineOption helpOption(QStringList{"h", "help"}, QStringLiteral("显示这份说明。"));
   const QCommandLineOption format(QStringList{"f", "format"},
                                   QStringLiteral("输出格式：dump 为 csv（默认）或 json；"
                                                  "diff 为 text（默认）、csv 或 json。"),
@@ -91,8 +91,8 @@ int main(int argc, char *argv[]) {
                                     QStringLiteral("文件种类 exe 或 stage；默认按文件名判断"
                                                    "（以 .bin 结尾或含 stage 的是 stage.bin）。"),
                                     QStringLiteral("种类"));
-  parser.addOptions({format, bom, output, dryRun, names, fileKind});
-  parser.addPositionalArgument(QStringLiteral("命令"), QStringLiteral("见上面的命令列表。"));
+  const QList<QCommandLineOption> options{format, bom, output, dryRun, names, fileKind, helpOption};
+  parser.addOptions(options);
 
   if (!parser.parse(app.arguments())) {
     const QStringList unknown = parser.unknownOptionNames();
@@ -101,7 +101,19 @@ int main(int argc, char *argv[]) {
                                                .arg(unknown.join(QStringLiteral("、"))));
   }
   if (parser.isSet(helpOption)) {
-    out << parser.helpText();
+    out << QStringLiteral("用法：korvane-tool 命令 参数 [选项]\n")
+        << parser.applicationDescription() << QStringLiteral("\n\n选项：\n");
+    for (const QCommandLineOption &option : options) {
+      QStringList spelled;
+      for (const QString &optionName : option.names())
+        spelled << (optionName.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) +
+                       optionName;
+      QString head = spelled.join(QStringLiteral(", "));
+      if (!option.valueName().isEmpty())
+        head += QStringLiteral(" <%1>").arg(option.valueName());
+      out << QStringLiteral("  ") << head << QStringLiteral("\n      ") << option.description()
+          << u'\n';
+    }
     return kSuccess;
   }
   QStringList arguments = parser.positionalArguments();
