@@ -262,6 +262,8 @@ private slots:
     QTest::newRow("short row") << 9 << QStringLiteral("第 4 行：有 3 列");
     QTest::newRow("open quote") << 10 << QStringLiteral("引号没有结束");
     QTest::newRow("bad index") << 11 << QStringLiteral("“序号”应为 0 到 836");
+    // 0012 read by a spreadsheet as the number 12 would be stored as 12 00.
+    QTest::newRow("hex lost its zeros") << 12 << QStringLiteral("正好 4 位十六进制数");
   }
 
   void badCsvIsRefusedAndNothingIsWritten() {
@@ -314,6 +316,9 @@ private slots:
       break;
     case 11:
       rows[3][0] = QStringLiteral("837");
+      break;
+    case 12:
+      rows[6][rows[0].indexOf(QStringLiteral("名称指针"))] = QStringLiteral("12");
       break;
     }
     QString text = csvText(rows);

@@ -169,6 +169,19 @@ QString formatChanges(const ChangeLines &lines, Format format) {
   return text;
 }
 
+// A spreadsheet may read the hex text 0012 as the number 12, which the hex
+// writers would store as 12 00. A hex cell of a word or double word must
+// therefore hold all its digits; one byte has no such doubt.
+QString shortenedHex(const FieldPart &part, const Field &field, const QString &cell) {
+  const qsizetype digits = 2 * field.width;
+  if (part.encoding != Encoding::Hex || field.width == 1 || cell.trimmed().size() == digits)
+    return {};
+  return QStringLiteral("“%1”应填入正好 %2 位十六进制数，字节按文件中的顺序排列。"
+                        "表格程序可能去掉了开头的 0：请把这一列设为文本后再保存。")
+      .arg(part.caption)
+      .arg(digits);
+}
+
 // A dump's text as the bytes of its file.
 QByteArray encoded(const QString &text, const DumpRequest &request) {
   QByteArray bytes = text.toUtf8();
@@ -304,6 +317,10 @@ int Tool::dump(const DumpRequest &request) {
     for (const CatalogTable &table : tableCatalog())
       if (table.file == kind)
         chosen.push_back(&table);
+    if (chosen.empty())
+      return fail(
+          QStringLiteral("还没有已知的表格在 %1 中（“%2”按 %1 处理；可用 --file-kind 指定）。")
+              .arg(gameFileName(kind), fileLabel(request.file)));
   }
   for (const CatalogTable *table : chosen)
     if (!tableFits(*table, request.file, bytes->size()))
@@ -463,6 +480,13 @@ int Tool::importCsv(const ImportRequest &request) {
       while (&table->layout->fields[fieldIndex] != column.field)
         ++fieldIndex;
       const QString &cell = row.fields[position.value(column.name)];
+      if (const QString problem = shortenedHex(*column.part, *column.field, cell);
+          !problem.isEmpty()) {
+        refuseCell(row, QStringLiteral("（序号 %1）“%2”列的“%3”不能接受：%4")
+                            .arg(index)
+                            .arg(column.name, cell, problem));
+        continue;
+      }
       const ParsedValue parsed =
           parsePartValueText(*column.part, *column.field, values[fieldIndex], cell, rows_);
       if (!parsed.raw) {
