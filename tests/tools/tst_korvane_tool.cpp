@@ -239,6 +239,15 @@ private slots:
     });
     QCOMPARE(run.status, int(kFailed));
     QVERIFY2(run.err.contains(QStringLiteral("容纳不下")), qPrintable(run.err));
+    // A longer file differs even where the bytes they share are equal.
+    const QString longer = dir.filePath(QStringLiteral("longer.37"));
+    SampleGame::writeFile(longer, game.exe() + QByteArray(4, '\0'));
+    const ToolRun grown = runTool(game, [&](Tool &tool) {
+      return tool.diff({game.exePath(), longer, Format::Text, {}});
+    });
+    QCOMPARE(grown.status, int(kDiffers));
+    QVERIFY(grown.out.contains(QStringLiteral("文件长度不同")));
+
     const ToolRun missing = runTool(game, [&](Tool &tool) {
       return tool.diff({game.exePath(), dir.filePath(QStringLiteral("nothing")), Format::Text, {}});
     });

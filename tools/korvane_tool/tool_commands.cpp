@@ -2,7 +2,6 @@
 
 #include "editors/shared/record_io.h"
 #include "io/module1.h"
-#include "tools/korvane_tool/csv.h"
 #include "tools/korvane_tool/ips.h"
 
 #include <QDir>
@@ -318,9 +317,8 @@ int Tool::dump(const DumpRequest &request) {
       if (table.file == kind)
         chosen.push_back(&table);
     if (chosen.empty())
-      return fail(
-          QStringLiteral("还没有已知的表格在 %1 中（“%2”按 %1 处理；可用 --file-kind 指定）。")
-              .arg(gameFileName(kind), fileLabel(request.file)));
+      return fail(QStringLiteral("%1 中没有已知的表格（“%2”按 %1 处理；可用 --file-kind 指定）。")
+                      .arg(gameFileName(kind), fileLabel(request.file)));
   }
   for (const CatalogTable *table : chosen)
     if (!tableFits(*table, request.file, bytes->size()))
@@ -384,6 +382,126 @@ int Tool::diff(const DiffRequest &request) {
   return changes.isEmpty() && !sizesDiffer ? kSuccess : kDiffers;
 }
 
+namespace {
+
+const QString kNothingWritten = QStringLiteral("\n没有写入任何内容。");
+
+// Where each column of the dump stands in the CSV header: every column once, in
+// any order. Empty, with `error` set, for any other header.
+QHash<QString, int> headerPositions(const CatalogTable &table, const QStringList &header,
+                                    QString &error) {
+  const QStringList expected = dumpColumns(table);
+  QHash<QString, int> position;
+  for (qsizetype i = 0; i < header.size(); ++i) {
+    const QString name = header[i].trimmed();
+    if (!expected.contains(name)) {
+      error = QStringLiteral("CSV 表头的第 %1 列“%2”不是表格 %3 的列。\n表头应为：%4")
+                  .arg(i + 1)
+                  .arg(name, table.key, expected.join(u','));
+      return {};
+    }
+    if (position.contains(name)) {
+      error = QStringLiteral("CSV 表头中“%1”列出现了两次。").arg(name);
+      return {};
+    }
+    position.insert(name, int(i));
+  }
+  for (const QString &name : expected)
+    if (!position.contains(name)) {
+      error = QStringLiteral("CSV 表头缺少“%1”列。\n表头应为：%2").arg(name, expected.join(u','));
+      return {};
+    }
+  return position;
+}
+
+// The bad cells of an import, the first ones listed.
+class CellErrors {
+public:
+  void add(const CsvRow &row, const QString &reason) {
+    if (++count_ <= kMostErrorsListed)
+      lines_ << QStringLiteral("第 %1 行：%2").arg(row.line).arg(reason);
+  }
+  bool any() const { return count_ > 0; }
+  QString message() const {
+    QStringList lines = lines_;
+    if (count_ > kMostErrorsListed)
+      lines << QStringLiteral("……另有 %1 处错误。").arg(count_ - kMostErrorsListed);
+    return QStringLiteral("CSV 文件有 %1 处错误，整个导入被拒绝：\n%2")
+        .arg(count_)
+        .arg(lines.join(u'\n'));
+  }
+
+private:
+  int count_ = 0;
+  QStringList lines_;
+};
+
+QString cellRefusal(qint64 index, const QString &column, const QString &cell,
+                    const QString &reason) {
+  return QStringLiteral("（序号 %1）“%2”列的“%3”不能接受：%4").arg(index).arg(column, cell, reason);
+}
+
+} // namespace
+
+// Every row is checked against the record the file holds now; the stored and the
+// wanted values of each record are kept for the writes.
+bool Tool::readImportRows(const CatalogTable &table, const CsvTable &csv,
+                          const QHash<QString, int> &position, Module1::Operation &op,
+                          ImportValues &values, QString &error) {
+  const std::vector<Column> columns = columnsOf(table);
+  const std::vector<qint64> &offsets = values.offsets;
+  const qsizetype width = csv.rows.front().fields.size();
+  const int indexAt = position.value(kIndexColumn);
+  values.stored.assign(offsets.size(), {});
+  values.wanted.assign(offsets.size(), {});
+  std::vector<bool> seen(offsets.size(), false);
+  CellErrors errors;
+  for (size_t r = 1; r < csv.rows.size(); ++r) {
+    const CsvRow &row = csv.rows[r];
+    if (row.fields.size() != width) {
+      errors.add(row, QStringLiteral("有 %1 列，表头有 %2 列。").arg(row.fields.size()).arg(width));
+      continue;
+    }
+    bool isNumber = false;
+    const qint64 index = row.fields[indexAt].trimmed().toLongLong(&isNumber);
+    if (!isNumber || index < 0 || index >= qint64(offsets.size())) {
+      errors.add(row, QStringLiteral("“%1”应为 0 到 %2 之间的记录序号，而不是“%3”。")
+                          .arg(kIndexColumn)
+                          .arg(offsets.size() - 1)
+                          .arg(row.fields[indexAt]));
+      continue;
+    }
+    if (seen[size_t(index)]) {
+      errors.add(row, QStringLiteral("序号 %1 的记录出现了两次。").arg(index));
+      continue;
+    }
+    seen[size_t(index)] = true;
+    RecordValues record = readRecord(op, *table.layout, offsets[size_t(index)]);
+    values.stored[size_t(index)] = record;
+    size_t fieldIndex = 0;
+    for (const Column &column : columns) {
+      while (&table.layout->fields[fieldIndex] != column.field)
+        ++fieldIndex;
+      const QString &cell = row.fields[position.value(column.name)];
+      QString problem = shortenedHex(*column.part, *column.field, cell);
+      if (problem.isEmpty()) {
+        const ParsedValue parsed =
+            parsePartValueText(*column.part, *column.field, record[fieldIndex], cell, rows_);
+        if (parsed.raw)
+          record[fieldIndex] = *parsed.raw;
+        else
+          problem = parsed.error;
+      }
+      if (!problem.isEmpty())
+        errors.add(row, cellRefusal(index, column.name, cell, problem));
+    }
+    values.wanted[size_t(index)] = std::move(record);
+  }
+  if (errors.any())
+    error = errors.message();
+  return !errors.any();
+}
+
 int Tool::importCsv(const ImportRequest &request) {
   const CatalogTable *table = tableOrNull(request.table);
   if (!table)
@@ -396,132 +514,47 @@ int Tool::importCsv(const ImportRequest &request) {
                     .arg(fileLabel(request.csv), csvFile.errorString()));
   const CsvTable csv = parseCsv(csvFile.readAll());
   csvFile.close();
-  const QString refused = QStringLiteral("\n没有写入任何内容。");
   if (!csv.error.isEmpty())
-    return fail(csv.error + refused);
+    return fail(csv.error + kNothingWritten);
   if (csv.rows.empty())
-    return fail(QStringLiteral("CSV 文件是空的，没有表头。") + refused);
+    return fail(QStringLiteral("CSV 文件是空的，没有表头。") + kNothingWritten);
+  QString error;
+  const QHash<QString, int> position = headerPositions(*table, csv.rows.front().fields, error);
+  if (!error.isEmpty())
+    return fail(error + kNothingWritten);
 
-  // The header: every column of the dump, each once, in any order.
-  const std::vector<Column> columns = columnsOf(*table);
-  const QStringList expected = dumpColumns(*table);
-  const QStringList &header = csv.rows.front().fields;
-  QHash<QString, int> position;
-  for (qsizetype i = 0; i < header.size(); ++i) {
-    const QString name = header[i].trimmed();
-    if (!expected.contains(name))
-      return fail(QStringLiteral("CSV 表头的第 %1 列“%2”不是表格 %3 的列。\n表头应为：%4")
-                      .arg(i + 1)
-                      .arg(name, table->key, expected.join(u',')) +
-                  refused);
-    if (position.contains(name))
-      return fail(QStringLiteral("CSV 表头中“%1”列出现了两次。").arg(name) + refused);
-    position.insert(name, int(i));
-  }
-  for (const QString &name : expected)
-    if (!position.contains(name))
-      return fail(
-          QStringLiteral("CSV 表头缺少“%1”列。\n表头应为：%2").arg(name, expected.join(u',')) +
-          refused);
-
-  const std::vector<qint64> offsets = table->recordOffsets(rows_);
-  const size_t recordRows = csv.rows.size() - 1;
-  if (recordRows != offsets.size())
+  ImportValues values{table->recordOffsets(rows_), {}, {}};
+  if (csv.rows.size() - 1 != values.offsets.size())
     return fail(QStringLiteral("CSV 文件有 %1 行记录，表格 %2 有 %3 条记录，行数必须相同。")
-                    .arg(recordRows)
+                    .arg(csv.rows.size() - 1)
                     .arg(table->key)
-                    .arg(offsets.size()) +
-                refused);
+                    .arg(values.offsets.size()) +
+                kNothingWritten);
 
   Module1::Operation op(request.file);
-  for (qint64 offset : offsets)
+  for (qint64 offset : values.offsets)
     if (!op.requireSpan(offset, table->layout->recordSize, table->layout->what))
       break;
   if (!op.ok())
     return fail(op.error());
-
-  QStringList errors;
-  int errorCount = 0;
-  auto refuseCell = [&](const CsvRow &row, const QString &reason) {
-    if (++errorCount <= kMostErrorsListed)
-      errors << QStringLiteral("第 %1 行：%2").arg(row.line).arg(reason);
-  };
-  std::vector<RecordValues> stored(offsets.size());
-  std::vector<RecordValues> wanted(offsets.size());
-  std::vector<bool> seen(offsets.size(), false);
-  const int indexAt = position.value(kIndexColumn);
-  for (size_t r = 1; r < csv.rows.size(); ++r) {
-    const CsvRow &row = csv.rows[r];
-    if (row.fields.size() != header.size()) {
-      refuseCell(
-          row,
-          QStringLiteral("有 %1 列，表头有 %2 列。").arg(row.fields.size()).arg(header.size()));
-      continue;
-    }
-    bool isNumber = false;
-    const qint64 index = row.fields[indexAt].trimmed().toLongLong(&isNumber);
-    if (!isNumber || index < 0 || index >= qint64(offsets.size())) {
-      refuseCell(row, QStringLiteral("“%1”应为 0 到 %2 之间的记录序号，而不是“%3”。")
-                          .arg(kIndexColumn)
-                          .arg(offsets.size() - 1)
-                          .arg(row.fields[indexAt]));
-      continue;
-    }
-    if (seen[size_t(index)]) {
-      refuseCell(row, QStringLiteral("序号 %1 的记录出现了两次。").arg(index));
-      continue;
-    }
-    seen[size_t(index)] = true;
-    const qint64 recordStart = offsets[size_t(index)];
-    RecordValues values = readRecord(op, *table->layout, recordStart);
-    stored[size_t(index)] = values;
-    size_t fieldIndex = 0;
-    for (const Column &column : columns) {
-      while (&table->layout->fields[fieldIndex] != column.field)
-        ++fieldIndex;
-      const QString &cell = row.fields[position.value(column.name)];
-      if (const QString problem = shortenedHex(*column.part, *column.field, cell);
-          !problem.isEmpty()) {
-        refuseCell(row, QStringLiteral("（序号 %1）“%2”列的“%3”不能接受：%4")
-                            .arg(index)
-                            .arg(column.name, cell, problem));
-        continue;
-      }
-      const ParsedValue parsed =
-          parsePartValueText(*column.part, *column.field, values[fieldIndex], cell, rows_);
-      if (!parsed.raw) {
-        refuseCell(row, QStringLiteral("（序号 %1）“%2”列的“%3”不能接受：%4")
-                            .arg(index)
-                            .arg(column.name, cell, parsed.error));
-        continue;
-      }
-      values[fieldIndex] = *parsed.raw;
-    }
-    wanted[size_t(index)] = std::move(values);
-  }
+  if (!readImportRows(*table, csv, position, op, values, error))
+    return fail(error + kNothingWritten);
   if (!op.ok())
     return fail(op.error());
-  if (errorCount > 0) {
-    if (errorCount > kMostErrorsListed)
-      errors << QStringLiteral("……另有 %1 处错误。").arg(errorCount - kMostErrorsListed);
-    return fail(QStringLiteral("CSV 文件有 %1 处错误，整个导入被拒绝：\n%2")
-                    .arg(errorCount)
-                    .arg(errors.join(u'\n')) +
-                refused);
-  }
 
   // Only the fields that change are written; the changes are listed as diff lists them.
   ChangeList changes;
   int fieldsWritten = 0;
-  for (size_t index = 0; index < offsets.size(); ++index) {
+  for (size_t index = 0; index < values.offsets.size(); ++index) {
+    const qint64 recordStart = values.offsets[index];
     QString recordName;
     for (size_t f = 0; f < table->layout->fields.size(); ++f) {
-      const quint32 old = stored[index][f];
-      const quint32 now = wanted[index][f];
+      const quint32 old = values.stored[index][f];
+      const quint32 now = values.wanted[index][f];
       if (old == now)
         continue;
       const Field &field = table->layout->fields[f];
-      writeRecordField(op, field, offsets[index], now);
+      writeRecordField(op, field, recordStart, now);
       ++fieldsWritten;
       if (recordName.isNull())
         recordName = table->recordName(int(index), rows_);
@@ -530,23 +563,23 @@ int Tool::importCsv(const ImportRequest &request) {
         QString newText = partValueText(part, field, now, rows_);
         if (oldText != newText)
           changes.fields.push_back({table, int(index), recordName, &field, &part,
-                                    offsets[index] + field.offset, std::move(oldText),
+                                    recordStart + field.offset, std::move(oldText),
                                     std::move(newText)});
       }
     }
   }
-  out_ << formatChanges(changeRows(changes, {}, {}), Format::Text);
+  const QString changeLines = formatChanges(changeRows(changes, {}, {}), Format::Text);
   if (request.dryRun) {
-    out_ << QStringLiteral("试运行：上面 %1 个栏位会被写入；没有写入任何内容。\n")
+    out_ << changeLines
+         << QStringLiteral("试运行：上面 %1 个栏位会被写入；没有写入任何内容。\n")
                 .arg(fieldsWritten);
-    out_.flush();
-    warnAboutLists();
-    return kSuccess;
+  } else {
+    if (!op.close())
+      return fail(op.error());
+    out_ << changeLines
+         << (fieldsWritten == 0 ? QStringLiteral("文件中的值与 CSV 相同，没有写入任何内容。\n")
+                                : QStringLiteral("已写入 %1 个栏位。\n").arg(fieldsWritten));
   }
-  if (!op.close())
-    return fail(op.error());
-  out_ << (fieldsWritten == 0 ? QStringLiteral("文件中的值与 CSV 相同，没有写入任何内容。\n")
-                              : QStringLiteral("已写入 %1 个栏位。\n").arg(fieldsWritten));
   out_.flush();
   warnAboutLists();
   return kSuccess;

@@ -7,6 +7,10 @@
 // game file, each through one operation.
 
 #include "editors/catalog/table_catalog.h"
+#include "io/module1.h"
+#include "tools/korvane_tool/csv.h"
+
+#include <QHash>
 
 #include <QTextStream>
 #include <optional>
@@ -62,7 +66,17 @@ public:
   int apply(const QString &file, const QString &patch);
 
 private:
+  // The records an import walks: where each lies, what it holds, what the CSV wants.
+  struct ImportValues {
+    std::vector<qint64> offsets;
+    std::vector<RecordValues> stored;
+    std::vector<RecordValues> wanted;
+  };
+
   int fail(const QString &message);
+  bool readImportRows(const CatalogTable &table, const CsvTable &csv,
+                      const QHash<QString, int> &position, Module1::Operation &op,
+                      ImportValues &values, QString &error);
   void warnAboutLists();
   std::optional<QByteArray> readGameFile(const QString &path);
   bool tableFits(const CatalogTable &table, const QString &path, qint64 size);
