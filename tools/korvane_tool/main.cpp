@@ -96,9 +96,11 @@ int main(int argc, char *argv[]) {
 
   if (!parser.parse(app.arguments())) {
     const QStringList unknown = parser.unknownOptionNames();
-    return refuse(err, unknown.isEmpty() ? QStringLiteral("命令行有误：%1").arg(parser.errorText())
-                                         : QStringLiteral("不认识的选项：%1。用 --help 查看用法。")
-                                               .arg(unknown.join(QStringLiteral("、"))));
+    return refuse(
+        err, unknown.isEmpty()
+                 ? QStringLiteral("命令行有误（%1）。用 --help 查看用法。").arg(parser.errorText())
+                 : QStringLiteral("不认识的选项：%1。用 --help 查看用法。")
+                       .arg(unknown.join(QStringLiteral("、"))));
   }
   if (parser.isSet(helpOption)) {
     out << QStringLiteral("用法：korvane-tool 命令 参数 [选项]\n")
