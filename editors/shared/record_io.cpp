@@ -64,10 +64,14 @@ RecordValues readRecord(Module1::Operation &op, const RecordLayout &layout, qint
 
 void writeRecord(Module1::Operation &op, const RecordLayout &layout, qint64 recordStart,
                  const RecordValues &values) {
-  for (size_t i = 0; i < layout.fields.size(); ++i) {
-    Module1::FilePos = filePosOf(recordStart, layout.fields[i]);
-    writeField(op, layout.fields[i], values[i]);
-  }
+  for (size_t i = 0; i < layout.fields.size(); ++i)
+    writeRecordField(op, layout.fields[i], recordStart, values[i]);
+}
+
+void writeRecordField(Module1::Operation &op, const Field &field, qint64 recordStart,
+                      quint32 value) {
+  Module1::FilePos = filePosOf(recordStart, field);
+  writeField(op, field, value);
 }
 
 } // namespace korvane

@@ -15,4 +15,8 @@ RecordValues readRecord(Module1::Operation &op, const RecordLayout &layout, qint
 void writeRecord(Module1::Operation &op, const RecordLayout &layout, qint64 recordStart,
                  const RecordValues &values);
 
+// Writes one field of that record, the way writeRecord writes it.
+void writeRecordField(Module1::Operation &op, const Field &field, qint64 recordStart,
+                      quint32 value);
+
 } // namespace korvane

@@ -1,0 +1,41 @@
+#pragma once
+
+// Runs korvane-tool's commands in-process on a sample game and keeps what they print.
+
+#include "editors/catalog/table_catalog.h"
+#include "tests/support/sample_game.h"
+#include "tools/korvane_tool/tool_commands.h"
+
+#include <QFile>
+#include <QTextStream>
+#include <functional>
+
+namespace korvane::test {
+
+struct ToolRun {
+  int status;
+  QString out;
+  QString err;
+};
+
+inline ToolRun runTool(const SampleGame &game, const std::function<int(tool::Tool &)> &command) {
+  QString out;
+  QString err;
+  QTextStream outStream(&out);
+  QTextStream errStream(&err);
+  tool::Tool tool(outStream, errStream, game.dir());
+  const int status = command(tool);
+  outStream.flush();
+  errStream.flush();
+  return {status, out, err};
+}
+
+inline QString gamePath(const SampleGame &game, const CatalogTable &table) {
+  return table.file == GameFile::Exe ? game.exePath() : game.stagePath();
+}
+
+inline void writeText(const QString &path, const QString &text) {
+  SampleGame::writeFile(path, text.toUtf8());
+}
+
+} // namespace korvane::test

@@ -1,0 +1,107 @@
+#include "tools/korvane_tool/csv.h"
+
+#include <QStringDecoder>
+
+namespace korvane::tool {
+
+namespace {
+
+bool needsQuotes(const QString &field) {
+  for (QChar c : field)
+    if (c == u',' || c == u'"' || c == u'\n' || c == u'\r')
+      return true;
+  // Blanks at either end would be dropped by some programs.
+  return !field.isEmpty() && (field.front().isSpace() || field.back().isSpace());
+}
+
+bool isEmptyRow(const QStringList &fields) {
+  return fields.size() == 1 && fields.front().isEmpty();
+}
+
+} // namespace
+
+QString csvRow(const QStringList &fields) {
+  QString row;
+  for (qsizetype i = 0; i < fields.size(); ++i) {
+    if (i > 0)
+      row += u',';
+    const QString &field = fields[i];
+    if (needsQuotes(field)) {
+      QString quoted = field;
+      quoted.replace(u'"', QStringLiteral("\"\""));
+      row += u'"' + quoted + u'"';
+    } else {
+      row += field;
+    }
+  }
+  row += QStringLiteral("\r\n");
+  return row;
+}
+
+CsvTable parseCsv(const QByteArray &bytes) {
+  CsvTable table;
+  QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  const QString text = decoder.decode(bytes);
+  if (decoder.hasError()) {
+    table.error =
+        QStringLiteral("CSV 文件不是 UTF-8 编码的文本。请在表格程序中另存为“CSV UTF-8”。");
+    return table;
+  }
+  qsizetype pos = text.startsWith(QChar(0xFEFF)) ? 1 : 0;
+  int line = 1;
+  CsvRow row{line, {}};
+  QString field;
+  bool quoted = false;    // inside a quoted field
+  bool wasQuoted = false; // the current field began with a quote
+  int quoteLine = 0;
+  auto endRow = [&] {
+    row.fields.append(field);
+    field.clear();
+    wasQuoted = false;
+    if (!isEmptyRow(row.fields))
+      table.rows.push_back(std::move(row));
+    row = CsvRow{line, {}};
+  };
+  for (; pos < text.size(); ++pos) {
+    const QChar c = text[pos];
+    if (quoted) {
+      if (c == u'"') {
+        if (pos + 1 < text.size() && text[pos + 1] == u'"') {
+          field += u'"';
+          ++pos;
+        } else {
+          quoted = false;
+        }
+      } else {
+        if (c == u'\n')
+          ++line;
+        field += c;
+      }
+      continue;
+    }
+    if (c == u'"' && field.isEmpty() && !wasQuoted) {
+      quoted = wasQuoted = true;
+      quoteLine = line;
+    } else if (c == u',') {
+      row.fields.append(field);
+      field.clear();
+      wasQuoted = false;
+    } else if (c == u'\n' || (c == u'\r' && pos + 1 < text.size() && text[pos + 1] == u'\n')) {
+      if (c == u'\r')
+        ++pos;
+      ++line;
+      endRow();
+    } else {
+      field += c;
+    }
+  }
+  if (quoted) {
+    table.error = QStringLiteral("CSV 文件第 %1 行的引号没有结束。").arg(quoteLine);
+    return table;
+  }
+  if (!field.isEmpty() || !row.fields.isEmpty() || wasQuoted)
+    endRow();
+  return table;
+}
+
+} // namespace korvane::tool

@@ -1,0 +1,32 @@
+#pragma once
+
+// Comma-separated text as spreadsheet programs read and write it: fields
+// separated by commas, rows ended by CRLF, a field quoted when it holds a comma,
+// a quote or a line break, quotes inside doubled. UTF-8, with an optional
+// byte-order mark in front.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace korvane::tool {
+
+// One row's text, CRLF included.
+QString csvRow(const QStringList &fields);
+
+struct CsvRow {
+  int line; // 1-based line of the file where the row starts
+  QStringList fields;
+};
+
+struct CsvTable {
+  std::vector<CsvRow> rows; // empty lines are left out
+  QString error;            // a malformed file; rows are then incomplete
+};
+
+// Reads UTF-8 bytes (a leading byte-order mark is dropped); LF and CRLF both end
+// a row. Refuses text that is not UTF-8 and a quote left open at the end.
+CsvTable parseCsv(const QByteArray &bytes);
+
+} // namespace korvane::tool

@@ -1,0 +1,175 @@
+#include "tools/korvane_tool/ips.h"
+
+#include <algorithm>
+
+namespace korvane::tool {
+
+namespace {
+
+constexpr qsizetype kLargestRecord = 0xFFFF;
+// A run this long costs less as a run record than as plain bytes.
+constexpr qsizetype kShortestRun = 9;
+// Unchanged bytes between two changes are carried along when that costs less
+// than a new record header.
+constexpr qsizetype kRecordHeader = 5;
+
+const QByteArray kHeader = QByteArrayLiteral("PATCH");
+const QByteArray kFooter = QByteArrayLiteral("EOF");
+
+void putBigEndian(QByteArray &out, quint32 value, int width) {
+  for (int i = width - 1; i >= 0; --i)
+    out.append(char(quint8(value >> (8 * i))));
+}
+
+quint32 bigEndianAt(QByteArrayView bytes, qsizetype at, int width) {
+  quint32 value = 0;
+  for (int i = 0; i < width; ++i)
+    value = (value << 8) | quint8(bytes[at + i]);
+  return value;
+}
+
+qsizetype runLength(QByteArrayView bytes, qsizetype from, qsizetype end) {
+  qsizetype to = from + 1;
+  while (to < end && to - from < kLargestRecord && bytes[to] == bytes[from])
+    ++to;
+  return to - from;
+}
+
+// Cuts the changed span [start, end) of `modified` into records: long runs of one
+// byte as run records, the rest as plain records of at most 0xFFFF bytes.
+void addSpan(std::vector<IpsRecord> &records, QByteArrayView modified, qsizetype start,
+             qsizetype end) {
+  qsizetype plainStart = start;
+  auto flushPlain = [&](qsizetype upTo) {
+    while (plainStart < upTo) {
+      // A record at the "EOF" offset takes one byte more in front later on.
+      const qsizetype largest = kLargestRecord - (plainStart == kIpsEofOffset ? 1 : 0);
+      const qsizetype length = std::min(upTo - plainStart, largest);
+      records.push_back({plainStart, modified.sliced(plainStart, length).toByteArray(), false});
+      plainStart += length;
+    }
+  };
+  qsizetype pos = start;
+  while (pos < end) {
+    const qsizetype run = runLength(modified, pos, end);
+    if (run >= kShortestRun && pos != kIpsEofOffset) {
+      flushPlain(pos);
+      records.push_back({pos, modified.sliced(pos, run).toByteArray(), true});
+      pos += run;
+      plainStart = pos;
+    } else {
+      pos += std::max<qsizetype>(1, std::min(run, kShortestRun - 1));
+    }
+  }
+  flushPlain(end);
+}
+
+} // namespace
+
+IpsPatch diffToIps(QByteArrayView original, QByteArrayView modified) {
+  IpsPatch patch;
+  const qsizetype length = std::min(original.size(), modified.size());
+  qsizetype pos = 0;
+  while (pos < length) {
+    if (original[pos] == modified[pos]) {
+      ++pos;
+      continue;
+    }
+    const qsizetype start = pos;
+    qsizetype end = pos;
+    // The span goes on over short unchanged gaps.
+    while (pos < length) {
+      if (original[pos] != modified[pos]) {
+        end = ++pos;
+        continue;
+      }
+      qsizetype gap = pos;
+      while (gap < length && gap - end <= kRecordHeader && original[gap] == modified[gap])
+        ++gap;
+      if (gap >= length || gap - end > kRecordHeader)
+        break;
+      pos = gap;
+    }
+    pos = end;
+    addSpan(patch.records, modified, start, end);
+  }
+  for (IpsRecord &record : patch.records) {
+    if (record.offset == kIpsEofOffset) {
+      // The byte before goes along, unchanged, so that the offset reads as no "EOF".
+      record.offset -= 1;
+      record.bytes.prepend(modified[record.offset]);
+    }
+    if (record.offset > kIpsLargestOffset) {
+      patch.error = QStringLiteral("文件在偏移 0x%1 处有变化，超出了 IPS 补丁能表示的范围"
+                                   "（最大偏移 0xFFFFFF）。没有生成补丁。")
+                        .arg(QString::number(record.offset, 16).toUpper());
+      return patch;
+    }
+  }
+  return patch;
+}
+
+QByteArray encodeIps(const std::vector<IpsRecord> &records) {
+  QByteArray out = kHeader;
+  for (const IpsRecord &record : records) {
+    putBigEndian(out, quint32(record.offset), 3);
+    if (record.run) {
+      putBigEndian(out, 0, 2);
+      putBigEndian(out, quint32(record.bytes.size()), 2);
+      out.append(record.bytes.front());
+    } else {
+      putBigEndian(out, quint32(record.bytes.size()), 2);
+      out.append(record.bytes);
+    }
+  }
+  out.append(kFooter);
+  return out;
+}
+
+IpsPatch decodeIps(QByteArrayView bytes) {
+  IpsPatch patch;
+  auto refuse = [&patch](const QString &reason) {
+    patch.records.clear();
+    patch.error = QStringLiteral("补丁文件无效：%1").arg(reason);
+    return patch;
+  };
+  if (!bytes.startsWith(QByteArrayView(kHeader)))
+    return refuse(QStringLiteral("开头不是“PATCH”，不是 IPS 补丁。"));
+  qsizetype pos = kHeader.size();
+  while (true) {
+    if (pos + 3 > bytes.size())
+      return refuse(QStringLiteral("缺少结尾的“EOF”，文件可能不完整。"));
+    if (bytes.sliced(pos, 3) == QByteArrayView(kFooter)) {
+      pos += 3;
+      break;
+    }
+    if (pos + 5 > bytes.size())
+      return refuse(QStringLiteral("最后一条记录不完整。"));
+    const qint64 offset = bigEndianAt(bytes, pos, 3);
+    const qsizetype size = bigEndianAt(bytes, pos + 3, 2);
+    pos += 5;
+    if (size > 0) {
+      if (pos + size > bytes.size())
+        return refuse(
+            QStringLiteral("偏移 0x%1 的记录不完整。").arg(QString::number(offset, 16).toUpper()));
+      patch.records.push_back({offset, bytes.sliced(pos, size).toByteArray(), false});
+      pos += size;
+      continue;
+    }
+    if (pos + 3 > bytes.size())
+      return refuse(
+          QStringLiteral("偏移 0x%1 的记录不完整。").arg(QString::number(offset, 16).toUpper()));
+    const qsizetype run = bigEndianAt(bytes, pos, 2);
+    if (run == 0)
+      return refuse(
+          QStringLiteral("偏移 0x%1 的记录长度为 0。").arg(QString::number(offset, 16).toUpper()));
+    patch.records.push_back({offset, QByteArray(run, bytes[pos + 2]), true});
+    pos += 3;
+  }
+  if (pos != bytes.size())
+    return refuse(QStringLiteral("“EOF”之后还有 %1 字节（例如截断文件的扩展），本工具不支持。")
+                      .arg(bytes.size() - pos));
+  return patch;
+}
+
+} // namespace korvane::tool

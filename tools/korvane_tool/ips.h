@@ -1,0 +1,36 @@
+#pragma once
+
+// IPS patches: "PATCH", then records of a 3-byte big-endian offset, a 2-byte
+// big-endian size and that many bytes (size 0: a 2-byte run length and the one
+// byte repeated), then "EOF".
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <vector>
+
+namespace korvane::tool {
+
+inline constexpr qint64 kIpsLargestOffset = 0xFFFFFF;
+// A record may not start here: its offset bytes would read as "EOF".
+inline constexpr qint64 kIpsEofOffset = 0x454F46;
+
+struct IpsRecord {
+  qint64 offset;
+  QByteArray bytes; // what the record writes, a run already spread out
+  bool run = false; // stored as a run of one byte
+};
+
+struct IpsPatch {
+  std::vector<IpsRecord> records;
+  QString error; // the patch could not be made or read
+};
+
+// The records that turn `original` into `modified`, two versions of one file of
+// the same length. Refused when a change lies beyond what an offset can address.
+IpsPatch diffToIps(QByteArrayView original, QByteArrayView modified);
+
+QByteArray encodeIps(const std::vector<IpsRecord> &records);
+IpsPatch decodeIps(QByteArrayView bytes);
+
+} // namespace korvane::tool

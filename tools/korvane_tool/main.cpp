@@ -1,0 +1,175 @@
+// korvane-tool: lists, dumps, diffs, imports and patches the game's tables by name.
+
+#include "tools/korvane_tool/tool_commands.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QHash>
+
+namespace {
+
+using namespace korvane;
+using namespace korvane::tool;
+
+const char kUsage[] = R"(命令：
+  tables                                列出所有表格：表名、主窗口栏目、所在文件、记录数
+  dump FILE TABLE [--format csv|json] [--bom] [-o OUT]
+                                        导出一个表格的全部记录（TABLE 为 all 时，
+                                        每个表格一个文件，写入 -o 指定的文件夹）
+  diff ORIGINAL MODIFIED [--format text|csv|json]
+                                        列出两个游戏文件不同的栏位；
+                                        退出状态 0 相同，1 不同，2 出错
+  import FILE TABLE CSV [--dry-run]     把 CSV 中与文件不同的栏位写入 FILE
+  patch ORIGINAL MODIFIED -o MOD.ips    把两个文件的字节差异写成 IPS 补丁
+  apply FILE MOD.ips                    把 IPS 补丁写入 FILE)";
+
+struct Command {
+  const char *name;
+  int arguments;
+  QStringList options; // the options it takes, besides --names
+};
+
+const QList<Command> &commands() {
+  static const QList<Command> list{
+      {"tables", 0, {}},
+      {"dump", 2, {"format", "bom", "output", "file-kind"}},
+      {"diff", 2, {"format", "file-kind"}},
+      {"import", 3, {"dry-run"}},
+      {"patch", 2, {"output"}},
+      {"apply", 2, {}},
+  };
+  return list;
+}
+
+int refuse(QTextStream &err, const QString &message) {
+  err << message << Qt::endl;
+  return kFailed;
+}
+
+std::optional<Format> formatFrom(const QString &text, bool textAllowed) {
+  if (text == QLatin1String("csv"))
+    return Format::Csv;
+  if (text == QLatin1String("json"))
+    return Format::Json;
+  if (textAllowed && text == QLatin1String("text"))
+    return Format::Text;
+  return std::nullopt;
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+  QCoreApplication app(argc, argv);
+  QCoreApplication::setApplicationName(QStringLiteral("korvane-tool"));
+  QTextStream out(stdout);
+  QTextStream err(stderr);
+
+  QCommandLineParser parser;
+  parser.setApplicationDescription(
+      QStringLiteral("按表格名导出、比较、导入和修补 SLPS_255.37 与 stage.bin 的数据。\n") +
+      QString::fromUtf8(kUsage));
+  const QCommandLineOption helpOption(QStringList{"h", "help"}, QStringLiteral("显示这份说明。"));
+  const QCommandLineOption format(QStringList{"f", "format"},
+                                  QStringLiteral("输出格式：dump 为 csv（默认）或 json；"
+                                                 "diff 为 text（默认）、csv 或 json。"),
+                                  QStringLiteral("格式"));
+  const QCommandLineOption bom(
+      QStringLiteral("bom"),
+      QStringLiteral("CSV 开头加 UTF-8 字节顺序标记（供需要它的表格程序）。"));
+  const QCommandLineOption output(QStringList{"o", "output"},
+                                  QStringLiteral("输出文件（dump all 时为文件夹）。"),
+                                  QStringLiteral("路径"));
+  const QCommandLineOption dryRun(QStringLiteral("dry-run"),
+                                  QStringLiteral("只列出会写入的变化，不写入。"));
+  const QCommandLineOption names(
+      QStringLiteral("names"),
+      QStringLiteral("名称列表所在的文件夹（关卡列表在其 data 子文件夹），"
+                     "默认是程序所在的文件夹。"),
+      QStringLiteral("文件夹"));
+  const QCommandLineOption fileKind(QStringLiteral("file-kind"),
+                                    QStringLiteral("文件种类 exe 或 stage；默认按文件名判断"
+                                                   "（以 .bin 结尾或含 stage 的是 stage.bin）。"),
+                                    QStringLiteral("种类"));
+  const QList<QCommandLineOption> options{format, bom, output, dryRun, names, fileKind, helpOption};
+  parser.addOptions(options);
+
+  if (!parser.parse(app.arguments())) {
+    const QStringList unknown = parser.unknownOptionNames();
+    return refuse(
+        err, unknown.isEmpty()
+                 ? QStringLiteral("命令行有误（%1）。用 --help 查看用法。").arg(parser.errorText())
+                 : QStringLiteral("不认识的选项：%1。用 --help 查看用法。")
+                       .arg(unknown.join(QStringLiteral("、"))));
+  }
+  if (parser.isSet(helpOption)) {
+    out << QStringLiteral("用法：korvane-tool 命令 参数 [选项]\n")
+        << parser.applicationDescription() << QStringLiteral("\n\n选项：\n");
+    for (const QCommandLineOption &option : options) {
+      QStringList spelled;
+      for (const QString &optionName : option.names())
+        spelled << (optionName.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) +
+                       optionName;
+      QString head = spelled.join(QStringLiteral(", "));
+      if (!option.valueName().isEmpty())
+        head += QStringLiteral(" <%1>").arg(option.valueName());
+      out << QStringLiteral("  ") << head << QStringLiteral("\n      ") << option.description()
+          << u'\n';
+    }
+    return kSuccess;
+  }
+  QStringList arguments = parser.positionalArguments();
+  if (arguments.isEmpty())
+    return refuse(err, QStringLiteral("请给出命令。\n") + QString::fromUtf8(kUsage));
+  const QString name = arguments.takeFirst();
+  const auto command =
+      std::find_if(commands().begin(), commands().end(),
+                   [&name](const Command &c) { return name == QLatin1String(c.name); });
+  if (command == commands().end())
+    return refuse(err,
+                  QStringLiteral("不认识的命令“%1”。\n").arg(name) + QString::fromUtf8(kUsage));
+  if (arguments.size() != command->arguments)
+    return refuse(err, QStringLiteral("命令 %1 需要 %2 个参数，给出了 %3 个。\n")
+                               .arg(name)
+                               .arg(command->arguments)
+                               .arg(arguments.size()) +
+                           QString::fromUtf8(kUsage));
+  for (const QCommandLineOption *option : {&format, &bom, &output, &dryRun, &fileKind})
+    if (parser.isSet(*option) && !command->options.contains(option->names().constLast()))
+      return refuse(
+          err,
+          QStringLiteral("选项 --%1 不适用于命令 %2。").arg(option->names().constLast(), name));
+
+  std::optional<GameFile> kind;
+  if (parser.isSet(fileKind)) {
+    const QString value = parser.value(fileKind);
+    if (value != QLatin1String("exe") && value != QLatin1String("stage"))
+      return refuse(err, QStringLiteral("--file-kind 应为 exe 或 stage，而不是“%1”。").arg(value));
+    kind = value == QLatin1String("exe") ? GameFile::Exe : GameFile::Stage;
+  }
+  const bool isDiff = name == QLatin1String("diff");
+  Format chosenFormat = isDiff ? Format::Text : Format::Csv;
+  if (parser.isSet(format)) {
+    const std::optional<Format> parsed = formatFrom(parser.value(format), isDiff);
+    if (!parsed)
+      return refuse(err, QStringLiteral("--format 应为 %1，而不是“%2”。")
+                             .arg(isDiff ? QStringLiteral("text、csv 或 json")
+                                         : QStringLiteral("csv 或 json"),
+                                  parser.value(format)));
+    chosenFormat = *parsed;
+  }
+
+  Tool tool(out, err, parser.value(names));
+  if (name == QLatin1String("tables"))
+    return tool.tables();
+  if (name == QLatin1String("dump"))
+    return tool.dump(
+        {arguments[0], arguments[1], chosenFormat, parser.isSet(bom), parser.value(output), kind});
+  if (isDiff)
+    return tool.diff({arguments[0], arguments[1], chosenFormat, kind});
+  if (name == QLatin1String("import"))
+    return tool.importCsv({arguments[0], arguments[1], arguments[2], parser.isSet(dryRun)});
+  if (name == QLatin1String("patch"))
+    return tool.patch(arguments[0], arguments[1], parser.value(output));
+  return tool.apply(arguments[0], arguments[1]);
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+// The commands of korvane-tool, each a function that prints to the two streams it
+// is given and returns the program's exit status. Every table comes from the
+// editor's catalog, every value is read and written through the editor's own
+// descriptions, text forms and file access. Only importCsv and applyPatch write a
+// game file, each through one operation.
+
+#include "editors/catalog/table_catalog.h"
+#include "io/module1.h"
+#include "tools/korvane_tool/csv.h"
+
+#include <QHash>
+
+#include <QTextStream>
+#include <optional>
+
+namespace korvane::tool {
+
+enum ExitStatus { kSuccess = 0, kDiffers = 1, kFailed = 2 };
+
+enum class Format { Text, Csv, Json };
+
+// The file kind of a game file when the command does not name a table: a name
+// ending in ".bin" or holding "stage" is a stage file, anything else the executable.
+GameFile guessFileKind(const QString &path);
+
+// The column names of a table's dump: "序号", "名称", then one per shown part,
+// named by its caption (a caption that comes twice gets its control's name added).
+QStringList dumpColumns(const CatalogTable &table);
+
+struct DumpRequest {
+  QString file;
+  QString table; // a catalog key, or "all"
+  Format format = Format::Csv;
+  bool bom = false;
+  QString output;               // a file (a folder for "all"); empty: standard output
+  std::optional<GameFile> kind; // for "all": which file's tables
+};
+
+struct DiffRequest {
+  QString original;
+  QString modified;
+  Format format = Format::Text;
+  std::optional<GameFile> kind;
+};
+
+struct ImportRequest {
+  QString file;
+  QString table;
+  QString csv;
+  bool dryRun = false;
+};
+
+class Tool {
+public:
+  // Name lists come from `namesDir` (DataDir when empty), the stage lists from its
+  // "data" subfolder.
+  Tool(QTextStream &out, QTextStream &err, const QString &namesDir = {});
+
+  int tables();
+  int dump(const DumpRequest &request);
+  int diff(const DiffRequest &request);
+  int importCsv(const ImportRequest &request);
+  int patch(const QString &original, const QString &modified, const QString &output);
+  int apply(const QString &file, const QString &patch);
+
+private:
+  // The records an import walks: where each lies, what it holds, what the CSV wants.
+  struct ImportValues {
+    std::vector<qint64> offsets;
+    std::vector<RecordValues> stored;
+    std::vector<RecordValues> wanted;
+  };
+
+  int fail(const QString &message);
+  bool readImportRows(const CatalogTable &table, const CsvTable &csv,
+                      const QHash<QString, int> &position, Module1::Operation &op,
+                      ImportValues &values, QString &error);
+  void warnAboutLists();
+  std::optional<QByteArray> readGameFile(const QString &path);
+  bool tableFits(const CatalogTable &table, const QString &path, qint64 size);
+  QString dumpText(const CatalogTable &table, const QByteArray &bytes, Format format);
+  bool writeOutput(const QString &path, const QByteArray &bytes, const QStringList &gameFiles);
+
+  QTextStream &out_;
+  QTextStream &err_;
+  ListRows rows_;
+  int warned_ = 0;
+};
+
+} // namespace korvane::tool
