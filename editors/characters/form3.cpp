@@ -223,19 +223,9 @@ void Form3::unitname2() {
 
 void Form3::List1_Click() { showunit(); }
 
-void Form3::showunit() {
-  const int row = List1->currentRow();
-  if (row < 0)
-    return;
-  showPickedRecord(this, List1, gamePaths().ExePath, *binder_, characterLayout().recordOffset(row));
-}
+void Form3::showunit() { showListedRecord(this, List1, gamePaths().ExePath, *binder_); }
 
-void Form3::save_Click() {
-  const int row = List1->currentRow();
-  if (!requireSelection(this, row, pickRecordMessage()))
-    return;
-  saveRecord(this, gamePaths().ExePath, *binder_, characterLayout().recordOffset(row));
-}
+void Form3::save_Click() { saveListedRecord(this, List1, gamePaths().ExePath, *binder_); }
 
 void Form3::Command1_Click() { returnToMainWindow(this); }
 

@@ -1,6 +1,7 @@
 #include "editors/shared/record_actions.h"
 
 #include "editors/shared/messages.h"
+#include "editors/shared/record_clipboard.h"
 #include "editors/shared/record_io.h"
 #include "io/change_history.h"
 
@@ -44,6 +45,20 @@ bool showPickedRecord(QWidget *window, QListWidget *list, const QString &path, R
   const QSignalBlocker quiet(list);
   list->setCurrentRow(-1, QItemSelectionModel::Clear);
   return false;
+}
+
+bool showListedRecord(QWidget *window, QListWidget *list, const QString &path,
+                      RecordBinder &binder) {
+  const int row = list->currentRow();
+  return row >= 0 &&
+         showPickedRecord(window, list, path, binder, binder.layout().recordOffset(row));
+}
+
+bool saveListedRecord(QWidget *window, const QListWidget *list, const QString &path,
+                      RecordBinder &binder) {
+  const int row = list->currentRow();
+  return requireSelection(window, row, pickRecordMessage()) &&
+         saveRecord(window, path, binder, binder.layout().recordOffset(row));
 }
 
 bool saveRecord(QWidget *window, const QString &path, RecordBinder &binder, qint64 recordStart,

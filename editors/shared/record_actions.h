@@ -27,6 +27,13 @@ bool showRecord(QWidget *window, const QString &path, RecordBinder &binder, qint
 // quietly, so that no save, copy or paste acts on a record the window does not show.
 bool showPickedRecord(QWidget *window, QListWidget *list, const QString &path, RecordBinder &binder,
                       qint64 recordStart);
+// The record of the binder's table that `list`'s current row stands for (row i is
+// record i): shown when the user picks it; saved, or the user asked to pick one.
+bool showListedRecord(QWidget *window, QListWidget *list, const QString &path,
+                      RecordBinder &binder);
+bool saveListedRecord(QWidget *window, const QListWidget *list, const QString &path,
+                      RecordBinder &binder);
+
 // `action` names the save in the change history by its button ("保存", "写入").
 bool saveRecord(QWidget *window, const QString &path, RecordBinder &binder, qint64 recordStart,
                 const QString &action = QStringLiteral("保存"));

@@ -71,20 +71,9 @@ void Form10::Form_Load() {
 
 void Form10::List1_Click() { showunit(); }
 
-void Form10::showunit() {
-  const int row = List1->currentRow();
-  if (row < 0)
-    return;
-  showPickedRecord(this, List1, gamePaths().ExePath, *binder_,
-                   potentialCorrectionLayout().recordOffset(row));
-}
+void Form10::showunit() { showListedRecord(this, List1, gamePaths().ExePath, *binder_); }
 
-void Form10::save_Click() {
-  const int row = List1->currentRow();
-  if (!requireSelection(this, row, pickRecordMessage()))
-    return;
-  saveRecord(this, gamePaths().ExePath, *binder_, potentialCorrectionLayout().recordOffset(row));
-}
+void Form10::save_Click() { saveListedRecord(this, List1, gamePaths().ExePath, *binder_); }
 
 void Form10::open_Click() { returnToMainWindow(this); }
 

@@ -60,19 +60,9 @@ void Form4::Form_Load() {
 
 void Form4::List1_Click() { showunit(); }
 
-void Form4::showunit() {
-  const int row = List1->currentRow();
-  if (row < 0)
-    return;
-  showPickedRecord(this, List1, gamePaths().ExePath, *binder_, partLayout().recordOffset(row));
-}
+void Form4::showunit() { showListedRecord(this, List1, gamePaths().ExePath, *binder_); }
 
-void Form4::save_Click() {
-  const int row = List1->currentRow();
-  if (!requireSelection(this, row, pickRecordMessage()))
-    return;
-  saveRecord(this, gamePaths().ExePath, *binder_, partLayout().recordOffset(row));
-}
+void Form4::save_Click() { saveListedRecord(this, List1, gamePaths().ExePath, *binder_); }
 
 void Form4::open_Click() { returnToMainWindow(this); }
 

@@ -56,20 +56,9 @@ void Form5::Form_Load() {
 
 void Form5::List1_Click() { showunit(); }
 
-void Form5::showunit() {
-  const int row = List1->currentRow();
-  if (row < 0)
-    return;
-  showPickedRecord(this, List1, gamePaths().ExePath, *binder_,
-                   defensiveFieldLayout().recordOffset(row));
-}
+void Form5::showunit() { showListedRecord(this, List1, gamePaths().ExePath, *binder_); }
 
-void Form5::save_Click() {
-  const int row = List1->currentRow();
-  if (!requireSelection(this, row, pickRecordMessage()))
-    return;
-  saveRecord(this, gamePaths().ExePath, *binder_, defensiveFieldLayout().recordOffset(row));
-}
+void Form5::save_Click() { saveListedRecord(this, List1, gamePaths().ExePath, *binder_); }
 
 void Form5::open_Click() { returnToMainWindow(this); }
 

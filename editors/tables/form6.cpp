@@ -61,20 +61,9 @@ void Form6::unitname() {
 
 void Form6::List1_Click() { showunit(); }
 
-void Form6::showunit() {
-  const int row = List1->currentRow();
-  if (row < 0)
-    return;
-  showPickedRecord(this, List1, gamePaths().ExePath, *binder_,
-                   leaderAbilityLayout().recordOffset(row));
-}
+void Form6::showunit() { showListedRecord(this, List1, gamePaths().ExePath, *binder_); }
 
-void Form6::save_Click() {
-  const int row = List1->currentRow();
-  if (!requireSelection(this, row, pickRecordMessage()))
-    return;
-  saveRecord(this, gamePaths().ExePath, *binder_, leaderAbilityLayout().recordOffset(row));
-}
+void Form6::save_Click() { saveListedRecord(this, List1, gamePaths().ExePath, *binder_); }
 
 void Form6::Open_Click() { returnToMainWindow(this); }
 

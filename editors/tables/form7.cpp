@@ -86,20 +86,9 @@ void Form7::Form_Load() {
 
 void Form7::List1_Click() { showunit(); }
 
-void Form7::showunit() {
-  const int row = List1->currentRow();
-  if (row < 0)
-    return;
-  showPickedRecord(this, List1, gamePaths().ExePath, *binder_,
-                   protagonistSpiritLayout().recordOffset(row));
-}
+void Form7::showunit() { showListedRecord(this, List1, gamePaths().ExePath, *binder_); }
 
-void Form7::save_Click() {
-  const int row = List1->currentRow();
-  if (!requireSelection(this, row, pickRecordMessage()))
-    return;
-  saveRecord(this, gamePaths().ExePath, *binder_, protagonistSpiritLayout().recordOffset(row));
-}
+void Form7::save_Click() { saveListedRecord(this, List1, gamePaths().ExePath, *binder_); }
 
 void Form7::open_Click() { returnToMainWindow(this); }
 

@@ -115,20 +115,9 @@ void Form8::Form_Load() { List1->addItems(trainedSkillNames()); }
 
 void Form8::List1_Click() { showunit(); }
 
-void Form8::showunit() {
-  const int row = List1->currentRow();
-  if (row < 0)
-    return;
-  showPickedRecord(this, List1, gamePaths().ExePath, *binder_,
-                   skillTrainingLayout().recordOffset(row));
-}
+void Form8::showunit() { showListedRecord(this, List1, gamePaths().ExePath, *binder_); }
 
-void Form8::save_Click() {
-  const int row = List1->currentRow();
-  if (!requireSelection(this, row, pickRecordMessage()))
-    return;
-  saveRecord(this, gamePaths().ExePath, *binder_, skillTrainingLayout().recordOffset(row));
-}
+void Form8::save_Click() { saveListedRecord(this, List1, gamePaths().ExePath, *binder_); }
 
 void Form8::open_Click() { returnToMainWindow(this); }
 

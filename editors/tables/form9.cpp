@@ -3,6 +3,7 @@
 #include "editors/shared/editor_window.h"
 #include "editors/shared/game_paths.h"
 #include "editors/shared/record_actions.h"
+#include "editors/tables/area_actions.h"
 #include "editors/tables/growth_levels.h"
 #include "editors/tables/skill_correction_record.h"
 
@@ -82,21 +83,9 @@ QGridLayout *Form9::makeBlock(const CorrectionBlock &block) {
 
 void Form9::Form_Load() { showunit(); }
 
-void Form9::showunit() {
-  const RecordLayout &area = skillCorrectionLayout();
-  areaShown_ = showRecord(this, gamePaths().ExePath, *binder_, area.recordOffset(0));
-}
+void Form9::showunit() { areaShown_ = showArea(this, *binder_); }
 
-// An area that could not be read is not written from empty boxes: the save reads
-// it again instead, and reports again if the file still does not hold it.
-void Form9::save_Click() {
-  const RecordLayout &area = skillCorrectionLayout();
-  if (!areaShown_) {
-    showunit();
-    return;
-  }
-  saveRecord(this, gamePaths().ExePath, *binder_, area.recordOffset(0));
-}
+void Form9::save_Click() { saveArea(this, *binder_, areaShown_); }
 
 void Form9::open_Click() { returnToMainWindow(this); }
 
