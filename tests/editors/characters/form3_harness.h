@@ -3,9 +3,7 @@
 // Drives the character window through its controls on the synthetic game.
 
 #include "editors/characters/form3.h"
-#include "tests/support/modal_answerer.h"
-#include "tests/support/sample_game.h"
-#include "tests/support/window_driver.h"
+#include "tests/support/window_harness.h"
 
 #include <QTest>
 
@@ -27,24 +25,9 @@ inline void patchCharacter(const SampleGame &game, int row, int offset, const QB
   game.patchExe(characterAt(row) + offset, bytes);
 }
 
-class Form3Harness : public WindowDriver {
+class Form3Harness : public WindowHarness {
 public:
-  SampleGame game;
-  ModalAnswerer answers;
-
-  ~Form3Harness() { delete window_.data(); }
-
-  // Opens the window; name lists and the game file may be changed before.
-  QWidget *open() {
-    window_ = new Form3;
-    window_->show();
-    return window_;
-  }
-  QWidget *form() const { return window_; }
-
-  using WindowDriver::list;
-  QListWidget *list() const { return list(QStringLiteral("List1")); }
-  void pick(int row) const { list()->setCurrentRow(row); }
+  Form3Harness() : WindowHarness(&makeForm<Form3>) {}
 };
 
 } // namespace korvane::test

@@ -6,9 +6,7 @@
 #include "editors/deployment/form13.h"
 #include "editors/deployment/form14.h"
 #include "io/name_list.h"
-#include "tests/support/modal_answerer.h"
-#include "tests/support/sample_game.h"
-#include "tests/support/window_driver.h"
+#include "tests/support/window_harness.h"
 #include "tools/sample_data.h"
 
 #include <QTest>
@@ -25,12 +23,9 @@ inline QString stageLine(const QString &offset, const QString &count) {
   return offset + QChar(0xFF0C) + count;
 }
 
-template <typename Form> class DeploymentHarness : public WindowDriver {
+template <typename Form> class DeploymentHarness : public WindowHarness {
 public:
-  SampleGame game;
-  ModalAnswerer answers;
-
-  ~DeploymentHarness() { delete window_.data(); }
+  DeploymentHarness() : WindowHarness(&makeForm<Form>) {}
 
   static constexpr bool kAlly = std::is_same_v<Form, Form14>;
   const NameListFile &offsetList() const { return kAlly ? kAllyStageOffsets : kEnemyStageOffsets; }
@@ -52,13 +47,6 @@ public:
     stage.replace(offset, bytes.size(), bytes);
     SampleGame::writeFile(game.stagePath(), stage);
   }
-
-  QWidget *open() {
-    window_ = new Form;
-    window_->show();
-    return window_;
-  }
-  QWidget *form() const { return window_; }
 
   void pickStage(int stage) const { list(QStringLiteral("List1"))->setCurrentRow(stage); }
   void pickRecord(int record) const { list(QStringLiteral("List2"))->setCurrentRow(record); }

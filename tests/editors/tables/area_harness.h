@@ -3,9 +3,7 @@
 // Drives a window that shows one whole area of the synthetic game file.
 
 #include "app/form1.h"
-#include "tests/support/modal_answerer.h"
-#include "tests/support/sample_game.h"
-#include "tests/support/window_driver.h"
+#include "tests/support/window_harness.h"
 
 #include <QListWidget>
 #include <QPushButton>
@@ -13,20 +11,9 @@
 
 namespace korvane::test {
 
-template <typename Form> class AreaHarness : public WindowDriver {
+template <typename Form> class AreaHarness : public WindowHarness {
 public:
-  SampleGame game;
-  ModalAnswerer answers;
-
-  ~AreaHarness() { delete window_.data(); }
-
-  // Opens the window, which reads its area; the game file may be changed before.
-  QWidget *open() {
-    window_ = new Form;
-    window_->show();
-    return window_;
-  }
-  QWidget *form() const { return window_; }
+  AreaHarness() : WindowHarness(&makeForm<Form>) {}
 
   // Saves and returns the messages the save showed.
   QStringList save() {
@@ -39,13 +26,6 @@ public:
 // The game file with `bytes` put at `offset`.
 inline QByteArray patched(QByteArray file, qint64 offset, const QByteArray &bytes) {
   return file.replace(offset, bytes.size(), bytes);
-}
-
-// Opens the editor of section row `row` from the main window, as the user does.
-inline QWidget *openFromMainWindow(Form1 &main, int row) {
-  main.findChild<QListWidget *>(QStringLiteral("List1"))->setCurrentRow(row);
-  main.findChild<QPushButton *>(QStringLiteral("Command3"))->click();
-  return main.registry().openWindow(row);
 }
 
 } // namespace korvane::test

@@ -3,33 +3,17 @@
 // Drives one of the pilot growth windows through its controls on the synthetic game.
 
 #include "editors/shared/record_clipboard.h"
-#include "tests/support/modal_answerer.h"
-#include "tests/support/sample_game.h"
-#include "tests/support/window_driver.h"
+#include "tests/support/window_harness.h"
 
 #include <QRadioButton>
 #include <QTest>
 
 namespace korvane::test {
 
-template <typename Form> class GrowthHarness : public WindowDriver {
+template <typename Form> class GrowthHarness : public WindowHarness {
 public:
-  SampleGame game;
-  ModalAnswerer answers;
+  GrowthHarness() : WindowHarness(&makeForm<Form>) {}
 
-  ~GrowthHarness() { delete window_.data(); }
-
-  // Opens the window; the game file may be changed before.
-  QWidget *open() {
-    window_ = new Form;
-    window_->show();
-    return window_;
-  }
-  QWidget *form() const { return window_; }
-
-  using WindowDriver::list;
-  QListWidget *list() const { return list(QStringLiteral("List1")); }
-  void pick(int row) const { list()->setCurrentRow(row); }
   QRadioButton *option(int number) const {
     return control<QRadioButton>(QStringLiteral("Option%1").arg(number));
   }
