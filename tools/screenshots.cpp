@@ -14,6 +14,7 @@
 #include <QHash>
 #include <QImage>
 #include <QLayout>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPixmap>
@@ -152,6 +153,37 @@ void clickButton(QWidget *window, const char *name) {
     button->click();
 }
 
+QWidget *topLevel(const char *name) {
+  for (QWidget *window : QApplication::topLevelWidgets())
+    if (window->objectName() == QLatin1String(name) && window->isVisible())
+      return window;
+  return nullptr;
+}
+
+// The change history after one save in the unit editor: HP of its first unit,
+// one higher.
+bool renderHistory(Form1 &main, const QString &outDir, Result &result) {
+  QWidget *units = main.registry().show(0);
+  settle();
+  pickFirstRecords(units);
+  if (auto *hp = units->findChild<QLineEdit *>(QStringLiteral("Text1")))
+    hp->setText(QString::number(hp->text().toLongLong() + 1));
+  clickButton(units, "Command1");
+  units->close();
+  clickButton(&main, "historyButton");
+  settle();
+  QWidget *history = topLevel("HistoryWindow");
+  if (!history) {
+    result.error = QStringLiteral("the main window did not show the change history");
+    return false;
+  }
+  pickFirstRecords(history);
+  const bool written = render(history, outDir, result);
+  history->close();
+  settle();
+  return written;
+}
+
 } // namespace
 
 Result renderAll(const QString &sampleDir, const QString &outDir) {
@@ -189,6 +221,8 @@ Result renderAll(const QString &sampleDir, const QString &outDir) {
         if (!written)
           break;
       }
+      if (result.error.isEmpty())
+        renderHistory(main, outDir, result);
     }
     main.registry().closeAll();
   }

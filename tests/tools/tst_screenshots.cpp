@@ -59,6 +59,7 @@ private slots:
           editor->close();
         }
     }
+    expected << QStringLiteral("HistoryWindow");
     QStringList windows;
     for (const screenshots::Picture &picture : result.pictures) {
       windows << picture.window;
