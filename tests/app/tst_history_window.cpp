@@ -8,14 +8,10 @@
 #include "tests/editors/characters/form3_harness.h"
 #include "tests/editors/units/form2_harness.h"
 #include "tests/support/modal_answerer.h"
+#include "tests/support/read_only_file.h"
 
 #include <QLabel>
 #include <QTest>
-
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
 
 using namespace korvane;
 using namespace korvane::test;
@@ -23,18 +19,6 @@ using namespace korvane::test;
 namespace {
 
 const QString kUnitWindow = QStringLiteral("Korvane机体修改器");
-
-bool setImmutable(const QString &path, bool on) {
-  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
-  if (fd < 0)
-    return false;
-  int flags = 0;
-  bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-  flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
-  done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-  ::close(fd);
-  return done;
-}
 
 size_t entryCount() { return changeHistory().entries().size(); }
 const ChangeEntry &newest() { return changeHistory().entries().back(); }
@@ -249,14 +233,12 @@ private slots:
     HistoryDriver history(form);
     history.select({1});
 
-    QFile::setPermissions(game.exePath(), QFile::ReadOwner);
-    const bool immutable = geteuid() == 0 && setImmutable(game.exePath(), true);
-    if (geteuid() == 0 && !immutable)
-      QSKIP("this file system cannot make a file read-only for root");
-    history.click("undoButton");
-    if (immutable)
-      setImmutable(game.exePath(), false);
-    QFile::setPermissions(game.exePath(), QFile::ReadOwner | QFile::WriteOwner);
+    {
+      const ReadOnlyFile readOnly(game.exePath());
+      if (!readOnly.ok())
+        QSKIP("this file system cannot make a file read-only for root");
+      history.click("undoButton");
+    }
     QCOMPARE(answers.texts().size(), 1);
     QVERIFY(answers.last().contains(QStringLiteral("无法以读写方式打开文件")));
     QVERIFY(answers.last().contains(game.exePath()));

@@ -1,4 +1,5 @@
 #include "io/module1.h"
+#include "tests/support/read_only_file.h"
 #include "tests/support/sample_game.h"
 
 #include <QDir>
@@ -7,31 +8,12 @@
 #include <QTest>
 
 #include <csignal>
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
+using korvane::test::ReadOnlyFile;
 using korvane::test::SampleGame;
 using Module1::FilePos;
 using Module1::Operation;
-
-namespace {
-
-bool setImmutable(const QString &path, bool on) {
-  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
-  if (fd < 0)
-    return false;
-  int flags = 0;
-  bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-  flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
-  done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-  ::close(fd);
-  return done;
-}
-
-} // namespace
 
 class TestModule1 : public QObject {
   Q_OBJECT
@@ -268,20 +250,16 @@ private slots:
   void aReadOnlyFileIsRefusedWithTheSystemsReason() {
     const QByteArray bytes(8, '\x01');
     const QString path = fileWith(bytes);
-    QFile::setPermissions(path, QFile::ReadOwner);
-    const bool immutable = geteuid() == 0 && setImmutable(path, true);
-    if (geteuid() == 0 && !immutable)
-      QSKIP("this file system cannot make a file read-only for root");
     bool opened = true;
     QString error;
     {
+      const ReadOnlyFile readOnly(path);
+      if (!readOnly.ok())
+        QSKIP("this file system cannot make a file read-only for root");
       Operation op(path);
       opened = op.ok();
       error = op.error();
     }
-    if (immutable)
-      setImmutable(path, false);
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
     QVERIFY(!opened);
     QVERIFY(error.contains(path));
     QVERIFY(error.contains(QStringLiteral("原因")));

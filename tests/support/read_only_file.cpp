@@ -1,0 +1,42 @@
+#include "tests/support/read_only_file.h"
+
+#include <QFile>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace korvane::test {
+
+namespace {
+
+bool setImmutable(const QString &path, bool on) {
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+  if (fd < 0)
+    return false;
+  int flags = 0;
+  bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+  flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+  done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+  ::close(fd);
+  return done;
+}
+
+} // namespace
+
+ReadOnlyFile::ReadOnlyFile(QString path) : path_(std::move(path)) {
+  QFile::setPermissions(path_, QFile::ReadOwner);
+  if (::geteuid() == 0) {
+    immutable_ = setImmutable(path_, true);
+    ok_ = immutable_;
+  }
+}
+
+ReadOnlyFile::~ReadOnlyFile() {
+  if (immutable_)
+    setImmutable(path_, false);
+  QFile::setPermissions(path_, QFile::ReadOwner | QFile::WriteOwner);
+}
+
+} // namespace korvane::test
