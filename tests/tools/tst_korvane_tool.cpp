@@ -101,7 +101,7 @@ private slots:
                    .status,
                int(kSuccess));
       ToolRun run = runTool(game, [&](Tool &tool) {
-        return tool.importCsv({path, table.key, csv, false});
+        return tool.importCsv({path, table.key, csv, false, {}});
       });
       QVERIFY2(run.status == kSuccess, qPrintable(table.key + run.err));
       QVERIFY(SampleGame::readFile(path) == original);
@@ -143,7 +143,7 @@ private slots:
       QVERIFY(!expected.empty());
       writeText(csv, csvText(cells));
       run = runTool(game, [&](Tool &tool) {
-        return tool.importCsv({path, table.key, csv, false});
+        return tool.importCsv({path, table.key, csv, false, {}});
       });
       QVERIFY2(run.status == kSuccess, qPrintable(table.key + run.err));
       const QByteArray edited = SampleGame::readFile(path);
@@ -336,7 +336,7 @@ private slots:
     writeText(csv, text);
     const QByteArray before = game.exe();
     const ToolRun run = runTool(game, [&](Tool &tool) {
-      return tool.importCsv({game.exePath(), QStringLiteral("units"), csv, false});
+      return tool.importCsv({game.exePath(), QStringLiteral("units"), csv, false, {}});
     });
     QCOMPARE(run.status, int(kFailed));
     QVERIFY2(run.err.contains(message), qPrintable(run.err));
@@ -367,7 +367,7 @@ private slots:
     const QByteArray before = game.exe();
 
     ToolRun run = runTool(game, [&](Tool &tool) {
-      return tool.importCsv({game.exePath(), QStringLiteral("units"), csv, true});
+      return tool.importCsv({game.exePath(), QStringLiteral("units"), csv, true, {}});
     });
     QCOMPARE(run.status, int(kSuccess));
     QVERIFY2(run.out.startsWith(QStringLiteral("机体&武器 / 机体0000 / 大小: ")),
@@ -376,7 +376,7 @@ private slots:
     QVERIFY(game.exe() == before);
 
     run = runTool(game, [&](Tool &tool) {
-      return tool.importCsv({game.exePath(), QStringLiteral("units"), csv, false});
+      return tool.importCsv({game.exePath(), QStringLiteral("units"), csv, false, {}});
     });
     QCOMPARE(run.status, int(kSuccess));
     const QList<qint64> changed = differences(before, game.exe());
@@ -393,7 +393,7 @@ private slots:
     const QString shortFile = dir.filePath(QStringLiteral("short.37"));
     SampleGame::writeFile(shortFile, game.exe().left(0x300000));
     ToolRun run = runTool(game, [&](Tool &tool) {
-      return tool.importCsv({shortFile, QStringLiteral("units"), csv, false});
+      return tool.importCsv({shortFile, QStringLiteral("units"), csv, false, {}});
     });
     QCOMPARE(run.status, int(kFailed));
     QVERIFY2(run.err.contains(QStringLiteral("容纳不下机体数据")), qPrintable(run.err));
@@ -405,7 +405,7 @@ private slots:
 
     run = runTool(game, [&](Tool &tool) {
       return tool.importCsv(
-          {dir.filePath(QStringLiteral("missing")), QStringLiteral("units"), csv, false});
+          {dir.filePath(QStringLiteral("missing")), QStringLiteral("units"), csv, false, {}});
     });
     QCOMPARE(run.status, int(kFailed));
     QVERIFY(run.err.contains(QStringLiteral("无法以读写方式打开文件")));
@@ -428,11 +428,50 @@ private slots:
     const ReadOnlyFile readOnly(game.exePath());
     if (readOnly.ok()) {
       run = runTool(game, [&](Tool &tool) {
-        return tool.importCsv({game.exePath(), QStringLiteral("units"), csv, false});
+        return tool.importCsv({game.exePath(), QStringLiteral("units"), csv, false, {}});
       });
       QCOMPARE(run.status, int(kFailed));
       QVERIFY(run.err.contains(QStringLiteral("无法以读写方式打开文件")));
     }
+  }
+
+  // A table's offsets mean something only in the file that holds it: the stage
+  // tables are never dumped from or imported into the executable, nor the other way.
+  void aTableOfTheOtherGameFileIsRefused() {
+    SampleGame game;
+    QTemporaryDir dir;
+    const QString csv = dir.filePath(QStringLiteral("enemies.csv"));
+    QCOMPARE(
+        runTool(game,
+                [&](Tool &tool) {
+                  return tool.dump(
+                      {game.stagePath(), QStringLiteral("enemies"), Format::Csv, false, csv, {}});
+                })
+            .status,
+        int(kSuccess));
+    const QByteArray exe = game.exe();
+    ToolRun run = runTool(game, [&](Tool &tool) {
+      return tool.importCsv({game.exePath(), QStringLiteral("enemies"), csv, false, {}});
+    });
+    QCOMPARE(run.status, int(kFailed));
+    QVERIFY2(run.err.contains(QStringLiteral("stage.bin")), qPrintable(run.err));
+    QVERIFY(run.err.contains(QStringLiteral("没有写入任何内容")));
+    QVERIFY(game.exe() == exe);
+
+    run = runTool(game, [&](Tool &tool) {
+      return tool.dump({game.exePath(), QStringLiteral("enemies"), Format::Csv, false, {}, {}});
+    });
+    QCOMPARE(run.status, int(kFailed));
+    QVERIFY(run.out.isEmpty());
+
+    // Told which file it is, a copy under any name takes its own tables.
+    const QString copy = dir.filePath(QStringLiteral("copy.dat"));
+    QVERIFY(QFile::copy(game.stagePath(), copy));
+    run = runTool(game, [&](Tool &tool) {
+      return tool.importCsv({copy, QStringLiteral("enemies"), csv, false, GameFile::Stage});
+    });
+    QVERIFY2(run.status == kSuccess, qPrintable(run.err));
+    QVERIFY(SampleGame::readFile(copy) == game.stage());
   }
 
   void dumpAllWritesOneFilePerTableOfTheFile() {

@@ -35,7 +35,7 @@ const QList<Command> &commands() {
       {"tables", 0, {}},
       {"dump", 2, {"format", "bom", "output", "file-kind"}},
       {"diff", 2, {"format", "file-kind"}},
-      {"import", 3, {"dry-run"}},
+      {"import", 3, {"dry-run", "file-kind"}},
       {"patch", 2, {"output"}},
       {"apply", 2, {}},
   };
@@ -168,7 +168,7 @@ int main(int argc, char *argv[]) {
   if (isDiff)
     return tool.diff({arguments[0], arguments[1], chosenFormat, kind});
   if (name == QLatin1String("import"))
-    return tool.importCsv({arguments[0], arguments[1], arguments[2], parser.isSet(dryRun)});
+    return tool.importCsv({arguments[0], arguments[1], arguments[2], parser.isSet(dryRun), kind});
   if (name == QLatin1String("patch"))
     return tool.patch(arguments[0], arguments[1], parser.value(output));
   return tool.apply(arguments[0], arguments[1]);

@@ -198,6 +198,22 @@ GameFile guessFileKind(const QString &path) {
              : GameFile::Exe;
 }
 
+namespace {
+
+// A table is read or written only in the game file that holds it: the stage tables'
+// offsets mean nothing in the executable, and the other way round. Empty when
+// `table` lies in `file`.
+QString misplacedTable(const CatalogTable &table, const QString &file,
+                       std::optional<GameFile> kind) {
+  const GameFile fileKind = kind.value_or(guessFileKind(file));
+  if (table.file == fileKind)
+    return {};
+  return QStringLiteral("表格 %1 在 %2 中，而“%3”按 %4 处理（可用 --file-kind 指定）。")
+      .arg(table.key, gameFileName(table.file), fileLabel(file), gameFileName(fileKind));
+}
+
+} // namespace
+
 QStringList dumpColumns(const CatalogTable &table) {
   QStringList names{kIndexColumn, kNameColumn};
   for (const Column &column : columnsOf(table))
@@ -304,6 +320,10 @@ int Tool::dump(const DumpRequest &request) {
                     .arg(request.table, knownKeys()));
   if (all && request.output.isEmpty())
     return fail(QStringLiteral("导出全部表格（all）时要用 -o 指定一个文件夹。"));
+  const QString misplaced =
+      single ? misplacedTable(*single, request.file, request.kind) : QString();
+  if (!misplaced.isEmpty())
+    return fail(misplaced);
   const std::optional<QByteArray> bytes = readGameFile(request.file);
   if (!bytes)
     return kFailed;
@@ -507,6 +527,9 @@ int Tool::importCsv(const ImportRequest &request) {
   if (!table)
     return fail(
         QStringLiteral("没有名为“%1”的表格。可用的表格：%2。").arg(request.table, knownKeys()));
+  if (const QString misplaced = misplacedTable(*table, request.file, request.kind);
+      !misplaced.isEmpty())
+    return fail(misplaced + kNothingWritten);
 
   QFile csvFile(request.csv);
   if (!csvFile.open(QIODevice::ReadOnly))

@@ -35,7 +35,7 @@ struct DumpRequest {
   Format format = Format::Csv;
   bool bom = false;
   QString output;               // a file (a folder for "all"); empty: standard output
-  std::optional<GameFile> kind; // for "all": which file's tables
+  std::optional<GameFile> kind; // which game file FILE is; guessed from its name when empty
 };
 
 struct DiffRequest {
@@ -50,6 +50,7 @@ struct ImportRequest {
   QString table;
   QString csv;
   bool dryRun = false;
+  std::optional<GameFile> kind; // which game file FILE is; guessed from its name when empty
 };
 
 class Tool {
