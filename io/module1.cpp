@@ -241,7 +241,9 @@ void Operation::WriteDwordHex(QStringView text) { writeGroups(text, 4); }
 // Held bytes are written as few runs as possible: a short gap between two of them
 // is filled with the bytes the file already holds there (read within this same
 // operation), so the file changes exactly at the written bytes while a whole
-// record goes out in one system write.
+// record goes out in one system write. Every run's old bytes are read before the
+// first is written, so that a write the system refuses part of the way can put
+// back what it had already written: a commit changes all of its bytes or none.
 bool Operation::flushPending() {
   // Runs of the held span as [first, last) indexes.
   std::vector<std::pair<qint64, qint64>> runs;
@@ -262,20 +264,44 @@ bool Operation::flushPending() {
   if (first >= 0)
     runs.push_back({first, last});
 
+  std::vector<QByteArray> old;
+  old.reserve(runs.size());
   for (const auto &[begin, end] : runs) {
-    const qint64 length = end - begin;
-    QByteArray bytes(length, Qt::Uninitialized);
-    if (!file_.seek(heldStart_ + begin) || file_.read(bytes.data(), length) != length)
+    QByteArray bytes(end - begin, Qt::Uninitialized);
+    if (!file_.seek(heldStart_ + begin) || file_.read(bytes.data(), bytes.size()) != bytes.size())
       return false;
+    old.push_back(std::move(bytes));
+  }
+  for (size_t run = 0; run < runs.size(); ++run) {
+    const auto [begin, end] = runs[run];
     if (korvane::changeHistory().enabled())
-      keepChanges(begin, end, bytes.constData());
-    for (qint64 i = 0; i < length; ++i)
+      keepChanges(begin, end, old[run].constData());
+    QByteArray bytes = old[run];
+    for (qint64 i = 0; i < bytes.size(); ++i)
       if (marks[begin + i])
         bytes[i] = held_[begin + i];
-    if (!file_.seek(heldStart_ + begin) || file_.write(bytes) != length)
+    if (!file_.seek(heldStart_ + begin) || file_.write(bytes) != bytes.size()) {
+      restoreRuns(runs, old, run + 1);
       return false;
+    }
   }
   return file_.flush();
+}
+
+// Puts back the old bytes of the first `count` runs after a failed write (the last
+// of them may be written in part, or not at all), then reads them back: the file
+// counts as restored only when it holds every old byte again.
+void Operation::restoreRuns(const std::vector<std::pair<qint64, qint64>> &runs,
+                            const std::vector<QByteArray> &old, size_t count) {
+  for (size_t run = 0; run < count; ++run)
+    if (file_.seek(heldStart_ + runs[run].first))
+      file_.write(old[run]);
+  restored_ = true;
+  for (size_t run = 0; run < count && restored_; ++run) {
+    QByteArray now(old[run].size(), Qt::Uninitialized);
+    restored_ = file_.seek(heldStart_ + runs[run].first) &&
+                file_.read(now.data(), now.size()) == now.size() && now == old[run];
+  }
 }
 
 // Keeps, for the change history, every stretch of written bytes in the held run
@@ -319,8 +345,12 @@ bool Operation::close() {
   file_.close();
   const bool closed = file_.error() == QFileDevice::NoError;
   if (!written || !closed) {
-    fail(QStringLiteral("写入文件失败：\n%1\n原因：%2\n文件可能只写入了一部分。")
-             .arg(QFileInfo(path_).absoluteFilePath(), written ? file_.errorString() : reason));
+    const QString outcome = !written && restored_
+                                ? QStringLiteral("已写入的部分已经恢复，文件没有改动。")
+                                : QStringLiteral("文件可能只写入了一部分。");
+    fail(QStringLiteral("写入文件失败：\n%1\n原因：%2\n%3")
+             .arg(QFileInfo(path_).absoluteFilePath(), written ? file_.errorString() : reason,
+                  outcome));
     dropHeld();
     return false;
   }

@@ -81,6 +81,8 @@ private:
   void writeGroups(QStringView text, int width);
   void fail(const QString &message);
   bool flushPending();
+  void restoreRuns(const std::vector<std::pair<qint64, qint64>> &runs,
+                   const std::vector<QByteArray> &old, size_t count);
   void keepChanges(qint64 begin, qint64 end, const char *old);
   void dropHeld();
 
@@ -100,6 +102,8 @@ private:
   std::vector<char> heldMarks_;
   // What the commit changes, for the change history.
   std::vector<korvane::ChangeSpan> changes_;
+  // A failed commit put back every byte it had written.
+  bool restored_ = false;
 };
 
 } // namespace Module1

@@ -293,6 +293,34 @@ private slots:
     QCOMPARE(SampleGame::readFile(path), bytes);
   }
 
+  // Two fields far apart go out as two system writes; when the system refuses the
+  // second, the first is put back, so the commit changes nothing.
+  void aWriteRefusedPartWayIsPutBack() {
+    const QByteArray bytes(8192, '\x01');
+    const QString path = fileWith(bytes);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit low = saved;
+    low.rlim_cur = 4096;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &low), 0);
+    bool closed = true;
+    QString error;
+    {
+      Operation op(path);
+      FilePos = 101;
+      op.WriteWord(0x0202);
+      FilePos = 6001;
+      op.WriteWord(0x0303);
+      closed = op.close();
+      error = op.error();
+    }
+    setrlimit(RLIMIT_FSIZE, &saved);
+    QVERIFY(!closed);
+    QVERIFY2(error.contains(QStringLiteral("文件没有改动")), qPrintable(error));
+    QCOMPARE(SampleGame::readFile(path), bytes);
+  }
+
   void closeWritesOnlyTheHeldBytes() {
     QByteArray bytes(32, '\x77');
     const QString path = fileWith(bytes);
