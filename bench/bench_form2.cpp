@@ -1,9 +1,9 @@
 // The unit editor window: opening it with its name lists and fixed lists, and one
 // unit pick and one weapon pick, each against a plain read of the same bytes.
 
-#include "editors/shared/game_paths.h"
 #include "bench/ratio_report.h"
 #include "bench/sample_files.h"
+#include "editors/shared/game_paths.h"
 #include "editors/units/form2.h"
 #include "io/name_list.h"
 #include "tools/sample_data.h"
