@@ -17,9 +17,11 @@ struct Result {
   QString err;
 };
 
-Result korvaneTool(const SampleGame &game, QStringList arguments) {
+// With `names`, the sample game's name lists are given last on the line.
+Result korvaneTool(const SampleGame &game, QStringList arguments, bool names = true) {
   QProcess process;
-  arguments << QStringLiteral("--names") << game.dir();
+  if (names)
+    arguments << QStringLiteral("--names") << game.dir();
   process.start(QStringLiteral(KORVANE_TOOL_PATH), arguments);
   if (!process.waitForFinished(60000))
     return {-1, {}, QStringLiteral("did not finish")};
@@ -78,6 +80,11 @@ private slots:
     result = korvaneTool(game, {QStringLiteral("--nothing")});
     QCOMPARE(result.status, 2);
     QVERIFY(result.err.contains(QStringLiteral("不认识的选项")));
+    // An option without its value, last on the line.
+    result = korvaneTool(game, {QStringLiteral("tables"), QStringLiteral("--names")}, false);
+    QCOMPARE(result.status, 2);
+    QVERIFY2(result.err.contains(QStringLiteral("选项 --names 后面缺少它的值")),
+             qPrintable(result.err));
   }
 
   // dump, edit one cell, import, diff, patch, apply: the README's walk.

@@ -6,6 +6,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QHash>
+#include <QRegularExpression>
 
 namespace {
 
@@ -22,7 +23,8 @@ const char kUsage[] = R"(命令：
                                         退出状态 0 相同，1 不同，2 出错
   import FILE TABLE CSV [--dry-run]     把 CSV 中与文件不同的栏位写入 FILE
   patch ORIGINAL MODIFIED -o MOD.ips    把两个文件的字节差异写成 IPS 补丁
-  apply FILE MOD.ips                    把 IPS 补丁写入 FILE)";
+  apply FILE MOD.ips                    把 IPS 补丁写入 FILE
+dump、diff、import 可加 --file-kind exe|stage 指定文件种类（默认按文件名判断）。)";
 
 struct Command {
   const char *name;
@@ -40,6 +42,19 @@ const QList<Command> &commands() {
       {"apply", 2, {}},
   };
   return list;
+}
+
+// The parser's own messages are English; the two it gives for a value say so in
+// Chinese, and any other is quoted.
+QString parserErrorText(const QString &error) {
+  static const QRegularExpression missing(QStringLiteral("^Missing value after '(.+)'\\.$"));
+  static const QRegularExpression unexpected(QStringLiteral("^Unexpected value after '(.+)'\\.$"));
+  QString message = QStringLiteral("命令行有误（%1）。").arg(error);
+  if (const QRegularExpressionMatch match = missing.match(error); match.hasMatch())
+    message = QStringLiteral("选项 %1 后面缺少它的值。").arg(match.captured(1));
+  else if (const QRegularExpressionMatch match = unexpected.match(error); match.hasMatch())
+    message = QStringLiteral("选项 %1 不带值。").arg(match.captured(1));
+  return message + QStringLiteral("用 --help 查看用法。");
 }
 
 int refuse(QTextStream &err, const QString &message) {
@@ -96,11 +111,9 @@ int main(int argc, char *argv[]) {
 
   if (!parser.parse(app.arguments())) {
     const QStringList unknown = parser.unknownOptionNames();
-    return refuse(
-        err, unknown.isEmpty()
-                 ? QStringLiteral("命令行有误（%1）。用 --help 查看用法。").arg(parser.errorText())
-                 : QStringLiteral("不认识的选项：%1。用 --help 查看用法。")
-                       .arg(unknown.join(QStringLiteral("、"))));
+    return refuse(err, unknown.isEmpty() ? parserErrorText(parser.errorText())
+                                         : QStringLiteral("不认识的选项：%1。用 --help 查看用法。")
+                                               .arg(unknown.join(QStringLiteral("、"))));
   }
   if (parser.isSet(helpOption)) {
     out << QStringLiteral("用法：korvane-tool 命令 参数 [选项]\n")
