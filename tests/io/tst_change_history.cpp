@@ -3,17 +3,16 @@
 
 #include "io/change_history.h"
 #include "io/module1.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/sample_game.h"
 
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
-
 using korvane::ChangeEntry;
 using korvane::changeHistory;
 using korvane::ChangeLabel;
+using korvane::test::FileSizeLimit;
 using korvane::test::SampleGame;
 using Module1::FilePos;
 using Module1::Operation;
@@ -23,11 +22,7 @@ class TestChangeHistory : public QObject {
 
   QTemporaryDir dir_;
 
-  QString fileWith(const QByteArray &bytes) {
-    const QString path = dir_.filePath(QStringLiteral("game.bin"));
-    SampleGame::writeFile(path, bytes);
-    return path;
-  }
+  QString fileWith(const QByteArray &bytes) { return korvane::test::scratchGameFile(dir_, bytes); }
 
 private slots:
   void init() {
@@ -100,20 +95,15 @@ private slots:
       QVERIFY(!op.close());
     }
     // The system refuses the write (a file-size limit, as a full disk would).
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, SIG_IGN);
-    rlimit low = saved;
-    low.rlim_cur = 4096;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &low), 0);
     bool closed = true;
     {
+      const FileSizeLimit limit(4096);
+      QVERIFY(limit.isSet());
       Operation op(path);
       FilePos = 6001;
       op.WriteWord(0x0202);
       closed = op.close();
     }
-    setrlimit(RLIMIT_FSIZE, &saved);
     QVERIFY(!closed);
     QCOMPARE(SampleGame::readFile(path), bytes);
     QVERIFY(changeHistory().entries().empty());

@@ -1,4 +1,5 @@
 #include "io/module1.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/read_only_file.h"
 #include "tests/support/sample_game.h"
 
@@ -7,9 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
-
+using korvane::test::FileSizeLimit;
 using korvane::test::ReadOnlyFile;
 using korvane::test::SampleGame;
 using Module1::FilePos;
@@ -20,11 +19,7 @@ class TestModule1 : public QObject {
 
   QTemporaryDir dir_;
 
-  QString fileWith(const QByteArray &bytes) {
-    const QString path = dir_.filePath(QStringLiteral("game.bin"));
-    SampleGame::writeFile(path, bytes);
-    return path;
-  }
+  QString fileWith(const QByteArray &bytes) { return korvane::test::scratchGameFile(dir_, bytes); }
 
 private slots:
   void readsValuesAndHexInFileOrder() {
@@ -271,22 +266,17 @@ private slots:
   void aFailedWriteIsReported() {
     const QByteArray bytes(8192, '\x01');
     const QString path = fileWith(bytes);
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, SIG_IGN);
-    rlimit low = saved;
-    low.rlim_cur = 4096;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &low), 0);
     bool closed = true;
     QString error;
     {
+      const FileSizeLimit limit(4096);
+      QVERIFY(limit.isSet());
       Operation op(path);
       FilePos = 6001;
       op.WriteWord(0x0202);
       closed = op.close();
       error = op.error();
     }
-    setrlimit(RLIMIT_FSIZE, &saved);
     QVERIFY(!closed);
     QVERIFY(error.contains(QStringLiteral("写入文件失败")));
     QVERIFY(error.contains(QStringLiteral("game.bin")));
@@ -298,15 +288,11 @@ private slots:
   void aWriteRefusedPartWayIsPutBack() {
     const QByteArray bytes(8192, '\x01');
     const QString path = fileWith(bytes);
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, SIG_IGN);
-    rlimit low = saved;
-    low.rlim_cur = 4096;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &low), 0);
     bool closed = true;
     QString error;
     {
+      const FileSizeLimit limit(4096);
+      QVERIFY(limit.isSet());
       Operation op(path);
       FilePos = 101;
       op.WriteWord(0x0202);
@@ -315,7 +301,6 @@ private slots:
       closed = op.close();
       error = op.error();
     }
-    setrlimit(RLIMIT_FSIZE, &saved);
     QVERIFY(!closed);
     QVERIFY2(error.contains(QStringLiteral("文件没有改动")), qPrintable(error));
     QCOMPARE(SampleGame::readFile(path), bytes);

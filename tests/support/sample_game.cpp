@@ -31,6 +31,12 @@ QString SampleGame::listPath(const char *fileName) const {
   return dir() + u'/' + QString::fromLatin1(fileName);
 }
 
+QString scratchGameFile(const QTemporaryDir &dir, const QByteArray &bytes) {
+  const QString path = dir.filePath(QStringLiteral("game.bin"));
+  SampleGame::writeFile(path, bytes);
+  return path;
+}
+
 void SampleGame::patchExe(qint64 offset, const QByteArray &bytes) const {
   QByteArray bytesNow = exe();
   bytesNow.replace(offset, bytes.size(), bytes);

@@ -32,6 +32,10 @@ private:
   QTemporaryDir dir_;
 };
 
+// Writes `bytes` as the file "game.bin" in `dir`, replacing it, and gives its path:
+// a scratch game file for the file access's own tests.
+QString scratchGameFile(const QTemporaryDir &dir, const QByteArray &bytes);
+
 // Little-endian reads from a byte array, for checking what a save wrote.
 quint32 wordAt(const QByteArray &bytes, qint64 offset);
 quint32 dwordAt(const QByteArray &bytes, qint64 offset);
