@@ -9,6 +9,7 @@
 #include "tests/support/sample_game.h"
 #include "tests/support/window_driver.h"
 
+#include <QCoreApplication>
 #include <QListWidget>
 #include <QPushButton>
 #include <functional>
@@ -49,6 +50,14 @@ inline QWidget *openFromMainWindow(Form1 &main, int row) {
   main.findChild<QListWidget *>(QStringLiteral("List1"))->setCurrentRow(row);
   main.findChild<QPushButton *>(QStringLiteral("Command3"))->click();
   return main.registry().openWindow(row);
+}
+
+// Presses the window's return button ("返回", objectName `button`); true when the
+// window is then gone, as the main window's registry sees it.
+inline bool closesWithReturn(Form1 &main, int row, const QString &button) {
+  main.registry().openWindow(row)->findChild<QPushButton *>(button)->click();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  return !main.registry().openWindow(row);
 }
 
 } // namespace korvane::test

@@ -208,9 +208,7 @@ private slots:
     QVERIFY(form && form->isVisible());
     QCOMPARE(form->objectName(), QStringLiteral("Form12"));
     QCOMPARE(form->findChild<QLineEdit *>(box(3))->text(), QStringLiteral("150"));
-    form->findChild<QPushButton *>(QStringLiteral("open"))->click(); // "返回"
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!form);
+    QVERIFY(closesWithReturn(main, 10, QStringLiteral("open")));
     QVERIFY(answers.texts().isEmpty());
   }
 };

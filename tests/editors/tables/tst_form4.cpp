@@ -53,9 +53,7 @@ private slots:
       QVERIFY(form->findChild<QLineEdit *>(box.name)->text().isEmpty());
     for (const char *combo : kCombos)
       QCOMPARE(form->findChild<QComboBox *>(combo)->currentIndex(), -1);
-    form->findChild<QPushButton *>(QStringLiteral("open"))->click(); // "返回"
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!main.registry().openWindow(2));
+    QVERIFY(closesWithReturn(main, 2, QStringLiteral("open")));
     QVERIFY(answers.texts().isEmpty());
   }
 

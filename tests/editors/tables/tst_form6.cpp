@@ -34,9 +34,7 @@ private slots:
     QCOMPARE(form->findChild<QListWidget *>(QStringLiteral("List1"))->currentRow(), -1);
     for (const QString &combo : {kFirst, kSecond})
       QCOMPARE(form->findChild<QComboBox *>(combo)->currentIndex(), -1);
-    form->findChild<QPushButton *>(QStringLiteral("Open"))->click(); // "返回"
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!main.registry().openWindow(4));
+    QVERIFY(closesWithReturn(main, 4, QStringLiteral("Open")));
     QVERIFY(answers.texts().isEmpty());
   }
 
