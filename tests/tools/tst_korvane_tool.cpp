@@ -94,12 +94,7 @@ private slots:
       const QString path = gamePath(game, table);
       const QByteArray original = SampleGame::readFile(path);
       const QString csv = out.filePath(table.key + QStringLiteral(".csv"));
-      QCOMPARE(runTool(game,
-                       [&](Tool &tool) {
-                         return tool.dump({path, table.key, Format::Csv, false, csv, {}});
-                       })
-                   .status,
-               int(kSuccess));
+      QCOMPARE(dumpTable(game, path, table.key, csv), int(kSuccess));
       ToolRun run = runTool(game, [&](Tool &tool) {
         return tool.importCsv({path, table.key, csv, false, {}});
       });
@@ -281,13 +276,7 @@ private slots:
     SampleGame game;
     QTemporaryDir dir;
     const QString csv = dir.filePath(QStringLiteral("units.csv"));
-    QCOMPARE(runTool(game,
-                     [&](Tool &tool) {
-                       return tool.dump(
-                           {game.exePath(), QStringLiteral("units"), Format::Csv, false, csv, {}});
-                     })
-                 .status,
-             int(kSuccess));
+    QCOMPARE(dumpTable(game, game.exePath(), QStringLiteral("units"), csv), int(kSuccess));
     QList<QStringList> rows = csvRows(csv);
     const qsizetype hp = rows[0].indexOf(QStringLiteral("HP"));
     rows[1][hp] = QStringLiteral("1234"); // the good edit
@@ -350,13 +339,7 @@ private slots:
     SampleGame game;
     QTemporaryDir dir;
     const QString csv = dir.filePath(QStringLiteral("units.csv"));
-    QCOMPARE(runTool(game,
-                     [&](Tool &tool) {
-                       return tool.dump(
-                           {game.exePath(), QStringLiteral("units"), Format::Csv, true, csv, {}});
-                     })
-                 .status,
-             int(kSuccess));
+    QCOMPARE(dumpTable(game, game.exePath(), QStringLiteral("units"), csv, true), int(kSuccess));
     QVERIFY(SampleGame::readFile(csv).startsWith("\xEF\xBB\xBF"));
     QList<QStringList> rows = csvRows(csv);
     const qsizetype size = rows[0].indexOf(QStringLiteral("大小"));
@@ -387,9 +370,7 @@ private slots:
     SampleGame game;
     QTemporaryDir dir;
     const QString csv = dir.filePath(QStringLiteral("units.csv"));
-    runTool(game, [&](Tool &tool) {
-      return tool.dump({game.exePath(), QStringLiteral("units"), Format::Csv, false, csv, {}});
-    });
+    QCOMPARE(dumpTable(game, game.exePath(), QStringLiteral("units"), csv), int(kSuccess));
     const QString shortFile = dir.filePath(QStringLiteral("short.37"));
     SampleGame::writeFile(shortFile, game.exe().left(0x300000));
     ToolRun run = runTool(game, [&](Tool &tool) {
@@ -441,14 +422,7 @@ private slots:
     SampleGame game;
     QTemporaryDir dir;
     const QString csv = dir.filePath(QStringLiteral("enemies.csv"));
-    QCOMPARE(
-        runTool(game,
-                [&](Tool &tool) {
-                  return tool.dump(
-                      {game.stagePath(), QStringLiteral("enemies"), Format::Csv, false, csv, {}});
-                })
-            .status,
-        int(kSuccess));
+    QCOMPARE(dumpTable(game, game.stagePath(), QStringLiteral("enemies"), csv), int(kSuccess));
     const QByteArray exe = game.exe();
     ToolRun run = runTool(game, [&](Tool &tool) {
       return tool.importCsv({game.exePath(), QStringLiteral("enemies"), csv, false, {}});
