@@ -14,6 +14,13 @@ if [ ! -e build/samples/SLPS_255.37 ]; then
   build/tools/korvane-samples --game-only build/samples >/dev/null
 fi
 echo "Sample game files to open: $(pwd)/build/samples/SLPS_255.37 and $(pwd)/build/samples/stage.bin"
+if [ ! -e build/samples/game.iso ]; then
+  build/tools/korvane-samples --image-only build/samples >/dev/null ||
+    echo "没有写出示例光盘镜像：需要 genisoimage 或 xorriso（scripts/setup.sh 会安装）。"
+fi
+if [ -e build/samples/game.iso ]; then
+  echo "示例光盘镜像（文件夹 GAME 里有 SLPS_255.37 和 stage.bin）：$(pwd)/build/samples/game.iso"
+fi
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "No display found: starting the editor under xvfb-run."
