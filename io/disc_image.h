@@ -50,9 +50,9 @@ ImageFormat probeImageFormat(const QString &path);
 bool isDiscImagePath(const QString &path);
 
 // Finds `fileName` in any folder of the image at `imagePath`, ignoring case and
-// the ";1" version suffix. Refused: an image of another form, an unreadable or
-// truncated volume, a name found twice or not at all, an entry that does not lie
-// wholly inside the image as one extent.
+// the ";1" version suffix (names are the Rock Ridge ones where the image has them). Refused: an
+// image of another form, an unreadable or truncated volume, a name found twice or not at all, an
+// entry that does not lie wholly inside the image as one extent.
 ImageEntryResult findImageEntry(const QString &imagePath, const QString &fileName);
 
 // Copies the entry `fileName` out of the image into `targetPath`, whole or not
