@@ -1,4 +1,4 @@
-#include "editors/shared/field_text.h"
+#include "editors/shared/field_codec.h"
 
 #include <QTest>
 
