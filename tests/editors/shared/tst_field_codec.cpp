@@ -12,7 +12,7 @@ ParsedEntry parse(const Field &field, const QString &text) {
 
 } // namespace
 
-class TestFieldText : public QObject {
+class TestFieldCodec : public QObject {
   Q_OBJECT
 
 private slots:
@@ -118,5 +118,5 @@ private slots:
   }
 };
 
-QTEST_GUILESS_MAIN(TestFieldText)
-#include "tst_field_text.moc"
+QTEST_GUILESS_MAIN(TestFieldCodec)
+#include "tst_field_codec.moc"
