@@ -235,8 +235,8 @@ ChangeList describeChanges(GameFile file, qint64 base, QByteArrayView before, QB
             !overlapsChange(changed, start, start + field.width))
           continue;
         named.push_back({start, start + field.width});
-        const quint32 old = littleEndianAt(before.data() + (start - base), field.width);
-        const quint32 now = littleEndianAt(after.data() + (start - base), field.width);
+        const quint32 old = littleEndianAt(before.sliced(start - base), field.width);
+        const quint32 now = littleEndianAt(after.sliced(start - base), field.width);
         for (const FieldPart &part : field.parts) {
           QString oldText = partValueText(part, field, old, rows);
           QString newText = partValueText(part, field, now, rows);

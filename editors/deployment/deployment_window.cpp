@@ -3,6 +3,7 @@
 #include "editors/shared/editor_window.h"
 #include "editors/shared/game_paths.h"
 #include "editors/shared/record_actions.h"
+#include "editors/shared/record_io.h"
 #include "io/module1.h"
 
 #include <QComboBox>
@@ -159,10 +160,8 @@ void DeploymentWindow::List1_Click() {
     for (int record = 0; op.ok() && record < block(stage).count; ++record) {
       const qint64 start = recordOffset(stage, record);
       QString name = QStringLiteral("（超出文件范围）");
-      if (start + layout.recordSize <= op.size()) {
-        Module1::FilePos = qint32(start + unit.offset + 1);
-        name = unitName(op.ReadWord());
-      }
+      if (start + layout.recordSize <= op.size())
+        name = unitName(readRecordField(op, unit, start));
       rows.append(QStringLiteral("机体%1:%2").arg(record + 1).arg(name));
     }
     if (!finishOperation(this, op))

@@ -80,18 +80,15 @@ void Form14::Command2_Click() {
       const quint32 oldUnit = readRecord(op, layout, start)[size_t(unitField)];
       bool mark =
           marksNextSlotEmpty(oldUnit, values[size_t(pilotField)], record, block(stage).count);
-      const qint32 nextUnitPos = qint32(next + layout.fields[size_t(unitField)].offset + 1);
-      if (mark &&
-          op.requireSpan(nextUnitPos - 1, 2, QStringLiteral("下一条我方配置记录的机体代码"))) {
-        Module1::FilePos = nextUnitPos;
-        const quint32 nextUnit = op.ReadWord();
+      const Field &unit = layout.fields[size_t(unitField)];
+      if (mark && op.requireSpan(next + unit.offset, unit.width,
+                                 QStringLiteral("下一条我方配置记录的机体代码"))) {
+        const quint32 nextUnit = readRecordField(op, unit, next);
         mark = nextUnit == kNoneCode || confirmMark(record, nextUnit);
       }
       writeRecord(op, layout, start, values);
-      if (mark) {
-        Module1::FilePos = nextUnitPos;
-        op.WriteWord(int(kNoneCode));
-      }
+      if (mark)
+        writeRecordField(op, unit, next, kNoneCode);
     }
     if (!finishOperation(this, op))
       return;

@@ -42,9 +42,6 @@ struct ChoiceSource {
 
   // The rows the list holds once the window has filled it.
   int rows() const;
-  // The row that shows `code` (-1 when none does), and the code of `row`.
-  int rowOfCode(quint32 code) const;
-  quint32 codeOfRow(int row) const;
 };
 
 // One control's share of a stored field: the bits from `shift` on, `bits` wide
@@ -70,7 +67,7 @@ struct Field {
   QString display{};
   bool displayShowsWritten = false;
 
-  // Hex-shown fields go through the hex accessors, all others through the numeric ones.
+  // Whether some box shows the field as hex digits.
   bool hexAccess() const;
 };
 

@@ -426,10 +426,8 @@ void Form2::Command4_Click() {
   const ChangeLabel label(windowTitle(), Command4->text());
   Module1::Operation op(gamePaths().ExePath);
   if (op.requireSpan(table.tableOffset, table.tableEnd() - table.tableOffset, table.what)) {
-    for (int row = 0; row < table.recordCount; ++row) {
-      Module1::FilePos = qint32(table.recordOffset(row) + kPartSlotsOffset + 1);
-      op.WriteByte(4);
-    }
+    for (int row = 0; row < table.recordCount; ++row)
+      op.writeBytes(table.recordOffset(row) + kPartSlotsOffset, QByteArray(1, 4));
   }
   finishOperation(this, op);
 }
