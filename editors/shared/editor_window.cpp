@@ -140,6 +140,13 @@ void nameControlsInToolTips(QWidget *window, const RecordLayout &layout) {
         control->setToolTip(part.caption);
 }
 
+QString rowHeading(const RecordLayout &layout, const QStringList &controls) {
+  QStringList captions;
+  for (const QString &control : controls)
+    captions.append(controlCaption(layout, control));
+  return captions.join(QStringLiteral("  "));
+}
+
 // Pick-only: typed text that matches no row could not be saved.
 QComboBox *makePickList(const QString &name, QWidget *parent, const QStringList &rows) {
   auto *combo = new QComboBox(parent);

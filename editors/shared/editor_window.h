@@ -48,6 +48,10 @@ QComboBox *makePickList(const QString &name, QWidget *parent, const QStringList 
 // refusal of its entry does.
 void nameControlsInToolTips(QWidget *window, const RecordLayout &layout);
 
+// The captions of `controls`, two blanks apart: one heading over a row of them,
+// each word over its control ("空适应  陆适应  海适应  宇适应").
+QString rowHeading(const RecordLayout &layout, const QStringList &controls);
+
 // Appends the rows and leaves none selected, as a window is before its first pick.
 void fillChoices(QComboBox *combo, const QStringList &rows);
 
