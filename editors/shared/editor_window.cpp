@@ -3,7 +3,6 @@
 #include "editors/shared/record_layout.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QLineEdit>
@@ -66,12 +65,7 @@ void setUpEditorWindow(QWidget *window, const char *name, const QString &caption
   window->setAttribute(Qt::WA_DeleteOnClose);
 }
 
-void returnToMainWindow(QWidget *editor) {
-  for (QWidget *window : QApplication::topLevelWidgets())
-    if (window->objectName() == QLatin1String("Form1"))
-      window->setEnabled(true);
-  editor->close();
-}
+void returnToMainWindow(QWidget *editor) { editor->close(); }
 
 QListWidget *makeRecordList(const char *name, QWidget *parent) {
   auto *list = new RecordList(parent);

@@ -20,7 +20,7 @@ struct RecordLayout;
 // Names and captions the window; it is deleted when closed, so reopening loads afresh.
 void setUpEditorWindow(QWidget *window, const char *name, const QString &caption);
 
-// "返回": make sure the main window is enabled, then close the editor.
+// "返回": closes the editor; the main window stays usable while editors are open.
 void returnToMainWindow(QWidget *editor);
 
 // A list box of records with no row current until the user picks one, also when

@@ -55,11 +55,14 @@ qint32 filePosOf(qint64 recordStart, const Field &field) {
 RecordValues readRecord(Module1::Operation &op, const RecordLayout &layout, qint64 recordStart) {
   RecordValues values;
   values.reserve(layout.fields.size());
-  for (const Field &field : layout.fields) {
-    Module1::FilePos = filePosOf(recordStart, field);
-    values.push_back(readField(op, field));
-  }
+  for (const Field &field : layout.fields)
+    values.push_back(readRecordField(op, field, recordStart));
   return values;
+}
+
+quint32 readRecordField(Module1::Operation &op, const Field &field, qint64 recordStart) {
+  Module1::FilePos = filePosOf(recordStart, field);
+  return readField(op, field);
 }
 
 void writeRecord(Module1::Operation &op, const RecordLayout &layout, qint64 recordStart,

@@ -11,6 +11,9 @@ namespace korvane {
 // in offset order, stepping over the bytes the window does not show.
 RecordValues readRecord(Module1::Operation &op, const RecordLayout &layout, qint64 recordStart);
 
+// Reads one field of that record, the way readRecord reads it.
+quint32 readRecordField(Module1::Operation &op, const Field &field, qint64 recordStart);
+
 // Writes every field in offset order; bytes between the fields are not touched.
 void writeRecord(Module1::Operation &op, const RecordLayout &layout, qint64 recordStart,
                  const RecordValues &values);
