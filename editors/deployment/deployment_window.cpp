@@ -73,8 +73,18 @@ QLayout *DeploymentWindow::makeLists() {
   return lists;
 }
 
-void DeploymentWindow::addField(QGridLayout *grid, int row, int column, const QString &caption,
-                                QWidget *control, int span) {
+void DeploymentWindow::addField(QGridLayout *grid, int row, int column, QWidget *control,
+                                int span) {
+  addCaptioned(grid, row, column, controlCaption(kind_.layout(), control->objectName()), control,
+               span);
+}
+
+void DeploymentWindow::addAddressField(QGridLayout *grid, int row, int column) {
+  addCaptioned(grid, row, column, QStringLiteral("起始地址"), Text6, 1);
+}
+
+void DeploymentWindow::addCaptioned(QGridLayout *grid, int row, int column, const QString &caption,
+                                    QWidget *control, int span) {
   grid->addWidget(makeCaption("Label1", captions_++, caption, Frame1), row, column);
   grid->addWidget(control, row, column + 1, 1, span);
 }

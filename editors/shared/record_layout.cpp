@@ -40,6 +40,20 @@ qint64 partMaximum(const FieldPart &part, const Field &field) {
   return (qint64(1) << bits) - 1;
 }
 
+ControlPart findControlPart(const RecordLayout &layout, const QString &control) {
+  for (const Field &field : layout.fields)
+    for (const FieldPart &part : field.parts)
+      if (part.control == control)
+        return {&field, &part};
+  return {};
+}
+
+QString controlCaption(const RecordLayout &layout, const QString &control) {
+  const ControlPart described = findControlPart(layout, control);
+  Q_ASSERT_X(described.part, "controlCaption", qPrintable(control));
+  return described.part ? described.part->caption : QString();
+}
+
 QString arrayElementName(const char *name, int index) {
   return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
 }

@@ -90,6 +90,16 @@ qint64 partMinimum(const FieldPart &part, const Field &field);
 qint64 partMaximum(const FieldPart &part, const Field &field);
 int partBits(const FieldPart &part, const Field &field);
 
+// The field and part that the control named `control` shows; both null when it
+// shows none. A window labels a control with the part's caption through these.
+struct ControlPart {
+  const Field *field = nullptr;
+  const FieldPart *part = nullptr;
+};
+ControlPart findControlPart(const RecordLayout &layout, const QString &control);
+// The caption of the part `control` shows; the control must show one.
+QString controlCaption(const RecordLayout &layout, const QString &control);
+
 // The objectName of element `index` of a control array ("Text8_3").
 QString arrayElementName(const char *name, int index);
 
