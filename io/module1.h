@@ -14,6 +14,7 @@
 #include "io/change_history.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QFile>
 #include <QString>
 #include <QStringView>
@@ -68,6 +69,15 @@ public:
   void WriteWordHex(QStringView text);  // file order, two-digit groups
   void WriteDwordHex(QStringView text); // file order, two-digit groups
 
+  // The `length` bytes from the 0-based `offset` as a commit would leave them
+  // (bytes held for writing included). A span outside the file fails the
+  // operation (like requireSpan) and gives an empty array. FilePos ends just
+  // after the span, as if the span had been read with the accessors.
+  QByteArray readBytes(qint64 offset, qint64 length);
+  // Holds `bytes` for writing at the 0-based `offset`, committed by close() with
+  // every other held write, all or none. FilePos ends just after them.
+  void writeBytes(qint64 offset, QByteArrayView bytes);
+
   // Writes every held byte, flushes and closes. False (with `error()`) when the
   // operation failed before or the system refused the write; a refused operation
   // writes nothing.
@@ -76,8 +86,9 @@ public:
 private:
   quint8 byteAt(qint64 offset);
   void put(quint32 value, int width);
-  char *heldBytes(qint64 offset, int width);
-  char *growHeld(qint64 offset, int width);
+  bool writable(qint64 offset, qint64 width);
+  char *heldBytes(qint64 offset, qint64 width);
+  char *growHeld(qint64 offset, qint64 width);
   void writeGroups(QStringView text, int width);
   void fail(const QString &message);
   bool flushPending();

@@ -3,7 +3,7 @@
 # missing: apt-get, through sudo when not run as root.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ ccache qt6-base-dev libbenchmark-dev fonts-noto-cjk xvfb xauth)
+packages=(cmake ninja-build g++ ccache qt6-base-dev zlib1g-dev libbenchmark-dev fonts-noto-cjk xvfb xauth)
 
 missing=()
 for package in "${packages[@]}"; do
