@@ -252,6 +252,14 @@ void Form1::makePatch_Click() {
                           .arg(fileName, QDir::toNativeSeparators(modified)));
     return;
   }
+  if (const qint64 size = QFileInfo(original).size(); size != QFileInfo(modified).size()) {
+    showMessage(this, QStringLiteral("选择的原版文件长 %1 字节，正在修改的%2长 %3 字节，长度不同："
+                                     "它不是同一个游戏文件的原版。没有生成补丁。")
+                          .arg(size)
+                          .arg(fileName)
+                          .arg(QFileInfo(modified).size()));
+    return;
+  }
 
   std::unique_ptr<QFileDialog> save(
       makeFileDialog(this, "PatchSaveDialog", QStringLiteral("补丁保存为"), folder));
