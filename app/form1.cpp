@@ -6,6 +6,7 @@
 #include "editors/shared/game_paths.h"
 #include "editors/shared/messages.h"
 #include "editors/shared/sections.h"
+#include "io/patch_maker.h"
 
 #include <QApplication>
 #include <QDir>
@@ -14,10 +15,12 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <memory>
 
 namespace korvane {
 
@@ -59,7 +62,8 @@ Form1::Form1(QWidget *parent) : QWidget(parent) {
   Command2 = makeButton("Command2", QStringLiteral("退出"), this);
   auto *buttons = new QVBoxLayout;
   historyButton = makeButton("historyButton", QStringLiteral("修改记录"), this);
-  for (QPushButton *button : {Command1, Command4, Command3, Command2, historyButton})
+  makePatch = makeButton("makePatch", QStringLiteral("制作补丁…"), this);
+  for (QPushButton *button : {Command1, Command4, Command3, Command2, historyButton, makePatch})
     buttons->addWidget(button);
   buttons->addStretch();
   auto *top = new QHBoxLayout;
@@ -87,6 +91,7 @@ Form1::Form1(QWidget *parent) : QWidget(parent) {
   connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
   connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
   connect(historyButton, &QPushButton::clicked, this, &Form1::historyButton_Click);
+  connect(makePatch, &QPushButton::clicked, this, &Form1::makePatch_Click);
   registerEditors(registry_);
 }
 
@@ -166,6 +171,115 @@ void Form1::historyButton_Click() {
   history_->show();
   history_->raise();
   history_->activateWindow();
+}
+
+} // namespace korvane
+
+namespace korvane {
+
+namespace {
+
+const QString kExeName = QStringLiteral("SLPS_255.37");
+const QString kStageName = QStringLiteral("stage.bin");
+const QString kBpsFilter = QStringLiteral("BPS 补丁，带校验 (*.bps)");
+const QString kIpsFilter = QStringLiteral("IPS 补丁 (*.ips)");
+
+bool isSameFile(const QString &a, const QString &b) {
+  const QString canonical = QFileInfo(a).canonicalFilePath();
+  return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
+}
+
+// A modal file dialog of this program's own kind, starting in `folder`.
+QFileDialog *makeFileDialog(QWidget *parent, const char *name, const QString &title,
+                            const QString &folder) {
+  auto *dialog = new QFileDialog(parent, title, folder);
+  dialog->setObjectName(QString::fromLatin1(name));
+  dialog->setOption(QFileDialog::DontUseNativeDialog);
+  return dialog;
+}
+
+QString chosenFile(QFileDialog &dialog) {
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    return {};
+  return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+QString Form1::askPatchedFile() {
+  QInputDialog choice(this);
+  choice.setObjectName(QStringLiteral("PatchFileChoice"));
+  choice.setWindowTitle(QStringLiteral("制作补丁"));
+  choice.setLabelText(QStringLiteral("制作哪个游戏文件的补丁？"));
+  choice.setOption(QInputDialog::UseListViewForComboBoxItems);
+  choice.setComboBoxItems({kExeName, kStageName});
+  choice.setComboBoxEditable(false);
+  return choice.exec() == QDialog::Accepted ? choice.textValue() : QString();
+}
+
+// Makes a patch of the chosen game file against an unmodified original, so that a
+// mod can be shared without sharing the game file.
+void Form1::makePatch_Click() {
+  const QString fileName = askPatchedFile();
+  if (fileName.isEmpty())
+    return;
+  const QString modified = fileName == kStageName ? gamePaths().StagePath : gamePaths().ExePath;
+  if (modified.isEmpty()) {
+    showMessage(this, QStringLiteral("请先打开%1文件再制作补丁").arg(fileName));
+    return;
+  }
+  const QString folder = QFileInfo(modified).absolutePath();
+  std::unique_ptr<QFileDialog> open(
+      makeFileDialog(this, "PatchOriginalDialog",
+                     QStringLiteral("选择原版（没有改动过的）%1").arg(fileName), folder));
+  open->setFileMode(QFileDialog::ExistingFile);
+  open->setAcceptMode(QFileDialog::AcceptOpen);
+  const QString original = chosenFile(*open);
+  if (original.isEmpty())
+    return;
+  if (isSameFile(original, modified)) {
+    showMessage(this, QStringLiteral("选择的原版文件就是正在修改的%1：\n%2\n"
+                                     "请选择一份没有改动过的原版。没有生成补丁。")
+                          .arg(fileName, QDir::toNativeSeparators(modified)));
+    return;
+  }
+  if (const qint64 size = QFileInfo(original).size(); size != QFileInfo(modified).size()) {
+    showMessage(this, QStringLiteral("选择的原版文件长 %1 字节，正在修改的%2长 %3 字节，长度不同："
+                                     "它不是同一个游戏文件的原版。没有生成补丁。")
+                          .arg(size)
+                          .arg(fileName)
+                          .arg(QFileInfo(modified).size()));
+    return;
+  }
+
+  std::unique_ptr<QFileDialog> save(
+      makeFileDialog(this, "PatchSaveDialog", QStringLiteral("补丁保存为"), folder));
+  save->setAcceptMode(QFileDialog::AcceptSave);
+  save->setNameFilters({kBpsFilter, kIpsFilter});
+  save->setDefaultSuffix(QStringLiteral("bps"));
+  connect(save.get(), &QFileDialog::filterSelected, save.get(),
+          [dialog = save.get()](const QString &filter) {
+            dialog->setDefaultSuffix(filter == kIpsFilter ? QStringLiteral("ips")
+                                                          : QStringLiteral("bps"));
+          });
+  save->selectFile(fileName + QStringLiteral(".bps"));
+  const QString output = chosenFile(*save);
+  if (output.isEmpty())
+    return;
+
+  const PatchFormat format = patchFormatFor(output);
+  const PatchOutcome outcome = writePatchFile(original, modified, output, format);
+  if (!outcome.error.isEmpty()) {
+    showMessage(this, outcome.error);
+    return;
+  }
+  const QString differing = outcome.differingBytes == 0
+                                ? QStringLiteral("两个文件完全相同，这个补丁不会改动任何内容。")
+                                : QStringLiteral("修改后的%1与原版有 %2 字节不同。")
+                                      .arg(fileName)
+                                      .arg(outcome.differingBytes);
+  showMessage(this, QStringLiteral("%1 补丁已写入：\n%2\n%3")
+                        .arg(patchFormatName(format), QDir::toNativeSeparators(output), differing));
 }
 
 } // namespace korvane

@@ -30,6 +30,10 @@ private:
   void Command3_Click();
   void Command2_Click();
   void historyButton_Click();
+  void makePatch_Click();
+  // Which game file a patch is made of: the chosen SLPS_255.37 or stage.bin;
+  // empty when the user cancels.
+  QString askPatchedFile();
   // Shows an open-file dialog offering only `fileName`, starting in the folder of
   // `path` or else of `otherPath`; the path stays as it was when the user cancels.
   void chooseFile(QFileDialog *&dialog, const char *dialogName, const QString &fileName,
@@ -46,6 +50,7 @@ private:
   QLabel *ExePathLabel;
   QLabel *StagePathLabel;
   QPushButton *historyButton;
+  QPushButton *makePatch;
   QPointer<QWidget> history_; // the change history window, while it is open
   QFileDialog *CommonDialog1 = nullptr;
   QFileDialog *CommonDialog2 = nullptr;

@@ -133,23 +133,6 @@ quint8 Operation::byteAt(qint64 offset) {
   return quint8(window_.at(offset - windowStart_));
 }
 
-QByteArray Operation::readBytes(qint64 offset, qint64 length) {
-  FilePos = qint32(offset + length + 1);
-  if (!file_.isOpen() || length < 0 ||
-      !requireSpan(offset, length, QStringLiteral("要读取的 %1 字节").arg(length)))
-    return {};
-  QByteArray bytes(length, Qt::Uninitialized);
-  for (qint64 i = 0; i < length; ++i)
-    bytes[i] = char(byteAt(offset + i));
-  return bytes;
-}
-
-void Operation::writeBytes(qint64 offset, QByteArrayView bytes) {
-  FilePos = qint32(offset + 1);
-  for (char byte : bytes)
-    put(quint8(byte), 1);
-}
-
 quint8 Operation::ReadByte() {
   const quint8 value = byteAt(qint64(FilePos) - 1);
   FilePos += 1;
@@ -178,17 +161,8 @@ QString Operation::ReadDwordHex() { return FileOrderHex(quint32(ReadDword()), 4)
 void Operation::put(quint32 value, int width) {
   const qint64 offset = qint64(FilePos) - 1;
   FilePos += width;
-  if (!ok())
+  if (!writable(offset, width))
     return;
-  if (offset < 0 || offset + width > size_) {
-    fail(QStringLiteral("写入位置 0x%1 起的 %2 字节超出了文件“%3”的范围（文件长 %4 字节）。\n"
-                        "请确认打开的是正确的游戏文件。没有写入任何内容。")
-             .arg(QString::number(offset, 16).toUpper())
-             .arg(width)
-             .arg(QFileInfo(path_).fileName())
-             .arg(size_));
-    return;
-  }
   char *bytes = heldBytes(offset, width);
   char *marks = &heldMarks_[offset - heldStart_];
   for (int i = 0; i < width; ++i) {
@@ -197,8 +171,50 @@ void Operation::put(quint32 value, int width) {
   }
 }
 
+// False, failing the operation, when the `width` bytes at `offset` may not be held.
+bool Operation::writable(qint64 offset, qint64 width) {
+  if (!ok())
+    return false;
+  if (offset < 0 || width < 0 || offset + width > size_) {
+    fail(QStringLiteral("写入位置 0x%1 起的 %2 字节超出了文件“%3”的范围（文件长 %4 字节）。\n"
+                        "请确认打开的是正确的游戏文件。没有写入任何内容。")
+             .arg(QString::number(offset, 16).toUpper())
+             .arg(width)
+             .arg(QFileInfo(path_).fileName())
+             .arg(size_));
+    return false;
+  }
+  return true;
+}
+
+void Operation::writeBytes(qint64 offset, QByteArrayView bytes) {
+  FilePos = qint32(offset + bytes.size() + 1);
+  if (!writable(offset, bytes.size()) || bytes.isEmpty())
+    return;
+  std::copy(bytes.begin(), bytes.end(), heldBytes(offset, bytes.size()));
+  std::fill_n(heldMarks_.begin() + (offset - heldStart_), bytes.size(), char(1));
+}
+
+QByteArray Operation::readBytes(qint64 offset, qint64 length) {
+  FilePos = qint32(offset + length + 1);
+  if (length < 0 || !requireSpan(offset, length, QStringLiteral("要读取的数据")) || !file_.isOpen())
+    return {};
+  QByteArray bytes(length, Qt::Uninitialized);
+  if (!file_.seek(offset) || file_.read(bytes.data(), length) != length) {
+    fail(QStringLiteral("读取文件失败：\n%1\n原因：%2").arg(path_, file_.errorString()));
+    return {};
+  }
+  // The held bytes inside the span stand for what the file will hold.
+  const qint64 from = std::max(offset, heldStart_);
+  const qint64 to = std::min(offset + length, heldStart_ + heldLength_);
+  for (qint64 at = from; at < to; ++at)
+    if (heldMarks_[at - heldStart_])
+      bytes[at - offset] = held_[at - heldStart_];
+  return bytes;
+}
+
 // Where the bytes [offset, offset + width) are held; the span grows to cover them.
-char *Operation::heldBytes(qint64 offset, int width) {
+char *Operation::heldBytes(qint64 offset, qint64 width) {
   const qint64 at = offset - heldStart_;
   if (heldLength_ == 0 || at < 0 || at + width > qint64(held_.size()))
     return growHeld(offset, width);
@@ -206,7 +222,7 @@ char *Operation::heldBytes(qint64 offset, int width) {
   return &held_[at];
 }
 
-char *Operation::growHeld(qint64 offset, int width) {
+char *Operation::growHeld(qint64 offset, qint64 width) {
   if (heldLength_ == 0) {
     heldStart_ = offset;
     held_.reserve(1024);

@@ -98,9 +98,9 @@ public:
 private:
   quint8 byteAt(qint64 offset);
   void put(quint32 value, int width);
-  bool holdSpan(qint64 offset, qint64 length);
-  char *heldBytes(qint64 offset, int width);
-  char *growHeld(qint64 offset, int width);
+  bool writable(qint64 offset, qint64 width);
+  char *heldBytes(qint64 offset, qint64 width);
+  char *growHeld(qint64 offset, qint64 width);
   void writeGroups(QStringView text, int width);
   void fail(const QString &message);
   bool flushPending();

@@ -3,8 +3,8 @@
 # missing: apt-get, through sudo when not run as root.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ ccache pkg-config qt6-base-dev libiso9660-dev libbenchmark-dev fonts-noto-cjk xvfb xauth
-  xorriso genisoimage)
+packages=(cmake ninja-build g++ ccache pkg-config qt6-base-dev zlib1g-dev libiso9660-dev libbenchmark-dev
+  fonts-noto-cjk xvfb xauth xorriso genisoimage)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,5 +1,6 @@
 #include "app/form1.h"
 #include "editors/shared/game_paths.h"
+#include "io/bps.h"
 #include "tests/support/modal_answerer.h"
 #include "tests/support/sample_game.h"
 
@@ -8,6 +9,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -313,6 +315,55 @@ private slots:
     QVERIFY(form.registry().openWindow(0)->isVisible());
     QVERIFY(answerer.texts().isEmpty());
     form.registry().closeAll();
+  }
+
+  // "制作补丁…": which file, its original, where to; BPS unless IPS is asked for.
+  void makePatchWritesThePatchOfTheChosenFile() {
+    test::SampleGame game;
+    Form1 form;
+    QCOMPARE(button(form, "makePatch")->text(), QStringLiteral("制作补丁…"));
+    const QByteArray original = game.exe();
+    const QString originalPath = dir_.filePath(QStringLiteral("原版/SLPS_255.37"));
+    QDir().mkpath(QFileInfo(originalPath).absolutePath());
+    test::SampleGame::writeFile(originalPath, original);
+    game.patchExe(0x2BE710 + 8, QByteArray::fromHex("6810")); // unit 0's HP
+    gamePaths() = {game.exePath(), game.stagePath()};
+
+    ModalAnswerer answerer;
+    QString picked = QStringLiteral("SLPS_255.37");
+    QStringList offered;
+    answerer.onInputDialog([&](QInputDialog *choice) {
+      offered = choice->comboBoxItems();
+      choice->setTextValue(picked);
+      choice->accept();
+    });
+    QString chosenOriginal = originalPath;
+    QString output = dir_.filePath(QStringLiteral("mod.bps"));
+    answerer.onFileDialog([&](QFileDialog *dialog) {
+      choose(dialog->objectName() == QLatin1String("PatchOriginalDialog") ? chosenOriginal
+                                                                          : output)(dialog);
+    });
+    button(form, "makePatch")->click();
+    QCOMPARE(offered, (QStringList{QStringLiteral("SLPS_255.37"), QStringLiteral("stage.bin")}));
+    QVERIFY2(answerer.last().startsWith(QStringLiteral("BPS 补丁已写入：")) &&
+                 answerer.last().contains(QStringLiteral("有 2 字节不同")),
+             qPrintable(answerer.last()));
+    QVERIFY(applyBps(test::SampleGame::readFile(output), original).target == game.exe());
+
+    output = dir_.filePath(QStringLiteral("mod.ips"));
+    button(form, "makePatch")->click();
+    QVERIFY(test::SampleGame::readFile(output).startsWith("PATCH"));
+
+    // The modified file itself, or a file of another size, is no original.
+    answerer.clear();
+    chosenOriginal = game.exePath();
+    button(form, "makePatch")->click();
+    QVERIFY2(answerer.last().contains(QStringLiteral("就是正在修改的SLPS_255.37")),
+             qPrintable(answerer.last()));
+    picked = QStringLiteral("stage.bin");
+    button(form, "makePatch")->click();
+    QVERIFY2(answerer.last().contains(QStringLiteral("长度不同")), qPrintable(answerer.last()));
+    QCOMPARE(answerer.texts().size(), 2);
   }
 
   void quitClosesEveryWindow() {

@@ -306,6 +306,33 @@ private slots:
     QCOMPARE(SampleGame::readFile(path), bytes);
   }
 
+  // Whole spans, as patches write them: a read sees the bytes held for writing,
+  // both leave FilePos after the span, and a span outside the file fails the
+  // operation so that nothing is written.
+  void spansReadAndWriteThroughTheHeldBytes() {
+    const QString path = fileWith(QByteArray::fromHex("0001020304050607"));
+    {
+      Operation op(path);
+      op.writeBytes(2, QByteArray::fromHex("AABB"));
+      QCOMPARE(FilePos, 5);
+      QCOMPARE(op.readBytes(1, 4), QByteArray::fromHex("01AABB04"));
+      QCOMPARE(FilePos, 6);
+      FilePos = 3;
+      QCOMPARE(op.ReadByte(), quint8(0xAA));
+      QVERIFY(op.close());
+    }
+    QCOMPARE(SampleGame::readFile(path), QByteArray::fromHex("0001AABB04050607"));
+
+    Operation past(path);
+    QVERIFY(past.readBytes(6, 3).isEmpty());
+    QVERIFY(!past.ok());
+    Operation held(path);
+    held.writeBytes(0, QByteArray::fromHex("FF"));
+    held.writeBytes(7, QByteArray::fromHex("FFFF"));
+    QVERIFY(!held.close());
+    QCOMPARE(SampleGame::readFile(path), QByteArray::fromHex("0001AABB04050607"));
+  }
+
   void closeWritesOnlyTheHeldBytes() {
     QByteArray bytes(32, '\x77');
     const QString path = fileWith(bytes);

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QInputDialog>
 
 namespace korvane::test {
 
@@ -17,6 +18,10 @@ void ModalAnswerer::answer(std::initializer_list<QMessageBox::StandardButton> bu
 
 void ModalAnswerer::onFileDialog(std::function<void(QFileDialog *)> handler) {
   fileDialog_ = std::move(handler);
+}
+
+void ModalAnswerer::onInputDialog(std::function<void(QInputDialog *)> handler) {
+  inputDialog_ = std::move(handler);
 }
 
 void ModalAnswerer::poll() {
@@ -37,6 +42,11 @@ void ModalAnswerer::poll() {
       fileDialog_(dialog);
     else
       dialog->reject();
+  } else if (auto *input = qobject_cast<QInputDialog *>(modal)) {
+    if (inputDialog_)
+      inputDialog_(input);
+    else
+      input->reject();
   }
 }
 

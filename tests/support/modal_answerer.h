@@ -11,6 +11,7 @@
 #include <functional>
 
 class QFileDialog;
+class QInputDialog;
 
 namespace korvane::test {
 
@@ -22,6 +23,8 @@ public:
   void answer(std::initializer_list<QMessageBox::StandardButton> buttons);
   // What a file dialog gets: the handler selects or rejects; by default it is cancelled.
   void onFileDialog(std::function<void(QFileDialog *)> handler);
+  // What an item choice gets: the handler picks or rejects; by default it is cancelled.
+  void onInputDialog(std::function<void(QInputDialog *)> handler);
 
   const QStringList &texts() const { return texts_; }
   QString last() const { return texts_.isEmpty() ? QString() : texts_.last(); }
@@ -34,6 +37,7 @@ private:
   QStringList texts_;
   std::deque<QMessageBox::StandardButton> answers_;
   std::function<void(QFileDialog *)> fileDialog_;
+  std::function<void(QInputDialog *)> inputDialog_;
 };
 
 } // namespace korvane::test

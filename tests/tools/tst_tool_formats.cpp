@@ -1,11 +1,12 @@
 // The two file formats of korvane-tool: CSV as spreadsheets write it, and IPS
 // patches, including the offset that would read as "EOF" and the largest offset.
 
+#include "io/ips.h"
 #include "tools/korvane_tool/csv.h"
-#include "tools/korvane_tool/ips.h"
 
 #include <QTest>
 
+using namespace korvane;
 using namespace korvane::tool;
 
 namespace {

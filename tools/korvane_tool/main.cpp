@@ -22,9 +22,13 @@ const char kUsage[] = R"(命令：
                                         列出两个游戏文件不同的栏位；
                                         退出状态 0 相同，1 不同，2 出错
   import FILE TABLE CSV [--dry-run]     把 CSV 中与文件不同的栏位写入 FILE
-  patch ORIGINAL MODIFIED -o MOD.ips    把两个文件的字节差异写成 IPS 补丁
-  apply FILE MOD.ips                    把 IPS 补丁写入 FILE
-dump、diff、import 可加 --file-kind exe|stage 指定文件种类（默认按文件名判断）。)";
+  patch ORIGINAL MODIFIED -o MOD.bps [--format bps|ips]
+                                        把两个文件的字节差异写成补丁：默认 BPS
+                                        （带 CRC32 校验），-o 以 .ips 结尾时为 IPS
+  patch --check FILE PATCH              检查补丁是否适用于 FILE，列出它会改的栏位
+  apply FILE PATCH [--dry-run]          把 BPS 或 IPS 补丁写入 FILE（按补丁开头判断格式）；
+                                        BPS 补丁先核对文件的长度和 CRC32
+dump、diff、import、apply 可加 --file-kind exe|stage 指定文件种类（默认按文件名判断）。)";
 
 struct Command {
   const char *name;
@@ -38,8 +42,8 @@ const QList<Command> &commands() {
       {"dump", 2, {"format", "bom", "output", "file-kind"}},
       {"diff", 2, {"format", "file-kind"}},
       {"import", 3, {"dry-run", "file-kind"}},
-      {"patch", 2, {"output"}},
-      {"apply", 2, {}},
+      {"patch", 2, {"output", "format", "check", "file-kind"}},
+      {"apply", 2, {"dry-run", "file-kind"}},
   };
   return list;
 }
@@ -87,7 +91,8 @@ int main(int argc, char *argv[]) {
   const QCommandLineOption helpOption(QStringList{"h", "help"}, QStringLiteral("显示这份说明。"));
   const QCommandLineOption format(QStringList{"f", "format"},
                                   QStringLiteral("输出格式：dump 为 csv（默认）或 json；"
-                                                 "diff 为 text（默认）、csv 或 json。"),
+                                                 "diff 为 text（默认）、csv 或 json；"
+                                                 "patch 为 bps 或 ips（默认按 -o 的扩展名）。"),
                                   QStringLiteral("格式"));
   const QCommandLineOption bom(
       QStringLiteral("bom"),
@@ -106,7 +111,11 @@ int main(int argc, char *argv[]) {
                                     QStringLiteral("文件种类 exe 或 stage；默认按文件名判断"
                                                    "（以 .bin 结尾或含 stage 的是 stage.bin）。"),
                                     QStringLiteral("种类"));
-  const QList<QCommandLineOption> options{format, bom, output, dryRun, names, fileKind, helpOption};
+  const QCommandLineOption check(
+      QStringLiteral("check"),
+      QStringLiteral("patch：不制作补丁，只检查补丁 PATCH 是否适用于 FILE。"));
+  const QList<QCommandLineOption> options{format, bom,   output,   dryRun,
+                                          check,  names, fileKind, helpOption};
   parser.addOptions(options);
 
   if (!parser.parse(app.arguments())) {
@@ -147,7 +156,7 @@ int main(int argc, char *argv[]) {
                                .arg(command->arguments)
                                .arg(arguments.size()) +
                            QString::fromUtf8(kUsage));
-  for (const QCommandLineOption *option : {&format, &bom, &output, &dryRun, &fileKind})
+  for (const QCommandLineOption *option : {&format, &bom, &output, &dryRun, &check, &fileKind})
     if (parser.isSet(*option) && !command->options.contains(option->names().constLast()))
       return refuse(
           err,
@@ -160,6 +169,25 @@ int main(int argc, char *argv[]) {
       return refuse(err, QStringLiteral("--file-kind 应为 exe 或 stage，而不是“%1”。").arg(value));
     kind = value == QLatin1String("exe") ? GameFile::Exe : GameFile::Stage;
   }
+  Tool tool(out, err, parser.value(names));
+  if (name == QLatin1String("patch") && parser.isSet(check)) {
+    if (parser.isSet(output) || parser.isSet(format))
+      return refuse(err, QStringLiteral("patch --check 只检查补丁，不带 -o 或 --format。"));
+    return tool.apply(arguments[0], arguments[1], true, kind);
+  }
+  if (name == QLatin1String("patch")) {
+    std::optional<PatchFormat> patchFormat;
+    if (parser.isSet(format)) {
+      const QString value = parser.value(format);
+      if (value != QLatin1String("bps") && value != QLatin1String("ips"))
+        return refuse(err, QStringLiteral("--format 应为 bps 或 ips，而不是“%1”。").arg(value));
+      patchFormat = value == QLatin1String("bps") ? PatchFormat::Bps : PatchFormat::Ips;
+    }
+    return tool.patch(arguments[0], arguments[1], parser.value(output), patchFormat);
+  }
+  if (name == QLatin1String("apply"))
+    return tool.apply(arguments[0], arguments[1], parser.isSet(dryRun), kind);
+
   const bool isDiff = name == QLatin1String("diff");
   Format chosenFormat = isDiff ? Format::Text : Format::Csv;
   if (parser.isSet(format)) {
@@ -172,7 +200,6 @@ int main(int argc, char *argv[]) {
     chosenFormat = *parsed;
   }
 
-  Tool tool(out, err, parser.value(names));
   if (name == QLatin1String("tables"))
     return tool.tables();
   if (name == QLatin1String("dump"))
@@ -180,9 +207,5 @@ int main(int argc, char *argv[]) {
         {arguments[0], arguments[1], chosenFormat, parser.isSet(bom), parser.value(output), kind});
   if (isDiff)
     return tool.diff({arguments[0], arguments[1], chosenFormat, kind});
-  if (name == QLatin1String("import"))
-    return tool.importCsv({arguments[0], arguments[1], arguments[2], parser.isSet(dryRun), kind});
-  if (name == QLatin1String("patch"))
-    return tool.patch(arguments[0], arguments[1], parser.value(output));
-  return tool.apply(arguments[0], arguments[1]);
+  return tool.importCsv({arguments[0], arguments[1], arguments[2], parser.isSet(dryRun), kind});
 }

@@ -1,8 +1,9 @@
 #include "tools/korvane_tool/tool_commands.h"
 
 #include "editors/shared/record_io.h"
+#include "io/bps.h"
+#include "io/ips.h"
 #include "io/module1.h"
-#include "tools/korvane_tool/ips.h"
 
 #include <QDir>
 #include <QFile>
@@ -606,69 +607,130 @@ int Tool::importCsv(const ImportRequest &request) {
   return kSuccess;
 }
 
-int Tool::patch(const QString &original, const QString &modified, const QString &output) {
+int Tool::patch(const QString &original, const QString &modified, const QString &output,
+                std::optional<PatchFormat> format) {
   if (output.isEmpty())
     return fail(QStringLiteral("请用 -o 指定补丁文件。"));
-  const std::optional<QByteArray> before = readGameFile(original);
-  if (!before)
-    return kFailed;
-  const std::optional<QByteArray> after = readGameFile(modified);
-  if (!after)
-    return kFailed;
-  if (before->size() != after->size())
-    return fail(QStringLiteral("两个文件长度不同（%1 字节和 %2 字节）。补丁只记录同样长度的"
-                               "两个版本之间的字节变化，没有生成补丁。")
-                    .arg(before->size())
-                    .arg(after->size()));
-  const IpsPatch ips = diffToIps(*before, *after);
-  if (!ips.error.isEmpty())
-    return fail(ips.error);
-  if (!writeOutput(output, encodeIps(ips.records), {original, modified}))
-    return kFailed;
-  qint64 changed = 0;
-  for (const IpsRecord &record : ips.records)
-    changed += record.bytes.size();
-  out_ << QStringLiteral("补丁已写入 %1：%2 条记录，共 %3 字节。\n")
-              .arg(fileLabel(output))
-              .arg(ips.records.size())
-              .arg(changed);
+  const PatchFormat chosen = format.value_or(patchFormatFor(output));
+  const PatchOutcome outcome = writePatchFile(original, modified, output, chosen);
+  if (!outcome.error.isEmpty())
+    return fail(outcome.error);
+  out_ << QStringLiteral("%1 补丁已写入 %2：两个文件有 %3 字节不同。\n")
+              .arg(patchFormatName(chosen), fileLabel(output))
+              .arg(outcome.differingBytes);
   out_.flush();
   return kSuccess;
 }
 
-int Tool::apply(const QString &file, const QString &patchPath) {
+namespace {
+
+// What a patch makes of a file's bytes, or why it does not fit them.
+struct PatchedFile {
+  QByteArray target;
+  QString error;
+  QString format;
+};
+
+PatchedFile ipsPatched(QByteArrayView patch, const QByteArray &source, const QString &file) {
+  const IpsPatch ips = decodeIps(patch);
+  if (!ips.error.isEmpty())
+    return {{}, ips.error, QStringLiteral("IPS")};
+  // Later records overwrite earlier ones, in the patch's order.
+  QByteArray target = source;
+  for (const IpsRecord &record : ips.records) {
+    if (record.offset + record.bytes.size() > source.size())
+      return {{},
+              QStringLiteral("补丁要写入偏移 %1 起的 %2 字节，超出了文件“%3”的范围"
+                             "（文件长 %4 字节）。这个补丁不是给这个文件的。")
+                  .arg(hexOffset(record.offset))
+                  .arg(record.bytes.size())
+                  .arg(fileLabel(file))
+                  .arg(source.size()),
+              QStringLiteral("IPS")};
+    std::copy(record.bytes.begin(), record.bytes.end(), target.begin() + record.offset);
+  }
+  return {target, {}, QStringLiteral("IPS")};
+}
+
+PatchedFile patched(QByteArrayView patch, const QByteArray &source, const QString &file) {
+  if (patch.startsWith(QByteArrayView(kBpsMagic))) {
+    BpsApplied bps = applyBps(patch, source);
+    return {std::move(bps.target), bps.error, QStringLiteral("BPS")};
+  }
+  if (patch.startsWith("PATCH"))
+    return ipsPatched(patch, source, file);
+  return {{},
+          QStringLiteral("补丁文件无效：开头既不是“BPS1”也不是“PATCH”，不是 BPS 或 IPS 补丁。"),
+          {}};
+}
+
+QString crcText(quint32 crc) {
+  return QStringLiteral("%1").arg(crc, 8, 16, QLatin1Char('0')).toUpper();
+}
+
+} // namespace
+
+// The file, read back after the commit, must hold the patched bytes; when it does
+// not, the old bytes of every changed stretch are put back.
+bool Tool::writtenAsPatched(const QString &file, const QByteArray &source, const QByteArray &target,
+                            const std::vector<ByteRange> &spans) {
+  Module1::Operation check(file);
+  const QByteArray now = check.readBytes(0, check.size());
+  if (check.ok() && now == target)
+    return true;
+  const QString found = check.ok() ? crcText(crc32Of(now)) : check.error();
+  for (const ByteRange &span : spans)
+    check.writeBytes(span.start, QByteArrayView(source).sliced(span.start, span.end - span.start));
+  const bool restored = check.close();
+  fail(QStringLiteral("写入后文件的 CRC32 是 %1，补丁要求 %2。\n%3")
+           .arg(found, crcText(crc32Of(target)),
+                restored ? QStringLiteral("已经把原来的内容写回，文件没有改动。")
+                         : QStringLiteral("写回原来的内容也失败了（%1），文件可能只改了一部分。")
+                               .arg(check.error())));
+  return false;
+}
+
+int Tool::apply(const QString &file, const QString &patchPath, bool dryRun,
+                std::optional<GameFile> kind) {
   QFile patchFile(patchPath);
   if (!patchFile.open(QIODevice::ReadOnly))
     return fail(QStringLiteral("无法打开补丁文件：\n%1\n原因：%2")
                     .arg(fileLabel(patchPath), patchFile.errorString()));
-  const IpsPatch ips = decodeIps(patchFile.readAll());
+  const QByteArray patchBytes = patchFile.readAll();
   patchFile.close();
-  const QString refused = QStringLiteral("\n没有写入任何内容。");
-  if (!ips.error.isEmpty())
-    return fail(ips.error + refused);
 
   Module1::Operation op(file);
+  const QByteArray source = op.readBytes(0, op.size());
   if (!op.ok())
     return fail(op.error());
-  for (const IpsRecord &record : ips.records)
-    if (record.offset + record.bytes.size() > op.size())
-      return fail(QStringLiteral("补丁要写入偏移 %1 起的 %2 字节，超出了文件“%3”的范围"
-                                 "（文件长 %4 字节）。这个补丁不是给这个文件的。")
-                      .arg(hexOffset(record.offset))
-                      .arg(record.bytes.size())
-                      .arg(fileLabel(file))
-                      .arg(op.size()) +
-                  refused);
-  qint64 written = 0;
-  for (const IpsRecord &record : ips.records) {
-    op.writeBytes(record.offset, record.bytes);
-    written += record.bytes.size();
+  const PatchedFile result = patched(patchBytes, source, file);
+  if (!result.error.isEmpty())
+    return fail(result.error + kNothingWritten);
+  const std::vector<ByteRange> spans = changedRanges(0, source, result.target);
+  qint64 changed = 0;
+  for (const ByteRange &span : spans)
+    changed += span.end - span.start;
+
+  if (dryRun) {
+    const ChangeList changes =
+        describeChanges(kind.value_or(guessFileKind(file)), 0, source, result.target, rows_);
+    out_ << QStringLiteral("%1 补丁适用于“%2”。\n").arg(result.format, fileLabel(file))
+         << formatChanges(changeRows(changes, source, result.target), Format::Text)
+         << QStringLiteral("试运行：上面的变化共 %1 字节；没有写入任何内容。\n").arg(changed);
+    out_.flush();
+    warnAboutLists();
+    return kSuccess;
   }
+  for (const ByteRange &span : spans)
+    op.writeBytes(span.start,
+                  QByteArrayView(result.target).sliced(span.start, span.end - span.start));
   if (!op.close())
     return fail(op.error());
-  out_ << QStringLiteral("已应用补丁：%1 条记录，共写入 %2 字节。\n")
-              .arg(ips.records.size())
-              .arg(written);
+  if (!writtenAsPatched(file, source, result.target, spans))
+    return kFailed;
+  out_ << QStringLiteral("已应用 %1 补丁：文件中 %2 字节有了变化。\n")
+              .arg(result.format)
+              .arg(changed);
   out_.flush();
   return kSuccess;
 }

@@ -8,6 +8,7 @@
 
 #include "editors/catalog/table_catalog.h"
 #include "io/module1.h"
+#include "io/patch_maker.h"
 #include "tools/korvane_tool/csv.h"
 
 #include <QHash>
@@ -63,8 +64,15 @@ public:
   int dump(const DumpRequest &request);
   int diff(const DiffRequest &request);
   int importCsv(const ImportRequest &request);
-  int patch(const QString &original, const QString &modified, const QString &output);
-  int apply(const QString &file, const QString &patch);
+  // The format is `format`, or else told by the output's name (IPS for ".ips", BPS
+  // otherwise).
+  int patch(const QString &original, const QString &modified, const QString &output,
+            std::optional<PatchFormat> format = {});
+  // Applies a BPS or IPS patch, told by its header, all or nothing. With `dryRun`
+  // it only says whether the patch fits and what it would change, by table,
+  // record and field.
+  int apply(const QString &file, const QString &patch, bool dryRun = false,
+            std::optional<GameFile> kind = {});
 
 private:
   // The records an import walks: where each lies, what it holds, what the CSV wants.
@@ -83,6 +91,8 @@ private:
   bool tableFits(const CatalogTable &table, const QString &path, qint64 size);
   QString dumpText(const CatalogTable &table, const QByteArray &bytes, Format format);
   bool writeOutput(const QString &path, const QByteArray &bytes, const QStringList &gameFiles);
+  bool writtenAsPatched(const QString &file, const QByteArray &source, const QByteArray &target,
+                        const std::vector<ByteRange> &spans);
 
   QTextStream &out_;
   QTextStream &err_;

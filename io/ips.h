@@ -9,7 +9,7 @@
 #include <QString>
 #include <vector>
 
-namespace korvane::tool {
+namespace korvane {
 
 inline constexpr qint64 kIpsLargestOffset = 0xFFFFFF;
 // A record may not start here: its offset bytes would read as "EOF".
@@ -33,4 +33,4 @@ IpsPatch diffToIps(QByteArrayView original, QByteArrayView modified);
 QByteArray encodeIps(const std::vector<IpsRecord> &records);
 IpsPatch decodeIps(QByteArrayView bytes);
 
-} // namespace korvane::tool
+} // namespace korvane

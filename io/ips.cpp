@@ -1,8 +1,8 @@
-#include "tools/korvane_tool/ips.h"
+#include "io/ips.h"
 
 #include <algorithm>
 
-namespace korvane::tool {
+namespace korvane {
 
 namespace {
 
@@ -12,6 +12,8 @@ constexpr qsizetype kShortestRun = 9;
 // Unchanged bytes between two changes are carried along when that costs less
 // than a new record header.
 constexpr qsizetype kRecordHeader = 5;
+// The extension after "EOF" that gives the file's new length.
+constexpr qsizetype kTruncationSize = 3;
 
 const QByteArray kHeader = QByteArrayLiteral("PATCH");
 const QByteArray kFooter = QByteArrayLiteral("EOF");
@@ -101,7 +103,8 @@ IpsPatch diffToIps(QByteArrayView original, QByteArrayView modified) {
     }
     if (record.offset > kIpsLargestOffset) {
       patch.error = QStringLiteral("文件在偏移 0x%1 处有变化，超出了 IPS 补丁能表示的范围"
-                                   "（最大偏移 0xFFFFFF）。没有生成补丁。")
+                                   "（最大偏移 0xFFFFFF）。没有生成补丁。请改用 BPS 补丁"
+                                   "（补丁文件名以 .bps 结尾）。")
                         .arg(QString::number(record.offset, 16).toUpper());
       return patch;
     }
@@ -166,10 +169,17 @@ IpsPatch decodeIps(QByteArrayView bytes) {
     patch.records.push_back({offset, QByteArray(run, bytes[pos + 2]), true});
     pos += 3;
   }
-  if (pos != bytes.size())
-    return refuse(QStringLiteral("“EOF”之后还有 %1 字节（例如截断文件的扩展），本工具不支持。")
-                      .arg(bytes.size() - pos));
+  // The extension that truncates the file is three bytes after "EOF"; anything
+  // else there is what follows a record at the offset whose bytes read "EOF".
+  if (const qsizetype after = bytes.size() - pos; after == kTruncationSize)
+    return refuse(
+        QStringLiteral("“EOF”之后还有 %1 字节（截断文件的扩展），本工具不支持。").arg(after));
+  else if (after > 0)
+    return refuse(QStringLiteral("它在偏移 0x454F46 处有一条记录，而 IPS 补丁不能在这个偏移放记录："
+                                 "这个偏移的三个字节正是结束标记“EOF”，读补丁的程序会在这里停止，"
+                                 "漏掉后面的 %1 字节。请改用 BPS 补丁。")
+                      .arg(after));
   return patch;
 }
 
-} // namespace korvane::tool
+} // namespace korvane

@@ -1,0 +1,116 @@
+#include "io/patch_maker.h"
+
+#include "io/bps.h"
+#include "io/ips.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <cstring>
+#include <optional>
+
+namespace korvane {
+
+namespace {
+
+QString label(const QString &path) { return QDir::toNativeSeparators(path); }
+
+bool sameFile(const QString &a, const QString &b) {
+  const QString canonical = QFileInfo(a).canonicalFilePath();
+  if (!canonical.isEmpty())
+    return canonical == QFileInfo(b).canonicalFilePath();
+  return QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
+}
+
+std::optional<QByteArray> readWhole(const QString &path, QString &error) {
+  QFile file(path);
+  if (!QFileInfo(path).isFile()) {
+    error = QStringLiteral("“%1”不是一个普通文件，没有生成补丁。").arg(label(path));
+    return std::nullopt;
+  }
+  if (!file.open(QIODevice::ReadOnly)) {
+    error = QStringLiteral("无法打开文件：\n%1\n原因：%2").arg(label(path), file.errorString());
+    return std::nullopt;
+  }
+  QByteArray bytes = file.readAll();
+  if (file.error() != QFileDevice::NoError) {
+    error = QStringLiteral("读取文件失败：\n%1\n原因：%2").arg(label(path), file.errorString());
+    return std::nullopt;
+  }
+  return bytes;
+}
+
+qint64 countDifferences(QByteArrayView a, QByteArrayView b) {
+  constexpr qsizetype kBlock = 4096;
+  qint64 count = 0;
+  for (qsizetype at = 0; at < a.size(); at += kBlock) {
+    const qsizetype size = std::min(kBlock, a.size() - at);
+    if (std::memcmp(a.data() + at, b.data() + at, size_t(size)) == 0)
+      continue;
+    for (qsizetype i = at; i < at + size; ++i)
+      count += a[i] != b[i];
+  }
+  return count;
+}
+
+// The patch's bytes, or the reason the format cannot hold the change.
+std::optional<QByteArray> encode(QByteArrayView before, QByteArrayView after, PatchFormat format,
+                                 QString &error) {
+  if (format == PatchFormat::Bps)
+    return encodeBps(before, after);
+  const IpsPatch ips = diffToIps(before, after);
+  if (!ips.error.isEmpty()) {
+    error = ips.error;
+    return std::nullopt;
+  }
+  return encodeIps(ips.records);
+}
+
+} // namespace
+
+PatchFormat patchFormatFor(const QString &path) {
+  return path.endsWith(QLatin1String(".ips"), Qt::CaseInsensitive) ? PatchFormat::Ips
+                                                                   : PatchFormat::Bps;
+}
+
+QString patchFormatName(PatchFormat format) {
+  return format == PatchFormat::Bps ? QStringLiteral("BPS") : QStringLiteral("IPS");
+}
+
+PatchOutcome writePatchFile(const QString &original, const QString &modified, const QString &output,
+                            PatchFormat format) {
+  PatchOutcome outcome;
+  for (const QString &gameFile : {original, modified})
+    if (sameFile(output, gameFile)) {
+      outcome.error =
+          QStringLiteral("补丁文件“%1”就是游戏文件，没有写入任何内容。").arg(label(output));
+      return outcome;
+    }
+  const std::optional<QByteArray> before = readWhole(original, outcome.error);
+  if (!before)
+    return outcome;
+  const std::optional<QByteArray> after = readWhole(modified, outcome.error);
+  if (!after)
+    return outcome;
+  if (before->size() != after->size()) {
+    outcome.error = QStringLiteral("两个文件长度不同（%1 字节和 %2 字节）。补丁只记录同一个游戏文件"
+                                   "两个版本之间的字节变化，请确认选对了原版文件。没有生成补丁。")
+                        .arg(before->size())
+                        .arg(after->size());
+    return outcome;
+  }
+  const std::optional<QByteArray> patch = encode(*before, *after, format, outcome.error);
+  if (!patch)
+    return outcome;
+  QSaveFile file(output);
+  if (!file.open(QIODevice::WriteOnly) || file.write(*patch) != patch->size() || !file.commit()) {
+    outcome.error =
+        QStringLiteral("无法写入补丁文件：\n%1\n原因：%2").arg(label(output), file.errorString());
+    return outcome;
+  }
+  outcome.differingBytes = countDifferences(*before, *after);
+  return outcome;
+}
+
+} // namespace korvane
