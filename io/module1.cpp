@@ -53,7 +53,8 @@ bool IsHexDigits(QStringView text) {
   return true;
 }
 
-Operation::Operation(const QString &path) : path_(path), file_(path) {
+Operation::Operation(const QString &path)
+    : path_(path), gameFile_(korvane::gameFileAt(path)), file_(path) {
   if (path.isEmpty()) {
     fail(QStringLiteral("尚未选择要打开的文件。"));
     return;
@@ -320,13 +321,13 @@ void Operation::keepChanges(qint64 begin, qint64 end, const char *old) {
       ++i;
     const char *was = old + (first - begin);
     if (!std::equal(was, was + (i - first), now + first))
-      changes_.push_back(
-          {heldStart_ + first, QByteArray(was, i - first), QByteArray(now + first, i - first)});
+      changes_.append(heldStart_ + first, QByteArrayView(was, i - first),
+                      QByteArrayView(now + first, i - first));
   }
 }
 
 void Operation::dropHeld() {
-  changes_.clear();
+  changes_ = {};
   heldLength_ = 0;
   held_.clear();
   heldMarks_.clear();
@@ -355,7 +356,7 @@ bool Operation::close() {
     return false;
   }
   // Only a commit that reached the disk whole becomes a history entry.
-  korvane::changeHistory().record(path_, std::move(changes_));
+  korvane::changeHistory().record(path_, gameFile_, std::move(changes_));
   dropHeld();
   return true;
 }

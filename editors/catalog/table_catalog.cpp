@@ -168,10 +168,6 @@ std::vector<ByteRange> withoutNamed(const std::vector<ByteRange> &changed,
 
 } // namespace
 
-QString gameFileName(GameFile file) {
-  return file == GameFile::Exe ? QStringLiteral("SLPS_255.37") : QStringLiteral("stage.bin");
-}
-
 const std::vector<CatalogTable> &tableCatalog() {
   static const std::vector<CatalogTable> tables = makeCatalog();
   return tables;
@@ -212,45 +208,201 @@ std::vector<ByteRange> changedRanges(qint64 base, QByteArrayView before, QByteAr
   return ranges;
 }
 
+RecordIndex::RecordIndex(GameFile file, ListRows &rows) {
+  const std::vector<CatalogTable> &tables = tableCatalog();
+  for (size_t t = 0; t < tables.size(); ++t) {
+    if (tables[t].file != file)
+      continue;
+    const std::vector<qint64> offsets = tables[t].recordOffsets(rows);
+    for (size_t index = 0; index < offsets.size(); ++index)
+      slots_.push_back({offsets[index], int(t), int(index)});
+    longest_ = std::max<qint64>(longest_, tables[t].layout->recordSize);
+  }
+  std::sort(slots_.begin(), slots_.end(),
+            [](const Slot &a, const Slot &b) { return a.start < b.start; });
+}
+
+std::vector<RecordIndex::Record> RecordIndex::touched(const std::vector<ByteRange> &changed) const {
+  const std::vector<CatalogTable> &tables = tableCatalog();
+  std::vector<const Slot *> hits;
+  for (const ByteRange &range : changed) {
+    auto slot = std::lower_bound(
+        slots_.begin(), slots_.end(), range.start - longest_ + 1,
+        [](const Slot &candidate, qint64 offset) { return candidate.start < offset; });
+    for (; slot != slots_.end() && slot->start < range.end; ++slot)
+      if (slot->start + tables[size_t(slot->table)].layout->recordSize > range.start)
+        hits.push_back(&*slot);
+  }
+  const auto catalogOrder = [](const Slot *a, const Slot *b) {
+    return std::pair(a->table, a->index) < std::pair(b->table, b->index);
+  };
+  std::sort(hits.begin(), hits.end(), catalogOrder);
+  hits.erase(std::unique(hits.begin(), hits.end()), hits.end());
+  std::vector<Record> records;
+  records.reserve(hits.size());
+  for (const Slot *hit : hits)
+    records.push_back({&tables[size_t(hit->table)], hit->index, hit->start});
+  return records;
+}
+
+namespace {
+
+// The two versions of the spans of a change, read by file offset.
+class SpanBytes {
+public:
+  explicit SpanBytes(const std::vector<ChangeSpan> &spans) : spans_(spans) {}
+
+  qint64 begin() const { return spans_.front().start; }
+  qint64 end() const { return spans_.back().start + spans_.back().before.size(); }
+
+  // The little-endian values of the `width` bytes at `offset`, before and after.
+  std::pair<quint32, quint32> values(qint64 offset, int width) const {
+    const ChangeSpan *span = spanAt(offset);
+    if (span && offset + width <= span->start + span->before.size())
+      return {littleEndianAt(span->before.data() + (offset - span->start), width),
+              littleEndianAt(span->after.data() + (offset - span->start), width)};
+    quint32 old = 0;
+    quint32 now = 0;
+    for (int i = width - 1; i >= 0; --i) {
+      const auto [was, is] = byteAt(offset + i);
+      old = (old << 8) | was;
+      now = (now << 8) | is;
+    }
+    return {old, now};
+  }
+
+  std::vector<ByteRange> changed() const {
+    std::vector<ByteRange> ranges;
+    for (const ChangeSpan &span : spans_)
+      for (const ByteRange &range : changedRanges(span.start, span.before, span.after)) {
+        if (!ranges.empty() && ranges.back().end == range.start)
+          ranges.back().end = range.end;
+        else
+          ranges.push_back(range);
+      }
+    return ranges;
+  }
+
+private:
+  // The last span that starts at or before `offset`.
+  const ChangeSpan *spanAt(qint64 offset) const {
+    const auto after =
+        std::upper_bound(spans_.begin(), spans_.end(), offset,
+                         [](qint64 at, const ChangeSpan &span) { return at < span.start; });
+    return after == spans_.begin() ? nullptr : &*std::prev(after);
+  }
+
+  std::pair<quint8, quint8> byteAt(qint64 offset) const {
+    const ChangeSpan *span = spanAt(offset);
+    if (!span || offset >= span->start + span->before.size())
+      return {0, 0};
+    return {quint8(span->before[offset - span->start]), quint8(span->after[offset - span->start])};
+  }
+
+  const std::vector<ChangeSpan> &spans_;
+};
+
+// Calls `visit(record, field, fieldStart, old, now)` for each field of a touched
+// record that holds a changed byte and lies within the spans; `visit` returns
+// false to pass over the rest of that record.
+template <class Visit>
+void forEachChangedField(const RecordIndex &index, const SpanBytes &bytes,
+                         const std::vector<ByteRange> &changed, Visit visit) {
+  for (const RecordIndex::Record &record : index.touched(changed))
+    for (const Field &field : record.table->layout->fields) {
+      const qint64 start = record.start + field.offset;
+      if (start < bytes.begin() || start + field.width > bytes.end() ||
+          !overlapsChange(changed, start, start + field.width))
+        continue;
+      const auto [old, now] = bytes.values(start, field.width);
+      if (!visit(record, field, start, old, now))
+        break;
+    }
+}
+
+// Whether `part` shows the two stored values differently. Numbers and hex show
+// every value differently, so only lists need their texts compared.
+bool showsChange(const FieldPart &part, const Field &field, quint32 old, quint32 now,
+                 ListRows &rows) {
+  const quint32 was = partValue(part, field, old);
+  const quint32 is = partValue(part, field, now);
+  if (was == is)
+    return false;
+  switch (part.encoding) {
+  case Encoding::Decimal:
+  case Encoding::SignedDecimal:
+  case Encoding::SignedRewrittenOnSave:
+  case Encoding::Hex:
+    return true;
+  case Encoding::Flag:
+    return ((was ^ is) & 1) != 0;
+  default:
+    return partValueText(part, field, old, rows) != partValueText(part, field, now, rows);
+  }
+}
+
+} // namespace
+
+std::vector<ByteRange> describeChanges(const RecordIndex &index,
+                                       const std::vector<ChangeSpan> &spans, ListRows &rows,
+                                       const std::function<void(FieldChange &&)> &onField) {
+  if (spans.empty())
+    return {};
+  const SpanBytes bytes(spans);
+  const std::vector<ByteRange> changed = bytes.changed();
+  if (changed.empty())
+    return {};
+  std::vector<ByteRange> named;
+  const CatalogTable *namedTable = nullptr;
+  int namedRecord = -1;
+  QString recordName;
+  forEachChangedField(index, bytes, changed,
+                      [&](const RecordIndex::Record &record, const Field &field, qint64 start,
+                          quint32 old, quint32 now) {
+                        named.push_back({start, start + field.width});
+                        for (const FieldPart &part : field.parts) {
+                          QString oldText = partValueText(part, field, old, rows);
+                          QString newText = partValueText(part, field, now, rows);
+                          if (oldText == newText)
+                            continue;
+                          if (namedTable != record.table || namedRecord != record.index) {
+                            namedTable = record.table;
+                            namedRecord = record.index;
+                            recordName = record.table->recordName(record.index, rows);
+                          }
+                          onField({record.table, record.index, recordName, &field, &part, start,
+                                   std::move(oldText), std::move(newText)});
+                        }
+                        return true;
+                      });
+  return withoutNamed(changed, std::move(named));
+}
+
+void changedRecords(const RecordIndex &index, const std::vector<ChangeSpan> &spans, ListRows &rows,
+                    const std::function<void(const CatalogTable &, int index)> &onRecord) {
+  if (spans.empty())
+    return;
+  const SpanBytes bytes(spans);
+  const std::vector<ByteRange> changed = bytes.changed();
+  forEachChangedField(
+      index, bytes, changed,
+      [&](const RecordIndex::Record &record, const Field &field, qint64, quint32 old, quint32 now) {
+        for (const FieldPart &part : field.parts)
+          if (showsChange(part, field, old, now, rows)) {
+            onRecord(*record.table, record.index);
+            return false;
+          }
+        return true;
+      });
+}
+
 ChangeList describeChanges(GameFile file, qint64 base, QByteArrayView before, QByteArrayView after,
                            ListRows &rows) {
+  const qsizetype length = std::min(before.size(), after.size());
   ChangeList result;
-  const std::vector<ByteRange> changed = changedRanges(base, before, after);
-  if (changed.empty())
-    return result;
-  const qint64 spanEnd = base + std::min(before.size(), after.size());
-  std::vector<ByteRange> named;
-  for (const CatalogTable &table : tableCatalog()) {
-    if (table.file != file)
-      continue;
-    const std::vector<qint64> offsets = table.recordOffsets(rows);
-    for (size_t index = 0; index < offsets.size(); ++index) {
-      const qint64 recordStart = offsets[index];
-      if (!overlapsChange(changed, recordStart, recordStart + table.layout->recordSize))
-        continue;
-      QString recordName;
-      for (const Field &field : table.layout->fields) {
-        const qint64 start = recordStart + field.offset;
-        if (start < base || start + field.width > spanEnd ||
-            !overlapsChange(changed, start, start + field.width))
-          continue;
-        named.push_back({start, start + field.width});
-        const quint32 old = littleEndianAt(before.data() + (start - base), field.width);
-        const quint32 now = littleEndianAt(after.data() + (start - base), field.width);
-        for (const FieldPart &part : field.parts) {
-          QString oldText = partValueText(part, field, old, rows);
-          QString newText = partValueText(part, field, now, rows);
-          if (oldText == newText)
-            continue;
-          if (recordName.isNull())
-            recordName = table.recordName(int(index), rows);
-          result.fields.push_back({&table, int(index), recordName, &field, &part, start,
-                                   std::move(oldText), std::move(newText)});
-        }
-      }
-    }
-  }
-  result.unnamed = withoutNamed(changed, std::move(named));
+  result.unnamed = describeChanges(
+      RecordIndex(file, rows), {{base, before.first(length), after.first(length)}}, rows,
+      [&result](FieldChange &&change) { result.fields.push_back(std::move(change)); });
   return result;
 }
 
