@@ -2,7 +2,6 @@
 
 #include <QDateTime>
 #include <QFileInfo>
-#include <QSet>
 #include <algorithm>
 
 namespace korvane {
@@ -115,22 +114,17 @@ SpanText ChangeDescriber::describe(std::optional<GameFile> file, const ChangeSpa
   return describeWith(file ? &indexOf(*file) : nullptr, spans, rows_);
 }
 
-// Records are counted by their names, as the field lines list them; only the
-// first few names are kept.
+// Only the records the headline shows are named.
 QString ChangeDescriber::headline(const ChangeEntry &entry) {
   QStringList first;
-  QSet<QString> names;
+  qsizetype count = 0;
   if (entry.file)
     changedRecords(indexOf(*entry.file), spanList(entry.spans), rows_,
                    [&](const CatalogTable &table, int index) {
-                     const QString name = recordNameOf(table, index, rows_);
-                     if (names.contains(name))
-                       return;
-                     names.insert(name);
-                     if (first.size() < kShownRecords)
-                       first.append(name);
+                     if (count++ < kShownRecords)
+                       first.append(recordNameOf(table, index, rows_));
                    });
-  return headlineText(entry, first, names.size());
+  return headlineText(entry, first, count);
 }
 
 SpanText describeSpans(std::optional<GameFile> file, const ChangeSpans &spans, ListRows &rows) {

@@ -138,13 +138,6 @@ std::vector<CatalogTable> makeCatalog() {
   return tables;
 }
 
-bool overlapsChange(const std::vector<ByteRange> &changed, qint64 start, qint64 end) {
-  const auto after =
-      std::lower_bound(changed.begin(), changed.end(), start,
-                       [](const ByteRange &range, qint64 offset) { return range.end <= offset; });
-  return after != changed.end() && after->start < end;
-}
-
 // `changed` less every range of `named`; both sorted, `named` possibly overlapping.
 std::vector<ByteRange> withoutNamed(const std::vector<ByteRange> &changed,
                                     std::vector<ByteRange> named) {
@@ -180,8 +173,12 @@ const CatalogTable *findTable(const QString &key) {
   return nullptr;
 }
 
-std::vector<ByteRange> changedRanges(qint64 base, QByteArrayView before, QByteArrayView after) {
-  std::vector<ByteRange> ranges;
+namespace {
+
+// Adds the ranges where the two spans differ to `ranges`, merging a range that
+// goes on from the last one.
+void appendChangedRanges(qint64 base, QByteArrayView before, QByteArrayView after,
+                         std::vector<ByteRange> &ranges) {
   const qsizetype length = std::min(before.size(), after.size());
   const char *a = before.data();
   const char *b = after.data();
@@ -205,43 +202,66 @@ std::vector<ByteRange> changedRanges(qint64 base, QByteArrayView before, QByteAr
     else
       ranges.push_back({base + start, base + i});
   }
+}
+
+} // namespace
+
+std::vector<ByteRange> changedRanges(qint64 base, QByteArrayView before, QByteArrayView after) {
+  std::vector<ByteRange> ranges;
+  appendChangedRanges(base, before, after, ranges);
   return ranges;
 }
 
 RecordIndex::RecordIndex(GameFile file, ListRows &rows) {
-  const std::vector<CatalogTable> &tables = tableCatalog();
-  for (size_t t = 0; t < tables.size(); ++t) {
-    if (tables[t].file != file)
+  for (const CatalogTable &table : tableCatalog()) {
+    if (table.file != file)
       continue;
-    const std::vector<qint64> offsets = tables[t].recordOffsets(rows);
+    const std::vector<qint64> offsets = table.recordOffsets(rows);
+    if (offsets.empty())
+      continue;
+    const qint64 size = table.layout->recordSize;
+    const bool apartInOrder =
+        std::adjacent_find(offsets.begin(), offsets.end(),
+                           [size](qint64 a, qint64 b) { return b < a + size; }) == offsets.end();
+    TableSlots laid{&table, 0, 0, {}, apartInOrder};
+    laid.byStart.reserve(offsets.size());
     for (size_t index = 0; index < offsets.size(); ++index)
-      slots_.push_back({offsets[index], int(t), int(index)});
-    longest_ = std::max<qint64>(longest_, tables[t].layout->recordSize);
+      laid.byStart.push_back({offsets[index], int(index)});
+    std::sort(laid.byStart.begin(), laid.byStart.end(),
+              [](const Slot &a, const Slot &b) { return a.start < b.start; });
+    laid.extentStart = laid.byStart.front().start;
+    laid.extentEnd = laid.byStart.back().start + table.layout->recordSize;
+    tables_.push_back(std::move(laid));
   }
-  std::sort(slots_.begin(), slots_.end(),
-            [](const Slot &a, const Slot &b) { return a.start < b.start; });
 }
 
+// The changed ranges are sorted, so each table is searched on from where the
+// previous range left it; every record of a table is as long as the others, so
+// one that starts a record's length before a range or earlier ends before it.
 std::vector<RecordIndex::Record> RecordIndex::touched(const std::vector<ByteRange> &changed) const {
-  const std::vector<CatalogTable> &tables = tableCatalog();
-  std::vector<const Slot *> hits;
-  for (const ByteRange &range : changed) {
-    auto slot = std::lower_bound(
-        slots_.begin(), slots_.end(), range.start - longest_ + 1,
-        [](const Slot &candidate, qint64 offset) { return candidate.start < offset; });
-    for (; slot != slots_.end() && slot->start < range.end; ++slot)
-      if (slot->start + tables[size_t(slot->table)].layout->recordSize > range.start)
-        hits.push_back(&*slot);
-  }
-  const auto catalogOrder = [](const Slot *a, const Slot *b) {
-    return std::pair(a->table, a->index) < std::pair(b->table, b->index);
-  };
-  std::sort(hits.begin(), hits.end(), catalogOrder);
-  hits.erase(std::unique(hits.begin(), hits.end()), hits.end());
   std::vector<Record> records;
-  records.reserve(hits.size());
-  for (const Slot *hit : hits)
-    records.push_back({&tables[size_t(hit->table)], hit->index, hit->start});
+  if (changed.empty())
+    return records;
+  for (const TableSlots &table : tables_) {
+    if (table.extentEnd <= changed.front().start || table.extentStart >= changed.back().end)
+      continue;
+    const qint64 size = table.table->layout->recordSize;
+    const size_t first = records.size();
+    auto from = table.byStart.begin();
+    for (const ByteRange &range : changed) {
+      from = std::lower_bound(
+          from, table.byStart.end(), range.start - size + 1,
+          [](const Slot &candidate, qint64 offset) { return candidate.start < offset; });
+      for (auto slot = from; slot != table.byStart.end() && slot->start < range.end; ++slot)
+        records.push_back({table.table, slot->index, slot->start});
+    }
+    const auto byIndex = [](const Record &a, const Record &b) { return a.index < b.index; };
+    if (!table.startsInListOrder)
+      std::sort(records.begin() + qsizetype(first), records.end(), byIndex);
+    records.erase(std::unique(records.begin() + qsizetype(first), records.end(),
+                              [](const Record &a, const Record &b) { return a.index == b.index; }),
+                  records.end());
+  }
   return records;
 }
 
@@ -274,12 +294,7 @@ public:
   std::vector<ByteRange> changed() const {
     std::vector<ByteRange> ranges;
     for (const ChangeSpan &span : spans_)
-      for (const ByteRange &range : changedRanges(span.start, span.before, span.after)) {
-        if (!ranges.empty() && ranges.back().end == range.start)
-          ranges.back().end = range.end;
-        else
-          ranges.push_back(range);
-      }
+      appendChangedRanges(span.start, span.before, span.after, ranges);
     return ranges;
   }
 
@@ -302,22 +317,38 @@ private:
   const std::vector<ChangeSpan> &spans_;
 };
 
+constexpr int kWidestField = 4;
+
 // Calls `visit(record, field, fieldStart, old, now)` for each field of a touched
 // record that holds a changed byte and lies within the spans; `visit` returns
-// false to pass over the rest of that record.
+// false to pass over the rest of that record. Fields are in offset order and at
+// most four bytes wide, so each changed range finds its first field by binary
+// search and the walk costs in proportion to the changed fields.
 template <class Visit>
 void forEachChangedField(const RecordIndex &index, const SpanBytes &bytes,
                          const std::vector<ByteRange> &changed, Visit visit) {
-  for (const RecordIndex::Record &record : index.touched(changed))
-    for (const Field &field : record.table->layout->fields) {
-      const qint64 start = record.start + field.offset;
-      if (start < bytes.begin() || start + field.width > bytes.end() ||
-          !overlapsChange(changed, start, start + field.width))
-        continue;
-      const auto [old, now] = bytes.values(start, field.width);
-      if (!visit(record, field, start, old, now))
-        break;
+  for (const RecordIndex::Record &record : index.touched(changed)) {
+    const std::vector<Field> &fields = record.table->layout->fields;
+    const qint64 recordEnd = record.start + record.table->layout->recordSize;
+    auto range = std::lower_bound(
+        changed.begin(), changed.end(), record.start,
+        [](const ByteRange &candidate, qint64 offset) { return candidate.end <= offset; });
+    auto field = fields.begin();
+    bool goOn = true;
+    for (; goOn && range != changed.end() && range->start < recordEnd; ++range) {
+      field = std::lower_bound(
+          field, fields.end(), range->start - record.start - kWidestField + 1,
+          [](const Field &candidate, qint64 offset) { return candidate.offset < offset; });
+      for (; goOn && field != fields.end() && record.start + field->offset < range->end; ++field) {
+        const qint64 start = record.start + field->offset;
+        if (start + field->width <= range->start || start < bytes.begin() ||
+            start + field->width > bytes.end())
+          continue;
+        const auto [old, now] = bytes.values(start, field->width);
+        goOn = visit(record, *field, start, old, now);
+      }
     }
+  }
 }
 
 // Whether `part` shows the two stored values differently. Numbers and hex show

@@ -72,11 +72,16 @@ public:
 private:
   struct Slot {
     qint64 start;
-    int table; // in tableCatalog()
     int index;
   };
-  std::vector<Slot> slots_; // by start
-  qint64 longest_ = 0;      // record size
+  struct TableSlots {
+    const CatalogTable *table;
+    qint64 extentStart;        // of its first record
+    qint64 extentEnd;          // of its last record
+    std::vector<Slot> byStart; // by start
+    bool startsInListOrder;    // and apart, as consecutive records are
+  };
+  std::vector<TableSlots> tables_; // in catalog order
 };
 
 // Compares the `before` and `after` of each span (sorted, apart) of the file
