@@ -13,6 +13,7 @@
 #include <QHash>
 
 #include <QTextStream>
+#include <functional>
 #include <optional>
 
 namespace korvane::tool {
@@ -81,7 +82,14 @@ private:
   void warnAboutLists();
   std::optional<QByteArray> readGameFile(const QString &path);
   bool tableFits(const CatalogTable &table, const QString &path, qint64 size);
-  QString dumpText(const CatalogTable &table, const QByteArray &bytes, Format format);
+  void writeDump(QTextStream &out, const CatalogTable &table, const QByteArray &bytes,
+                 Format format);
+  void dumpTo(QIODevice &device, const CatalogTable &table, const QByteArray &bytes,
+              const DumpRequest &request);
+  // Writes the output file through `write`, all of it or nothing; never over a
+  // game file.
+  bool streamOutput(const QString &path, const QStringList &gameFiles,
+                    const std::function<void(QIODevice &)> &write);
   bool writeOutput(const QString &path, const QByteArray &bytes, const QStringList &gameFiles);
 
   QTextStream &out_;
