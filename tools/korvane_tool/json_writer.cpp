@@ -12,24 +12,25 @@ bool needsEscape(QChar c) { return c.unicode() < 0x20 || c == u'"' || c == u'\\'
 
 void appendJsonString(QString &out, QStringView text) {
   out += u'"';
+  // Most values need no escape and are copied whole.
   const auto plainEnd = std::find_if(text.begin(), text.end(), needsEscape);
   out += text.first(plainEnd - text.begin());
   for (auto c = plainEnd; c != text.end(); ++c) {
     switch (c->unicode()) {
     case u'"':
-      out += QLatin1String("\\\"");
+      out += u"\\\"";
       break;
     case u'\\':
-      out += QLatin1String("\\\\");
+      out += u"\\\\";
       break;
     case u'\n':
-      out += QLatin1String("\\n");
+      out += u"\\n";
       break;
     case u'\r':
-      out += QLatin1String("\\r");
+      out += u"\\r";
       break;
     case u'\t':
-      out += QLatin1String("\\t");
+      out += u"\\t";
       break;
     default:
       if (c->unicode() < 0x20)
@@ -44,19 +45,17 @@ void appendJsonString(QString &out, QStringView text) {
 JsonRowWriter::JsonRowWriter(QTextStream &out, const QStringList &keys, int numberColumn)
     : out_(out), numberColumn_(numberColumn) {
   for (const QString &key : keys) {
-    QString quoted;
+    QString quoted = quotedKeys_.isEmpty() ? QStringLiteral("{") : QStringLiteral(", ");
     appendJsonString(quoted, key);
-    quotedKeys_.append(quoted + QLatin1String(": "));
+    quotedKeys_.append(quoted + QStringLiteral(": "));
   }
 }
 
 void JsonRowWriter::write(const QStringList &values) {
   line_.clear();
-  line_ += first_ ? QLatin1String("[\n  {") : QLatin1String(",\n  {");
+  line_ += first_ ? u"[\n  " : u",\n  ";
   first_ = false;
   for (qsizetype i = 0; i < values.size(); ++i) {
-    if (i > 0)
-      line_ += QLatin1String(", ");
     line_ += quotedKeys_[i];
     if (i == numberColumn_ && !values[i].isEmpty())
       line_ += values[i];
@@ -67,6 +66,6 @@ void JsonRowWriter::write(const QStringList &values) {
   out_ << line_;
 }
 
-void JsonRowWriter::finish() { out_ << (first_ ? QLatin1String("[]\n") : QLatin1String("\n]\n")); }
+void JsonRowWriter::finish() { out_ << (first_ ? u"[]\n" : u"\n]\n"); }
 
 } // namespace korvane::tool

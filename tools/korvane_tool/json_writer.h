@@ -22,7 +22,7 @@ public:
 
 private:
   QTextStream &out_;
-  QStringList quotedKeys_; // "\"key\": "
+  QStringList quotedKeys_; // "{\"key\": ", then ", \"key\": "
   int numberColumn_;
   bool first_ = true;
   QString line_; // reused from row to row
