@@ -53,7 +53,7 @@ JsonRowWriter::JsonRowWriter(QTextStream &out, const QStringList &keys, int numb
 
 void JsonRowWriter::write(const QStringList &values) {
   line_.clear();
-  line_ += first_ ? u"[\n  " : u",\n  ";
+  line_ += first_ ? QStringView(u"[\n  ") : QStringView(u",\n  ");
   first_ = false;
   for (qsizetype i = 0; i < values.size(); ++i) {
     line_ += quotedKeys_[i];
@@ -66,6 +66,6 @@ void JsonRowWriter::write(const QStringList &values) {
   out_ << line_;
 }
 
-void JsonRowWriter::finish() { out_ << (first_ ? u"[]\n" : u"\n]\n"); }
+void JsonRowWriter::finish() { out_ << (first_ ? QStringView(u"[]\n") : QStringView(u"\n]\n")); }
 
 } // namespace korvane::tool
