@@ -17,6 +17,7 @@
 #include "editors/units/weapon_record.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace korvane {
 
@@ -212,6 +213,23 @@ std::vector<ByteRange> changedRanges(qint64 base, QByteArrayView before, QByteAr
   return ranges;
 }
 
+namespace {
+
+// std::lower_bound for a search that moves forward through sorted items in
+// small steps: doubling steps from `from` find the stretch, a binary search the
+// item. Costs the logarithm of the distance moved, not of the items.
+template <class Iterator, class Key, class Less>
+Iterator gallop(Iterator from, Iterator end, const Key &key, Less less) {
+  qsizetype step = 1;
+  while (end - from > step && less(*(from + step), key)) {
+    from += step;
+    step *= 2;
+  }
+  return std::lower_bound(from, end - from > step ? from + step + 1 : end, key, less);
+}
+
+} // namespace
+
 RecordIndex::RecordIndex(GameFile file, ListRows &rows) {
   for (const CatalogTable &table : tableCatalog()) {
     if (table.file != file)
@@ -249,9 +267,8 @@ std::vector<RecordIndex::Record> RecordIndex::touched(const std::vector<ByteRang
     const size_t first = records.size();
     auto from = table.byStart.begin();
     for (const ByteRange &range : changed) {
-      from = std::lower_bound(
-          from, table.byStart.end(), range.start - size + 1,
-          [](const Slot &candidate, qint64 offset) { return candidate.start < offset; });
+      from = gallop(from, table.byStart.end(), range.start - size + 1,
+                    [](const Slot &candidate, qint64 offset) { return candidate.start < offset; });
       for (auto slot = from; slot != table.byStart.end() && slot->start < range.end; ++slot)
         records.push_back({table.table, slot->index, slot->start});
     }
@@ -299,12 +316,18 @@ public:
   }
 
 private:
-  // The last span that starts at or before `offset`.
+  // The last span that starts at or before `offset`. Fields are mostly read in
+  // file order, so the search goes on from the span found last.
   const ChangeSpan *spanAt(qint64 offset) const {
-    const auto after =
-        std::upper_bound(spans_.begin(), spans_.end(), offset,
-                         [](qint64 at, const ChangeSpan &span) { return at < span.start; });
-    return after == spans_.begin() ? nullptr : &*std::prev(after);
+    const auto startsAfter = [](const ChangeSpan &span, qint64 at) { return span.start <= at; };
+    const auto from = hint_ < spans_.size() && spans_[hint_].start <= offset
+                          ? spans_.begin() + qsizetype(hint_)
+                          : spans_.begin();
+    const auto after = gallop(from, spans_.end(), offset, startsAfter);
+    if (after == spans_.begin())
+      return nullptr;
+    hint_ = size_t(after - spans_.begin()) - 1;
+    return &spans_[hint_];
   }
 
   std::pair<quint8, quint8> byteAt(qint64 offset) const {
@@ -315,6 +338,7 @@ private:
   }
 
   const std::vector<ChangeSpan> &spans_;
+  mutable size_t hint_ = 0;
 };
 
 constexpr int kWidestField = 4;
@@ -327,12 +351,18 @@ constexpr int kWidestField = 4;
 template <class Visit>
 void forEachChangedField(const RecordIndex &index, const SpanBytes &bytes,
                          const std::vector<ByteRange> &changed, Visit visit) {
+  auto firstRange = changed.begin(); // of the record before: records mostly come in file order
+  qint64 lastStart = std::numeric_limits<qint64>::max();
   for (const RecordIndex::Record &record : index.touched(changed)) {
     const std::vector<Field> &fields = record.table->layout->fields;
     const qint64 recordEnd = record.start + record.table->layout->recordSize;
-    auto range = std::lower_bound(
-        changed.begin(), changed.end(), record.start,
-        [](const ByteRange &candidate, qint64 offset) { return candidate.end <= offset; });
+    if (record.start < lastStart)
+      firstRange = changed.begin();
+    lastStart = record.start;
+    firstRange =
+        gallop(firstRange, changed.end(), record.start,
+               [](const ByteRange &candidate, qint64 offset) { return candidate.end <= offset; });
+    auto range = firstRange;
     auto field = fields.begin();
     bool goOn = true;
     for (; goOn && range != changed.end() && range->start < recordEnd; ++range) {
