@@ -24,14 +24,14 @@ quint64 idOf(const QListWidgetItem *item) { return item->data(kIdRole).toULongLo
 
 // What the file holds now over each span, as the change from what the entry wrote.
 // Spans the file still holds as written are left out.
-std::vector<ChangeSpan> overwrittenSpans(Module1::Operation &op, const ChangeEntry &entry) {
-  std::vector<ChangeSpan> overwritten;
+ChangeSpans overwrittenSpans(Module1::Operation &op, const ChangeEntry &entry) {
+  ChangeSpans overwritten;
   for (const ChangeSpan &span : entry.spans) {
     if (!op.requireSpan(span.start, span.after.size(), QStringLiteral("这条修改记录写入的内容")))
       break;
     const QByteArray now = op.readBytes(span.start, span.after.size());
-    if (now != span.after)
-      overwritten.push_back({span.start, span.after, now});
+    if (QByteArrayView(now) != span.after)
+      overwritten.append(span.start, span.after, now);
   }
   return overwritten;
 }
@@ -68,23 +68,8 @@ HistoryWindow::HistoryWindow(QWidget *parent) : QWidget(parent) {
 
   connect(historyList, &QListWidget::currentRowChanged, this, &HistoryWindow::historyList_Click);
   connect(undoButton, &QPushButton::clicked, this, &HistoryWindow::undoButton_Click);
-  subscription_ = changeHistory().subscribe([this] { refresh(); });
+  connect(&changeHistory(), &ChangeHistory::entryAdded, this, &HistoryWindow::refresh);
   refresh();
-}
-
-HistoryWindow::~HistoryWindow() { changeHistory().unsubscribe(subscription_); }
-
-ListRows &HistoryWindow::rows() {
-  if (!rows_)
-    rows_ = std::make_unique<ListRows>();
-  return *rows_;
-}
-
-const SpanText &HistoryWindow::textOf(const ChangeEntry &entry) {
-  auto found = texts_.find(entry.id);
-  if (found == texts_.end())
-    found = texts_.emplace(entry.id, describeSpans(entry.path, entry.spans, rows())).first;
-  return found->second;
 }
 
 void HistoryWindow::refresh() {
@@ -92,15 +77,13 @@ void HistoryWindow::refresh() {
   const std::deque<ChangeEntry> &entries = history.entries();
   const quint64 oldest = entries.empty() ? ~quint64(0) : entries.front().id;
   // Dropped entries are the oldest, at the bottom.
-  while (historyList->count() > 0 && idOf(historyList->item(historyList->count() - 1)) < oldest) {
-    texts_.erase(idOf(historyList->item(historyList->count() - 1)));
+  while (historyList->count() > 0 && idOf(historyList->item(historyList->count() - 1)) < oldest)
     delete historyList->takeItem(historyList->count() - 1);
-  }
   const quint64 newestShown = historyList->count() > 0 ? idOf(historyList->item(0)) : 0;
   for (const ChangeEntry &entry : entries) {
     if (entry.id <= newestShown)
       continue;
-    auto *item = new QListWidgetItem(entryHeadline(entry, textOf(entry)));
+    auto *item = new QListWidgetItem(describer_.headline(entry));
     item->setData(kIdRole, entry.id);
     historyList->insertItem(0, item);
   }
@@ -118,7 +101,7 @@ void HistoryWindow::historyList_Click() {
   if (!item)
     return;
   if (const ChangeEntry *entry = changeHistory().find(idOf(item)))
-    fieldList->addItems(textOf(*entry).lines);
+    fieldList->addItems(describer_.describe(entry->file, entry->spans).lines);
 }
 
 void HistoryWindow::undoButton_Click() {
@@ -141,7 +124,7 @@ void HistoryWindow::undoButton_Click() {
 }
 
 bool HistoryWindow::revert(const ChangeEntry &entry) {
-  std::vector<ChangeSpan> overwritten;
+  ChangeSpans overwritten;
   {
     Module1::Operation check(entry.path);
     overwritten = overwrittenSpans(check, entry);
@@ -149,7 +132,7 @@ bool HistoryWindow::revert(const ChangeEntry &entry) {
       return false;
   }
   if (!overwritten.empty()) {
-    const SpanText now = describeSpans(entry.path, overwritten, rows());
+    const SpanText now = describer_.describe(entry.file, overwritten);
     QStringList lines = now.lines.mid(0, kAskedLines);
     if (now.lines.size() > kAskedLines)
       lines.append(QStringLiteral("……另有 %1 处").arg(now.lines.size() - kAskedLines));

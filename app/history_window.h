@@ -6,8 +6,6 @@
 #include "editors/catalog/change_text.h"
 
 #include <QWidget>
-#include <map>
-#include <memory>
 
 class QLabel;
 class QListWidget;
@@ -19,7 +17,6 @@ class HistoryWindow : public QWidget {
   Q_OBJECT
 public:
   explicit HistoryWindow(QWidget *parent = nullptr);
-  ~HistoryWindow() override;
 
 private:
   // Brings the list up to the history: new entries on top, dropped ones gone.
@@ -29,17 +26,15 @@ private:
   // Writes back the bytes `entry` replaced, asking first when the file no longer
   // holds what it wrote. False when the file access refused, which ends the undo.
   bool revert(const ChangeEntry &entry);
-  const SpanText &textOf(const ChangeEntry &entry);
-  ListRows &rows();
 
   QLabel *droppedLabel;
   QListWidget *historyList;
   QLabel *fieldLabel;
   QListWidget *fieldList;
   QPushButton *undoButton;
-  std::unique_ptr<ListRows> rows_; // read when an entry is first described
-  std::map<quint64, SpanText> texts_;
-  int subscription_ = 0;
+  // Reads its lists when an entry is first described; headlines are made once,
+  // field lines only for the entry the user picks.
+  ChangeDescriber describer_;
 };
 
 } // namespace korvane

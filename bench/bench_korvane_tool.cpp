@@ -1,28 +1,28 @@
-// A full korvane-tool diff of two executables, and BPS patch and apply with 1,
-// 1,000 and all unit records changed, each against reading the same two files and
-// comparing them byte by byte, in the same run. IPS apply of a patch of 40,000
-// records in descending order against the same records ascending.
+// A full korvane-tool diff of two executables against reading the same two files
+// and comparing them byte by byte, in the same run; a JSON dump of every table
+// against a CSV dump of the same; and the peak memory of a diff of a fully
+// changed unit table, which writes its rows as it finds them.
 
 #include "bench/ratio_report.h"
+#include "bench/raw_compare.h"
 #include "bench/sample_files.h"
-#include "io/bps.h"
+#include "editors/units/unit_record.h"
 #include "tools/korvane_tool/tool_commands.h"
 
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <benchmark/benchmark.h>
 #include <cstring>
 #include <functional>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
 using korvane::bench::files;
-
-QByteArray readAll(const QString &path) {
-  QFile file(path);
-  file.open(QIODevice::ReadOnly);
-  return file.readAll();
-}
+using korvane::bench::readAll;
 
 // A modified executable beside the sample one: a hundred scattered edits in
 // described fields and a few outside every table.
@@ -46,32 +46,7 @@ const QString &modifiedExe() {
 }
 
 void BM_RawReadAndCompare(benchmark::State &state) {
-  const QString &modified = modifiedExe();
-  // The buffers are kept from one round to the next, so that the baseline pays
-  // for no fresh memory.
-  QByteArray a(readAll(files().exe).size(), Qt::Uninitialized);
-  QByteArray b(a.size(), Qt::Uninitialized);
-  for (auto _ : state) {
-    QFile first(files().exe);
-    QFile second(modified);
-    if (!first.open(QIODevice::ReadOnly) || !second.open(QIODevice::ReadOnly) ||
-        first.read(a.data(), a.size()) != a.size() || second.read(b.data(), b.size()) != b.size())
-      state.SkipWithError("cannot read the sample files");
-    // Equal blocks are passed over with memcmp; differing ones are counted byte by byte.
-    constexpr qsizetype kBlock = 4096;
-    const qsizetype length = std::min(a.size(), b.size());
-    const char *x = a.constData();
-    const char *y = b.constData();
-    qint64 differing = 0;
-    for (qsizetype at = 0; at < length; at += kBlock) {
-      const qsizetype size = std::min(kBlock, length - at);
-      if (std::memcmp(x + at, y + at, size_t(size)) == 0)
-        continue;
-      for (qsizetype i = at; i < at + size; ++i)
-        differing += x[i] != y[i];
-    }
-    benchmark::DoNotOptimize(differing);
-  }
+  korvane::bench::rawReadAndCompare(state, files().exe, modifiedExe());
 }
 
 void BM_ToolDiff(benchmark::State &state) {
@@ -89,102 +64,91 @@ void BM_ToolDiff(benchmark::State &state) {
   }
 }
 
-constexpr qint64 kUnitTable = 0x2BE710;
-constexpr qint64 kUnitSize = 732;
-constexpr int kUnitCount = 837;
-
-void writeFile(const QString &path, const QByteArray &bytes) {
-  QFile file(path);
-  file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-  file.write(bytes);
+void dumpAll(benchmark::State &state, korvane::tool::Format format) {
+  QTemporaryDir out;
+  QString log;
+  QTextStream logStream(&log);
+  korvane::tool::Tool tool(logStream, logStream, files().dir.path());
+  for (auto _ : state) {
+    if (tool.dump({files().exe, QStringLiteral("all"), format, false, out.path(), {}}) !=
+        korvane::tool::kSuccess)
+      state.SkipWithError("the dump failed");
+  }
 }
 
-// The executable with `units` unit records changed, beside the sample: each
-// unit's HP first, then (past the last unit) a byte 36 further on in each, so that
-// 1,000 changes still fall in the unit table.
-QString unitsChanged(int units) {
-  QByteArray bytes = readAll(files().exe);
-  for (int i = 0; i < units; ++i) {
-    const qint64 at = kUnitTable + kUnitSize * (i % kUnitCount) + 8 + 36 * (i / kUnitCount);
-    bytes[at] = char(bytes[at] ^ 0x5A);
-  }
-  const QString path = files().dir.filePath(QStringLiteral("units%1.37").arg(units));
-  writeFile(path, bytes);
+void BM_DumpAllCsv(benchmark::State &state) { dumpAll(state, korvane::tool::Format::Csv); }
+void BM_DumpAllJson(benchmark::State &state) { dumpAll(state, korvane::tool::Format::Json); }
+
+// Every byte of the unit table (the unit heads and their weapons) changed.
+const QString &changedUnitTable() {
+  static const QString path = [] {
+    QByteArray bytes = readAll(files().exe);
+    const korvane::RecordLayout &units = korvane::unitHeadLayout();
+    for (qint64 at = units.tableOffset; at < units.tableEnd(); ++at)
+      bytes[at] = char(~bytes[at]);
+    const QString changed = files().dir.filePath(QStringLiteral("SLPS_255.37.all"));
+    QFile file(changed);
+    file.open(QIODevice::WriteOnly);
+    file.write(bytes);
+    return changed;
+  }();
   return path;
 }
 
-int runTool(const std::function<int(korvane::tool::Tool &)> &command) {
-  QString out;
-  QString err;
-  QTextStream outStream(&out);
-  QTextStream errStream(&err);
-  korvane::tool::Tool tool(outStream, errStream, files().dir.path());
-  return command(tool);
+// The peak resident memory, in MB, of a child process that runs `work`.
+double childPeakMegabytes(const std::function<void()> &work) {
+  const pid_t child = fork();
+  if (child == 0) {
+    work();
+    _exit(0);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  rusage usage{};
+  getrusage(RUSAGE_CHILDREN, &usage);
+  return double(usage.ru_maxrss) / 1024.0; // kB
 }
 
-void BM_BpsPatch(benchmark::State &state) {
-  const QString modified = unitsChanged(int(state.range(0)));
-  const QString patch = files().dir.filePath(QStringLiteral("bench.bps"));
-  for (auto _ : state)
-    if (runTool([&](korvane::tool::Tool &tool) {
-          return tool.patch(files().exe, modified, patch);
-        }) != korvane::tool::kSuccess)
-      state.SkipWithError("the patch was not made");
-}
-
-// Each round applies the patch to a fresh copy of the sample, put back untimed.
-void timeApply(benchmark::State &state, const QByteArray &patchBytes) {
-  const QByteArray original = readAll(files().exe);
-  const QString copy = files().dir.filePath(QStringLiteral("apply.37"));
-  const QString patch = files().dir.filePath(QStringLiteral("apply.patch"));
-  writeFile(patch, patchBytes);
+// Children's peaks are reported as the largest so far, so the diff comes first.
+void BM_DiffPeakMemory(benchmark::State &state) {
+  const QString &changed = changedUnitTable();
+  qint64 rows = 0;
+  const double peak = childPeakMegabytes([&] {
+    QFile sink(QStringLiteral("/dev/null"));
+    sink.open(QIODevice::WriteOnly);
+    QTextStream out(&sink);
+    QString err;
+    QTextStream errStream(&err);
+    korvane::tool::Tool tool(out, errStream, files().dir.path());
+    tool.diff({files().exe, changed, korvane::tool::Format::Csv, {}});
+  });
   for (auto _ : state) {
-    state.PauseTiming();
-    writeFile(copy, original);
-    state.ResumeTiming();
-    if (runTool([&](korvane::tool::Tool &tool) { return tool.apply(copy, patch); }) !=
-        korvane::tool::kSuccess)
-      state.SkipWithError("the patch was not applied");
+    QFile file(changed);
+    benchmark::DoNotOptimize(file.size());
   }
-}
-
-void BM_BpsApply(benchmark::State &state) {
-  timeApply(state,
-            korvane::encodeBps(readAll(files().exe), readAll(unitsChanged(int(state.range(0))))));
-}
-
-// 40,000 IPS records of two bytes, four bytes apart, in either order.
-QByteArray manyIpsRecords(bool descending) {
-  constexpr int kRecords = 40000;
-  QByteArray patch("PATCH");
-  for (int i = 0; i < kRecords; ++i) {
-    const qint64 offset = 0x100000 + 4 * qint64(descending ? kRecords - 1 - i : i);
-    patch += char(offset >> 16);
-    patch += char(offset >> 8);
-    patch += char(offset);
-    patch += QByteArray::fromHex("0002A55A");
+  {
+    QString out;
+    QTextStream outStream(&out);
+    korvane::tool::Tool tool(outStream, outStream, files().dir.path());
+    tool.diff({files().exe, changed, korvane::tool::Format::Text, {}});
+    rows = out.count(u'\n');
   }
-  return patch + "EOF";
+  state.counters["peakMB"] = peak;
+  state.counters["changedFields"] = double(rows);
+  if (peak >= 50.0)
+    state.SkipWithError("the diff's peak memory is 50 MB or more");
 }
 
-void BM_IpsApplyAscending(benchmark::State &state) { timeApply(state, manyIpsRecords(false)); }
-void BM_IpsApplyDescending(benchmark::State &state) { timeApply(state, manyIpsRecords(true)); }
-
+BENCHMARK(BM_DiffPeakMemory)->Iterations(1)->Repetitions(1);
 BENCHMARK(BM_RawReadAndCompare)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ToolDiff)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_BpsPatch)->Arg(1)->Arg(1000)->Arg(kUnitCount)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_BpsApply)->Arg(1)->Arg(1000)->Arg(kUnitCount)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_IpsApplyAscending)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_IpsApplyDescending)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DumpAllCsv)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DumpAllJson)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
 int main(int argc, char **argv) {
-  std::vector<korvane::bench::Ratio> ratios{{"BM_ToolDiff", "BM_RawReadAndCompare", 5.0},
-                                            {"BM_IpsApplyDescending", "BM_IpsApplyAscending", 2.0}};
-  for (const char *measured : {"BM_BpsPatch", "BM_BpsApply"})
-    for (int units : {1, 1000, kUnitCount})
-      ratios.push_back(
-          {std::string(measured) + '/' + std::to_string(units), "BM_RawReadAndCompare", 5.0});
-  return korvane::bench::runWithRatios(argc, argv, ratios);
+  return korvane::bench::runWithRatios(
+      argc, argv,
+      {{"BM_ToolDiff", "BM_RawReadAndCompare", 5.0}, {"BM_DumpAllJson", "BM_DumpAllCsv", 1.5}});
 }

@@ -76,7 +76,8 @@ FileContents readWholeFile(const QString &path, qint64 maxSize) {
   return {std::move(bytes), {}};
 }
 
-Operation::Operation(const QString &path) : path_(path), file_(path) {
+Operation::Operation(const QString &path)
+    : path_(path), gameFile_(korvane::gameFileAt(path)), file_(path) {
   if (path.isEmpty()) {
     fail(QStringLiteral("尚未选择要打开的文件。"));
     return;
@@ -376,13 +377,13 @@ void Operation::keepChanges(qint64 begin, qint64 end, const char *old) {
       ++i;
     const char *was = old + (first - begin);
     if (!std::equal(was, was + (i - first), now + first))
-      changes_.push_back(
-          {heldStart_ + first, QByteArray(was, i - first), QByteArray(now + first, i - first)});
+      changes_.append(heldStart_ + first, QByteArrayView(was, i - first),
+                      QByteArrayView(now + first, i - first));
   }
 }
 
 void Operation::dropHeld() {
-  changes_.clear();
+  changes_ = {};
   heldLength_ = 0;
   held_.clear();
   heldMarks_.clear();
@@ -411,7 +412,7 @@ bool Operation::close() {
     return false;
   }
   // Only a commit that reached the disk whole becomes a history entry.
-  korvane::changeHistory().record(path_, std::move(changes_));
+  korvane::changeHistory().record(path_, gameFile_, std::move(changes_));
   dropHeld();
   return true;
 }

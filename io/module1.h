@@ -61,6 +61,8 @@ public:
   bool ok() const { return error_.isEmpty(); }
   const QString &error() const { return error_; }
   const QString &path() const { return path_; }
+  // Which game file the path was when the operation opened it.
+  std::optional<korvane::GameFile> gameFile() const { return gameFile_; }
   qint64 size() const { return size_; }
 
   // Refuses the operation unless the `length` bytes from the 0-based `offset` lie
@@ -110,6 +112,7 @@ private:
   void dropHeld();
 
   QString path_;
+  std::optional<korvane::GameFile> gameFile_;
   QString error_;
   QFile file_;
   qint64 size_ = 0;
@@ -124,7 +127,7 @@ private:
   std::vector<char> held_;
   std::vector<char> heldMarks_;
   // What the commit changes, for the change history.
-  std::vector<korvane::ChangeSpan> changes_;
+  korvane::ChangeSpans changes_;
   // A failed commit put back every byte it had written.
   bool restored_ = false;
 };

@@ -1,7 +1,5 @@
 #include "editors/catalog/change_text.h"
 
-#include "editors/shared/game_paths.h"
-
 #include <QDateTime>
 #include <QFileInfo>
 #include <algorithm>
@@ -25,11 +23,22 @@ QString offsetText(qint64 offset) {
   return QStringLiteral("0x") + QString::number(offset, 16).toUpper();
 }
 
-QString unnamedLine(const ByteRange &range, qint64 base, const QByteArray &before,
-                    const QByteArray &after) {
+std::vector<ChangeSpan> spanList(const ChangeSpans &spans) {
+  std::vector<ChangeSpan> list;
+  list.reserve(spans.size());
+  for (const ChangeSpan &span : spans)
+    list.push_back(span);
+  return list;
+}
+
+// A changed range lies within one span: the bytes between spans never change.
+QString unnamedLine(const ByteRange &range, const std::vector<ChangeSpan> &spans) {
+  const ChangeSpan &span = *std::prev(std::upper_bound(
+      spans.begin(), spans.end(), range.start,
+      [](qint64 at, const ChangeSpan &candidate) { return at < candidate.start; }));
   const qint64 length = range.end - range.start;
-  const QByteArrayView was = QByteArrayView(before).sliced(range.start - base, length);
-  const QByteArrayView now = QByteArrayView(after).sliced(range.start - base, length);
+  const QByteArrayView was = span.before.sliced(range.start - span.start, length);
+  const QByteArrayView now = span.after.sliced(range.start - span.start, length);
   const QString where =
       length == 1
           ? QStringLiteral("偏移 %1").arg(offsetText(range.start))
@@ -37,55 +46,92 @@ QString unnamedLine(const ByteRange &range, qint64 base, const QByteArray &befor
   return QStringLiteral("%1: %2 → %3").arg(where, hexBytes(was), hexBytes(now));
 }
 
-} // namespace
-
-std::optional<GameFile> gameFileOf(const QString &path) {
-  if (path.isEmpty())
-    return std::nullopt;
-  if (path == gamePaths().ExePath)
-    return GameFile::Exe;
-  if (path == gamePaths().StagePath)
-    return GameFile::Stage;
-  const QString name = QFileInfo(path).fileName();
-  for (GameFile file : {GameFile::Exe, GameFile::Stage})
-    if (name.compare(gameFileName(file), Qt::CaseInsensitive) == 0)
-      return file;
-  return std::nullopt;
+QString recordNameOf(const CatalogTable &table, int index, ListRows &rows) {
+  const QString name = table.recordName(index, rows);
+  return name.isEmpty() ? QStringLiteral("%1 第%2项").arg(table.layout->what).arg(index) : name;
 }
 
-SpanText describeSpans(const QString &path, const std::vector<ChangeSpan> &spans, ListRows &rows) {
+SpanText describeWith(const RecordIndex *index, const ChangeSpans &spans, ListRows &rows) {
   SpanText text;
-  if (spans.empty())
-    return text;
-  // The spans laid into one stretch; the bytes between them are the same before
-  // and after, so no field there counts as changed.
-  const qint64 base = spans.front().start;
-  const qint64 length = spans.back().start + spans.back().before.size() - base;
-  QByteArray before(length, '\0');
-  QByteArray after(length, '\0');
-  for (const ChangeSpan &span : spans) {
-    std::copy(span.before.begin(), span.before.end(), before.begin() + (span.start - base));
-    std::copy(span.after.begin(), span.after.end(), after.begin() + (span.start - base));
+  const std::vector<ChangeSpan> list = spanList(spans);
+  std::vector<ByteRange> unnamed;
+  if (index) {
+    QSet<QString> named;
+    unnamed = describeChanges(*index, list, rows, [&](FieldChange &&change) {
+      const QString record = change.recordName.isEmpty()
+                                 ? recordNameOf(*change.table, change.record, rows)
+                                 : change.recordName;
+      if (!named.contains(record)) {
+        named.insert(record);
+        text.records.append(record);
+      }
+      text.lines.append(QStringLiteral("%1 / %2: %3 → %4")
+                            .arg(record, change.part->caption, change.before, change.after));
+    });
+  } else {
+    for (const ChangeSpan &span : list)
+      for (const ByteRange &range : changedRanges(span.start, span.before, span.after))
+        unnamed.push_back(range);
   }
-
-  ChangeList changes;
-  if (const std::optional<GameFile> file = gameFileOf(path))
-    changes = describeChanges(*file, base, before, after, rows);
-  else
-    changes.unnamed = changedRanges(base, before, after);
-
-  for (const FieldChange &change : changes.fields) {
-    QString record = change.recordName;
-    if (record.isEmpty())
-      record = QStringLiteral("%1 第%2项").arg(change.table->layout->what).arg(change.record);
-    if (!text.records.contains(record))
-      text.records.append(record);
-    text.lines.append(QStringLiteral("%1 / %2: %3 → %4")
-                          .arg(record, change.part->caption, change.before, change.after));
-  }
-  for (const ByteRange &range : changes.unnamed)
-    text.lines.append(unnamedLine(range, base, before, after));
+  for (const ByteRange &range : unnamed)
+    text.lines.append(unnamedLine(range, list));
   return text;
+}
+
+QString headlineText(const ChangeEntry &entry, const QStringList &firstRecords,
+                     qsizetype recordCount) {
+  QStringList parts{
+      QStringLiteral("#%1").arg(entry.id),
+      QDateTime::fromMSecsSinceEpoch(entry.msecs).toString(QStringLiteral("HH:mm:ss"))};
+  if (!entry.window.isEmpty())
+    parts.append(entry.window);
+  QString action = entry.action.isEmpty() ? QStringLiteral("写入") : entry.action;
+  if (entry.reverts)
+    action += QStringLiteral(" #%1").arg(entry.reverts);
+  parts.append(action);
+  parts.append(QFileInfo(entry.path).fileName());
+  if (recordCount > 0) {
+    QString records = firstRecords.mid(0, kShownRecords).join(QStringLiteral("、"));
+    if (recordCount > kShownRecords)
+      records += QStringLiteral(" 等 %1 项").arg(recordCount);
+    parts.append(records);
+  }
+  return parts.join(QStringLiteral("  "));
+}
+
+} // namespace
+
+ChangeDescriber::ChangeDescriber(QString namesDir) : rows_(std::move(namesDir)) {}
+
+const RecordIndex &ChangeDescriber::indexOf(GameFile file) {
+  std::optional<RecordIndex> &index = file == GameFile::Exe ? exeIndex_ : stageIndex_;
+  if (!index)
+    index.emplace(file, rows_);
+  return *index;
+}
+
+SpanText ChangeDescriber::describe(std::optional<GameFile> file, const ChangeSpans &spans) {
+  return describeWith(file ? &indexOf(*file) : nullptr, spans, rows_);
+}
+
+// Only the records the headline shows are named.
+QString ChangeDescriber::headline(const ChangeEntry &entry) {
+  QStringList first;
+  qsizetype count = 0;
+  if (entry.file)
+    changedRecords(indexOf(*entry.file), spanList(entry.spans), rows_,
+                   [&](const CatalogTable &table, int index) {
+                     if (count++ < kShownRecords)
+                       first.append(recordNameOf(table, index, rows_));
+                   });
+  return headlineText(entry, first, count);
+}
+
+SpanText describeSpans(std::optional<GameFile> file, const ChangeSpans &spans, ListRows &rows) {
+  if (!file)
+    return describeWith(nullptr, spans, rows);
+  const RecordIndex index(*file, rows);
+  return describeWith(&index, spans, rows);
 }
 
 QString entryName(const ChangeEntry &entry) {
@@ -97,23 +143,7 @@ QString entryName(const ChangeEntry &entry) {
 }
 
 QString entryHeadline(const ChangeEntry &entry, const SpanText &text) {
-  QStringList parts{
-      QStringLiteral("#%1").arg(entry.id),
-      QDateTime::fromMSecsSinceEpoch(entry.msecs).toString(QStringLiteral("HH:mm:ss"))};
-  if (!entry.window.isEmpty())
-    parts.append(entry.window);
-  QString action = entry.action.isEmpty() ? QStringLiteral("写入") : entry.action;
-  if (entry.reverts)
-    action += QStringLiteral(" #%1").arg(entry.reverts);
-  parts.append(action);
-  parts.append(QFileInfo(entry.path).fileName());
-  if (!text.records.isEmpty()) {
-    QString records = text.records.mid(0, kShownRecords).join(QStringLiteral("、"));
-    if (text.records.size() > kShownRecords)
-      records += QStringLiteral(" 等 %1 项").arg(text.records.size());
-    parts.append(records);
-  }
-  return parts.join(QStringLiteral("  "));
+  return headlineText(entry, text.records, text.records.size());
 }
 
 } // namespace korvane

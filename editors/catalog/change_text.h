@@ -13,18 +13,33 @@
 
 namespace korvane {
 
-// The game file `path` is, as the main window holds the two; by its file name
-// when the path is neither of them (the user chose another copy since).
-std::optional<GameFile> gameFileOf(const QString &path);
-
 struct SpanText {
-  QStringList records; // the list names of the records touched, in file order
+  QStringList records; // the list names of the records touched, in catalog order
   QStringList lines;   // "机体0012 / HP: 3500 → 4200", "偏移 0x2BE75C: 00 → 04"
 };
 
-// Describes `spans` of the file at `path` as the change from each span's `before`
-// to its `after`.
-SpanText describeSpans(const QString &path, const std::vector<ChangeSpan> &spans, ListRows &rows);
+// Describes entries with name lists read once and each game file's records laid
+// out once, so that an entry costs in proportion to the records it touched.
+class ChangeDescriber {
+public:
+  explicit ChangeDescriber(QString namesDir = {});
+
+  // `spans` of the game file `file` (none: every byte by offset) as the change
+  // from each span's `before` to its `after`.
+  SpanText describe(std::optional<GameFile> file, const ChangeSpans &spans);
+  // The entry's row in the history list, without making its field lines.
+  QString headline(const ChangeEntry &entry);
+
+private:
+  const RecordIndex &indexOf(GameFile file);
+
+  ListRows rows_;
+  std::optional<RecordIndex> exeIndex_;
+  std::optional<RecordIndex> stageIndex_;
+};
+
+// One description on its own (lists and records read for it).
+SpanText describeSpans(std::optional<GameFile> file, const ChangeSpans &spans, ListRows &rows);
 
 // One line for the entry's row in the history list: time, window, what it was,
 // file and records.

@@ -18,6 +18,7 @@
 #include "editors/units/weapon_record.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace korvane {
 
@@ -139,13 +140,6 @@ std::vector<CatalogTable> makeCatalog() {
   return tables;
 }
 
-bool overlapsChange(const std::vector<ByteRange> &changed, qint64 start, qint64 end) {
-  const auto after =
-      std::lower_bound(changed.begin(), changed.end(), start,
-                       [](const ByteRange &range, qint64 offset) { return range.end <= offset; });
-  return after != changed.end() && after->start < end;
-}
-
 // `changed` less every range of `named`; both sorted, `named` possibly overlapping.
 std::vector<ByteRange> withoutNamed(const std::vector<ByteRange> &changed,
                                     std::vector<ByteRange> named) {
@@ -169,10 +163,6 @@ std::vector<ByteRange> withoutNamed(const std::vector<ByteRange> &changed,
 
 } // namespace
 
-QString gameFileName(GameFile file) {
-  return file == GameFile::Exe ? QStringLiteral("SLPS_255.37") : QStringLiteral("stage.bin");
-}
-
 const std::vector<CatalogTable> &tableCatalog() {
   static const std::vector<CatalogTable> tables = makeCatalog();
   return tables;
@@ -185,8 +175,12 @@ const CatalogTable *findTable(const QString &key) {
   return nullptr;
 }
 
-std::vector<ByteRange> changedRanges(qint64 base, QByteArrayView before, QByteArrayView after) {
-  std::vector<ByteRange> ranges;
+namespace {
+
+// Adds the ranges where the two spans differ to `ranges`, merging a range that
+// goes on from the last one.
+void appendChangedRanges(qint64 base, QByteArrayView before, QByteArrayView after,
+                         std::vector<ByteRange> &ranges) {
   const qsizetype length = std::min(before.size(), after.size());
   const char *a = before.data();
   const char *b = after.data();
@@ -210,48 +204,267 @@ std::vector<ByteRange> changedRanges(qint64 base, QByteArrayView before, QByteAr
     else
       ranges.push_back({base + start, base + i});
   }
+}
+
+} // namespace
+
+std::vector<ByteRange> changedRanges(qint64 base, QByteArrayView before, QByteArrayView after) {
+  std::vector<ByteRange> ranges;
+  appendChangedRanges(base, before, after, ranges);
   return ranges;
 }
 
-ChangeList describeChanges(GameFile file, qint64 base, QByteArrayView before, QByteArrayView after,
-                           ListRows &rows) {
-  ChangeList result;
-  const std::vector<ByteRange> changed = changedRanges(base, before, after);
-  if (changed.empty())
-    return result;
-  const qint64 spanEnd = base + std::min(before.size(), after.size());
-  std::vector<ByteRange> named;
+namespace {
+
+// std::lower_bound for a search that moves forward through sorted items in
+// small steps: doubling steps from `from` find the stretch, a binary search the
+// item. Costs the logarithm of the distance moved, not of the items.
+template <class Iterator, class Key, class Less>
+Iterator gallop(Iterator from, Iterator end, const Key &key, Less less) {
+  qsizetype step = 1;
+  while (end - from > step && less(*(from + step), key)) {
+    from += step;
+    step *= 2;
+  }
+  return std::lower_bound(from, end - from > step ? from + step + 1 : end, key, less);
+}
+
+} // namespace
+
+RecordIndex::RecordIndex(GameFile file, ListRows &rows) {
   for (const CatalogTable &table : tableCatalog()) {
     if (table.file != file)
       continue;
     const std::vector<qint64> offsets = table.recordOffsets(rows);
-    for (size_t index = 0; index < offsets.size(); ++index) {
-      const qint64 recordStart = offsets[index];
-      if (!overlapsChange(changed, recordStart, recordStart + table.layout->recordSize))
-        continue;
-      QString recordName;
-      for (const Field &field : table.layout->fields) {
-        const qint64 start = recordStart + field.offset;
-        if (start < base || start + field.width > spanEnd ||
-            !overlapsChange(changed, start, start + field.width))
+    if (offsets.empty())
+      continue;
+    const qint64 size = table.layout->recordSize;
+    const bool apartInOrder =
+        std::adjacent_find(offsets.begin(), offsets.end(),
+                           [size](qint64 a, qint64 b) { return b < a + size; }) == offsets.end();
+    TableSlots laid{&table, 0, 0, {}, apartInOrder};
+    laid.byStart.reserve(offsets.size());
+    for (size_t index = 0; index < offsets.size(); ++index)
+      laid.byStart.push_back({offsets[index], int(index)});
+    std::sort(laid.byStart.begin(), laid.byStart.end(),
+              [](const Slot &a, const Slot &b) { return a.start < b.start; });
+    laid.extentStart = laid.byStart.front().start;
+    laid.extentEnd = laid.byStart.back().start + table.layout->recordSize;
+    tables_.push_back(std::move(laid));
+  }
+}
+
+// The changed ranges are sorted, so each table is searched on from where the
+// previous range left it; every record of a table is as long as the others, so
+// one that starts a record's length before a range or earlier ends before it.
+std::vector<RecordIndex::Record> RecordIndex::touched(const std::vector<ByteRange> &changed) const {
+  std::vector<Record> records;
+  if (changed.empty())
+    return records;
+  for (const TableSlots &table : tables_) {
+    if (table.extentEnd <= changed.front().start || table.extentStart >= changed.back().end)
+      continue;
+    const qint64 size = table.table->layout->recordSize;
+    const size_t first = records.size();
+    auto from = table.byStart.begin();
+    for (const ByteRange &range : changed) {
+      from = gallop(from, table.byStart.end(), range.start - size + 1,
+                    [](const Slot &candidate, qint64 offset) { return candidate.start < offset; });
+      for (auto slot = from; slot != table.byStart.end() && slot->start < range.end; ++slot)
+        records.push_back({table.table, slot->index, slot->start});
+    }
+    const auto byIndex = [](const Record &a, const Record &b) { return a.index < b.index; };
+    if (!table.startsInListOrder)
+      std::sort(records.begin() + qsizetype(first), records.end(), byIndex);
+    records.erase(std::unique(records.begin() + qsizetype(first), records.end(),
+                              [](const Record &a, const Record &b) { return a.index == b.index; }),
+                  records.end());
+  }
+  return records;
+}
+
+namespace {
+
+// The two versions of the spans of a change, read by file offset.
+class SpanBytes {
+public:
+  explicit SpanBytes(const std::vector<ChangeSpan> &spans) : spans_(spans) {}
+
+  qint64 begin() const { return spans_.front().start; }
+  qint64 end() const { return spans_.back().start + spans_.back().before.size(); }
+
+  // The little-endian values of the `width` bytes at `offset`, before and after.
+  std::pair<quint32, quint32> values(qint64 offset, int width) const {
+    const ChangeSpan *span = spanAt(offset);
+    if (span && offset + width <= span->start + span->before.size())
+      return {littleEndianAt(span->before.sliced(offset - span->start), width),
+              littleEndianAt(span->after.sliced(offset - span->start), width)};
+    quint32 old = 0;
+    quint32 now = 0;
+    for (int i = width - 1; i >= 0; --i) {
+      const auto [was, is] = byteAt(offset + i);
+      old = (old << 8) | was;
+      now = (now << 8) | is;
+    }
+    return {old, now};
+  }
+
+  std::vector<ByteRange> changed() const {
+    std::vector<ByteRange> ranges;
+    for (const ChangeSpan &span : spans_)
+      appendChangedRanges(span.start, span.before, span.after, ranges);
+    return ranges;
+  }
+
+private:
+  // The last span that starts at or before `offset`. Fields are mostly read in
+  // file order, so the search goes on from the span found last.
+  const ChangeSpan *spanAt(qint64 offset) const {
+    const auto startsAfter = [](const ChangeSpan &span, qint64 at) { return span.start <= at; };
+    const auto from = hint_ < spans_.size() && spans_[hint_].start <= offset
+                          ? spans_.begin() + qsizetype(hint_)
+                          : spans_.begin();
+    const auto after = gallop(from, spans_.end(), offset, startsAfter);
+    if (after == spans_.begin())
+      return nullptr;
+    hint_ = size_t(after - spans_.begin()) - 1;
+    return &spans_[hint_];
+  }
+
+  std::pair<quint8, quint8> byteAt(qint64 offset) const {
+    const ChangeSpan *span = spanAt(offset);
+    if (!span || offset >= span->start + span->before.size())
+      return {0, 0};
+    return {quint8(span->before[offset - span->start]), quint8(span->after[offset - span->start])};
+  }
+
+  const std::vector<ChangeSpan> &spans_;
+  mutable size_t hint_ = 0;
+};
+
+constexpr int kWidestField = 4;
+
+// Calls `visit(record, field, fieldStart, old, now)` for each field of a touched
+// record that holds a changed byte and lies within the spans; `visit` returns
+// false to pass over the rest of that record. Fields are in offset order and at
+// most four bytes wide, so each changed range finds its first field by binary
+// search and the walk costs in proportion to the changed fields.
+template <class Visit>
+void forEachChangedField(const RecordIndex &index, const SpanBytes &bytes,
+                         const std::vector<ByteRange> &changed, Visit visit) {
+  auto firstRange = changed.begin(); // of the record before: records mostly come in file order
+  qint64 lastStart = std::numeric_limits<qint64>::max();
+  for (const RecordIndex::Record &record : index.touched(changed)) {
+    const std::vector<Field> &fields = record.table->layout->fields;
+    const qint64 recordEnd = record.start + record.table->layout->recordSize;
+    if (record.start < lastStart)
+      firstRange = changed.begin();
+    lastStart = record.start;
+    firstRange =
+        gallop(firstRange, changed.end(), record.start,
+               [](const ByteRange &candidate, qint64 offset) { return candidate.end <= offset; });
+    auto range = firstRange;
+    auto field = fields.begin();
+    bool goOn = true;
+    for (; goOn && range != changed.end() && range->start < recordEnd; ++range) {
+      field = std::lower_bound(
+          field, fields.end(), range->start - record.start - kWidestField + 1,
+          [](const Field &candidate, qint64 offset) { return candidate.offset < offset; });
+      for (; goOn && field != fields.end() && record.start + field->offset < range->end; ++field) {
+        const qint64 start = record.start + field->offset;
+        if (start + field->width <= range->start || start < bytes.begin() ||
+            start + field->width > bytes.end())
           continue;
-        named.push_back({start, start + field.width});
-        const quint32 old = littleEndianAt(before.sliced(start - base), field.width);
-        const quint32 now = littleEndianAt(after.sliced(start - base), field.width);
-        for (const FieldPart &part : field.parts) {
-          QString oldText = partValueText(part, field, old, rows);
-          QString newText = partValueText(part, field, now, rows);
-          if (oldText == newText)
-            continue;
-          if (recordName.isNull())
-            recordName = table.recordName(int(index), rows);
-          result.fields.push_back({&table, int(index), recordName, &field, &part, start,
-                                   std::move(oldText), std::move(newText)});
-        }
+        const auto [old, now] = bytes.values(start, field->width);
+        goOn = visit(record, *field, start, old, now);
       }
     }
   }
-  result.unnamed = withoutNamed(changed, std::move(named));
+}
+
+// Whether `part` shows the two stored values differently. Numbers and hex show
+// every value differently, so only lists need their texts compared.
+bool showsChange(const FieldPart &part, const Field &field, quint32 old, quint32 now,
+                 ListRows &rows) {
+  const quint32 was = partValue(part, field, old);
+  const quint32 is = partValue(part, field, now);
+  if (was == is)
+    return false;
+  switch (part.encoding) {
+  case Encoding::Decimal:
+  case Encoding::SignedDecimal:
+  case Encoding::SignedRewrittenOnSave:
+  case Encoding::Hex:
+    return true;
+  case Encoding::Flag:
+    return ((was ^ is) & 1) != 0;
+  default:
+    return partValueText(part, field, old, rows) != partValueText(part, field, now, rows);
+  }
+}
+
+} // namespace
+
+std::vector<ByteRange> describeChanges(const RecordIndex &index,
+                                       const std::vector<ChangeSpan> &spans, ListRows &rows,
+                                       const std::function<void(FieldChange &&)> &onField) {
+  if (spans.empty())
+    return {};
+  const SpanBytes bytes(spans);
+  const std::vector<ByteRange> changed = bytes.changed();
+  if (changed.empty())
+    return {};
+  std::vector<ByteRange> named;
+  const CatalogTable *namedTable = nullptr;
+  int namedRecord = -1;
+  QString recordName;
+  forEachChangedField(index, bytes, changed,
+                      [&](const RecordIndex::Record &record, const Field &field, qint64 start,
+                          quint32 old, quint32 now) {
+                        named.push_back({start, start + field.width});
+                        for (const FieldPart &part : field.parts) {
+                          QString oldText = partValueText(part, field, old, rows);
+                          QString newText = partValueText(part, field, now, rows);
+                          if (oldText == newText)
+                            continue;
+                          if (namedTable != record.table || namedRecord != record.index) {
+                            namedTable = record.table;
+                            namedRecord = record.index;
+                            recordName = record.table->recordName(record.index, rows);
+                          }
+                          onField({record.table, record.index, recordName, &field, &part, start,
+                                   std::move(oldText), std::move(newText)});
+                        }
+                        return true;
+                      });
+  return withoutNamed(changed, std::move(named));
+}
+
+void changedRecords(const RecordIndex &index, const std::vector<ChangeSpan> &spans, ListRows &rows,
+                    const std::function<void(const CatalogTable &, int index)> &onRecord) {
+  if (spans.empty())
+    return;
+  const SpanBytes bytes(spans);
+  const std::vector<ByteRange> changed = bytes.changed();
+  forEachChangedField(
+      index, bytes, changed,
+      [&](const RecordIndex::Record &record, const Field &field, qint64, quint32 old, quint32 now) {
+        for (const FieldPart &part : field.parts)
+          if (showsChange(part, field, old, now, rows)) {
+            onRecord(*record.table, record.index);
+            return false;
+          }
+        return true;
+      });
+}
+
+ChangeList describeChanges(GameFile file, qint64 base, QByteArrayView before, QByteArrayView after,
+                           ListRows &rows) {
+  const qsizetype length = std::min(before.size(), after.size());
+  ChangeList result;
+  result.unnamed = describeChanges(
+      RecordIndex(file, rows), {{base, before.first(length), after.first(length)}}, rows,
+      [&result](FieldChange &&change) { result.fields.push_back(std::move(change)); });
   return result;
 }
 

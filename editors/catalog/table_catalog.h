@@ -7,17 +7,14 @@
 
 #include "editors/shared/field_codec.h"
 #include "editors/shared/record_layout.h"
+#include "io/change_history.h"
+#include "io/game_files.h"
 
 #include <QByteArrayView>
 #include <functional>
 #include <vector>
 
 namespace korvane {
-
-enum class GameFile { Exe, Stage };
-
-// "SLPS_255.37" or "stage.bin".
-QString gameFileName(GameFile file);
 
 struct CatalogTable {
   QString key;     // the tools' name for it ("units")
@@ -55,6 +52,51 @@ struct ChangeList {
   std::vector<ByteRange> unnamed;  // changed bytes that no described field holds
   bool isEmpty() const { return fields.empty() && unnamed.empty(); }
 };
+
+// Every record of one game file's tables by where it lies, laid out once from the
+// lists: changed bytes find their records by binary search, so describing a change
+// costs in proportion to the records it touches, not to the tables.
+class RecordIndex {
+public:
+  RecordIndex(GameFile file, ListRows &rows);
+
+  struct Record {
+    const CatalogTable *table;
+    int index;    // in the table's record list
+    qint64 start; // 0-based, in the file
+  };
+  // The records that hold a byte of `changed` (sorted, disjoint), in catalog
+  // order: by table, then record.
+  std::vector<Record> touched(const std::vector<ByteRange> &changed) const;
+
+private:
+  struct Slot {
+    qint64 start;
+    int index;
+  };
+  struct TableSlots {
+    const CatalogTable *table;
+    qint64 extentStart;        // of its first record
+    qint64 extentEnd;          // of its last record
+    std::vector<Slot> byStart; // by start
+    bool startsInListOrder;    // and apart, as consecutive records are
+  };
+  std::vector<TableSlots> tables_; // in catalog order
+};
+
+// Compares the `before` and `after` of each span (sorted, apart) of the file
+// `index` covers and calls `onField` for each shown value that differs, in catalog
+// order. A field is compared only when it lies between the first span's start and
+// the last one's end; bytes between spans are the same in both and read as 0.
+// Returns the changed bytes that no described field holds.
+std::vector<ByteRange> describeChanges(const RecordIndex &index,
+                                       const std::vector<ChangeSpan> &spans, ListRows &rows,
+                                       const std::function<void(FieldChange &&)> &onField);
+
+// Calls `onRecord` for each record whose shown values differ, in catalog order;
+// values are turned into text only where their numbers cannot tell.
+void changedRecords(const RecordIndex &index, const std::vector<ChangeSpan> &spans, ListRows &rows,
+                    const std::function<void(const CatalogTable &, int index)> &onRecord);
 
 // Compares two versions of the span of `file` that starts at the 0-based `base`.
 // A field is compared only when the span holds all of it.

@@ -25,7 +25,7 @@ const ChangeEntry &newest() { return changeHistory().entries().back(); }
 
 SpanText textOf(const ChangeEntry &entry) {
   ListRows rows;
-  return describeSpans(entry.path, entry.spans, rows);
+  return describeSpans(entry.file, entry.spans, rows);
 }
 
 qint32 hpOf(const QByteArray &exe, int unit) { return qint32(dwordAt(exe, unitStart(unit) + 8)); }
@@ -249,14 +249,15 @@ private slots:
   void bytesNoTableNamesAreGivenByOffset() {
     SampleGame game;
     ListRows rows;
-    const std::vector<ChangeSpan> spans{
+    const ChangeSpans spans{
         {0x100, QByteArray::fromHex("0001"), QByteArray::fromHex("0102")},
         {unitStart(2) + 8, QByteArray::fromHex("10000000"), QByteArray::fromHex("20000000")}};
-    QCOMPARE(describeSpans(game.exePath(), spans, rows).lines,
+    QCOMPARE(describeSpans(gameFileAt(game.exePath()), spans, rows).lines,
              (QStringList{QStringLiteral("机体0002 / HP: 16 → 32"),
                           QStringLiteral("偏移 0x100–0x101: 0001 → 0102")}));
     // A file that is neither game file: every byte by offset.
-    const SpanText other = describeSpans(game.dir() + QStringLiteral("/other.bin"), spans, rows);
+    const SpanText other =
+        describeSpans(gameFileAt(game.dir() + QStringLiteral("/other.bin")), spans, rows);
     QVERIFY(other.records.isEmpty());
     QCOMPARE(
         other.lines.last(),
@@ -266,7 +267,8 @@ private slots:
   void saysWhenOlderEntriesWereDropped() {
     const QString path = QStringLiteral("/nowhere/SLPS_255.37");
     for (int i = 0; i < 1002; ++i)
-      changeHistory().record(path, {{2877208 + i, QByteArray(1, '\0'), QByteArray(1, '\1')}});
+      changeHistory().record(path, gameFileAt(path),
+                             {{2877208 + i, QByteArray(1, '\0'), QByteArray(1, '\1')}});
     HistoryWindow window;
     QCOMPARE(window.findChild<QListWidget *>(QStringLiteral("historyList"))->count(), 1000);
     auto *dropped = window.findChild<QLabel *>(QStringLiteral("droppedLabel"));

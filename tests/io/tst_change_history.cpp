@@ -33,6 +33,7 @@ private slots:
   void aCommitKeepsTheChangedStretchesUnderItsLabel() {
     QByteArray bytes(4096, '\x11');
     const QString path = fileWith(bytes);
+    korvane::gamePaths() = {{}, path}; // the chosen stage file, whatever its name
     {
       const ChangeLabel outer(QStringLiteral("窗口甲"), QStringLiteral("粘贴"));
       const ChangeLabel label(QStringLiteral("窗口乙"), QStringLiteral("保存"));
@@ -50,15 +51,18 @@ private slots:
     const ChangeEntry &entry = changeHistory().entries().back();
     QCOMPARE(entry.id, quint64(1));
     QCOMPARE(entry.path, path);
+    // Which game file it was is noted when the operation opened, not asked later.
+    korvane::gamePaths() = {};
+    QCOMPARE(entry.file, korvane::GameFile::Stage);
     QCOMPARE(entry.window, QStringLiteral("窗口乙"));
     QCOMPARE(entry.action, QStringLiteral("保存"));
     QCOMPARE(entry.reverts, quint64(0));
     QCOMPARE(entry.spans.size(), size_t(2));
-    QCOMPARE(entry.spans[0].start, qint64(10));
-    QCOMPARE(entry.spans[0].before, QByteArray::fromHex("111111"));
-    QCOMPARE(entry.spans[0].after, QByteArray::fromHex("221111"));
-    QCOMPARE(entry.spans[1].start, qint64(2000));
-    QCOMPARE(entry.spans[1].after, QByteArray::fromHex("7F"));
+    QCOMPARE(entry.spans.at(0).start, qint64(10));
+    QCOMPARE(entry.spans.at(0).before.toByteArray(), QByteArray::fromHex("111111"));
+    QCOMPARE(entry.spans.at(0).after.toByteArray(), QByteArray::fromHex("221111"));
+    QCOMPARE(entry.spans.at(1).start, qint64(2000));
+    QCOMPARE(entry.spans.at(1).after.toByteArray(), QByteArray::fromHex("7F"));
 
     // Outside every label an operation still makes an entry, unnamed.
     {
@@ -120,12 +124,13 @@ private slots:
 
   void keepsTheLastThousandEntriesAndCountsTheDropped() {
     int calls = 0;
-    const int key = changeHistory().subscribe([&calls] { ++calls; });
+    const QMetaObject::Connection connection =
+        connect(&changeHistory(), &korvane::ChangeHistory::entryAdded, [&calls] { ++calls; });
     const QString path = dir_.filePath(QStringLiteral("anything"));
     for (int i = 0; i < 1003; ++i)
-      changeHistory().record(path, {{i, QByteArray(1, '\0'), QByteArray(1, '\1')}});
-    changeHistory().unsubscribe(key);
-    changeHistory().record(path, {{0, QByteArray(1, '\1'), QByteArray(1, '\0')}});
+      changeHistory().record(path, std::nullopt, {{i, QByteArray(1, '\0'), QByteArray(1, '\1')}});
+    disconnect(connection);
+    changeHistory().record(path, std::nullopt, {{0, QByteArray(1, '\1'), QByteArray(1, '\0')}});
     QCOMPARE(calls, 1003);
     QCOMPARE(changeHistory().entries().size(), size_t(1000));
     QCOMPARE(changeHistory().dropped(), quint64(4));

@@ -1,8 +1,15 @@
-// The two file formats of korvane-tool: CSV as spreadsheets write it, and IPS
-// patches, including the offset that would read as "EOF" and the largest offset.
+// The file formats of korvane-tool: CSV as spreadsheets write it, JSON rows with
+// their keys in column order, and IPS patches, including the offset that would
+// read as "EOF" and the largest offset.
 
 #include "io/ips.h"
 #include "tools/korvane_tool/csv.h"
+#include "io/ips.h"
+#include "tools/korvane_tool/json_writer.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <QTest>
 
@@ -53,6 +60,31 @@ private slots:
     const QStringList row{QStringLiteral("机体0001"), QStringLiteral("合体;分離、変形"),
                           QStringLiteral("\"q\",\n")};
     QCOMPARE(parseCsv(csvRow(row).toUtf8()).rows.front().fields, row);
+  }
+
+  void jsonRowsKeepColumnOrderAndEscapeWhatNeedsIt() {
+    QString text;
+    QTextStream out(&text);
+    const QStringList keys{QStringLiteral("序号"), QStringLiteral("b\"q"), QStringLiteral("a")};
+    JsonRowWriter writer(out, keys, 0);
+    writer.write({QStringLiteral("7"), QStringLiteral("say \"hi\"\n\\"), QStringLiteral("\x01")});
+    writer.write({QString(), QStringLiteral("甲"), QString()});
+    writer.finish();
+    out.flush();
+    QVERIFY(text.startsWith(QStringLiteral("[\n  {\"序号\": 7, \"b\\\"q\": ")));
+    const QJsonArray rows = QJsonDocument::fromJson(text.toUtf8()).array();
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows[0].toObject().value(QStringLiteral("序号")).toInt(), 7);
+    QCOMPARE(rows[0].toObject().value(keys[1]).toString(), QStringLiteral("say \"hi\"\n\\"));
+    QCOMPARE(rows[0].toObject().value(keys[2]).toString(), QStringLiteral("\x01"));
+    QCOMPARE(rows[1].toObject().value(QStringLiteral("序号")).toString(),
+             QString()); // empty: a string
+
+    QString none;
+    QTextStream empty(&none);
+    JsonRowWriter(empty, keys, 0).finish();
+    empty.flush();
+    QCOMPARE(none, QStringLiteral("[]\n"));
   }
 
   void csvRefusesWhatItCannotRead() {

@@ -4,6 +4,7 @@
 #include "io/bps.h"
 #include "io/ips.h"
 #include "io/module1.h"
+#include "tools/korvane_tool/json_writer.h"
 
 #include <QDir>
 #include <QFile>
@@ -46,50 +47,6 @@ std::vector<Column> columnsOf(const CatalogTable &table) {
   return columns;
 }
 
-QString jsonString(const QString &text) {
-  QString quoted = QStringLiteral("\"");
-  for (QChar c : text) {
-    switch (c.unicode()) {
-    case u'"':
-      quoted += QStringLiteral("\\\"");
-      break;
-    case u'\\':
-      quoted += QStringLiteral("\\\\");
-      break;
-    case u'\n':
-      quoted += QStringLiteral("\\n");
-      break;
-    case u'\r':
-      quoted += QStringLiteral("\\r");
-      break;
-    case u'\t':
-      quoted += QStringLiteral("\\t");
-      break;
-    default:
-      if (c.unicode() < 0x20)
-        quoted += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-      else
-        quoted += c;
-    }
-  }
-  return quoted + u'"';
-}
-
-// One JSON object per line, keys in column order; numbers stay numbers.
-QString jsonObject(const QStringList &keys, const QStringList &values, const QSet<int> &numbers) {
-  QStringList members;
-  for (qsizetype i = 0; i < keys.size(); ++i)
-    members << jsonString(keys[i]) + QStringLiteral(": ") +
-                   (numbers.contains(int(i)) ? values[i] : jsonString(values[i]));
-  return u'{' + members.join(QStringLiteral(", ")) + u'}';
-}
-
-QString jsonArray(const QStringList &objects) {
-  if (objects.isEmpty())
-    return QStringLiteral("[]\n");
-  return QStringLiteral("[\n  ") + objects.join(QStringLiteral(",\n  ")) + QStringLiteral("\n]\n");
-}
-
 QString hexOffset(qint64 offset) {
   return QStringLiteral("0x") + QString::number(offset, 16).toUpper();
 }
@@ -121,56 +78,64 @@ bool samePath(const QString &a, const QString &b) {
   return first.absoluteFilePath() == second.absoluteFilePath();
 }
 
-// The lines of a change list, grouped as the catalog orders them: by table,
-// record and field.
-struct ChangeLines {
-  QStringList header;
-  std::vector<QStringList> rows;
-};
+const QStringList &changeHeader() {
+  static const QStringList header{
+      QStringLiteral("表格"), QStringLiteral("表名"), kIndexColumn,          QStringLiteral("记录"),
+      QStringLiteral("栏位"), QStringLiteral("原值"), QStringLiteral("新值")};
+  return header;
+}
+constexpr int kChangeIndexColumn = 2;
 
-ChangeLines changeRows(const ChangeList &changes, QByteArrayView before, QByteArrayView after) {
-  ChangeLines lines{{QStringLiteral("表格"), QStringLiteral("表名"), kIndexColumn,
-                     QStringLiteral("记录"), QStringLiteral("栏位"), QStringLiteral("原值"),
-                     QStringLiteral("新值")},
-                    {}};
-  for (const FieldChange &change : changes.fields)
-    lines.rows.push_back({change.table->section, change.table->key, QString::number(change.record),
-                          change.recordName, change.part->caption, change.before, change.after});
-  for (const ByteRange &range : changes.unnamed) {
-    const qint64 length = range.end - range.start;
-    lines.rows.push_back(
-        {QStringLiteral("表格之外"), QString(), QString(),
-         QStringLiteral("%1 起 %2 字节").arg(hexOffset(range.start)).arg(length), QString(),
-         range.start + length <= before.size() ? hexBytes(before.sliced(range.start, length))
-                                               : QString(),
-         range.start + length <= after.size() ? hexBytes(after.sliced(range.start, length))
-                                              : QString()});
-  }
-  return lines;
+QStringList changeRow(const FieldChange &change) {
+  return {change.table->section, change.table->key,    QString::number(change.record),
+          change.recordName,     change.part->caption, change.before,
+          change.after};
 }
 
-QString formatChanges(const ChangeLines &lines, Format format) {
-  QString text;
-  if (format == Format::Csv) {
-    text = csvRow(lines.header);
-    for (const QStringList &row : lines.rows)
-      text += csvRow(row);
-    return text;
+QStringList unnamedRow(const ByteRange &range, QByteArrayView before, QByteArrayView after) {
+  const qint64 length = range.end - range.start;
+  return {QStringLiteral("表格之外"),
+          QString(),
+          QString(),
+          QStringLiteral("%1 起 %2 字节").arg(hexOffset(range.start)).arg(length),
+          QString(),
+          hexBytes(before.sliced(range.start, length)),
+          hexBytes(after.sliced(range.start, length))};
+}
+
+// Writes the rows of one listing as they are made: CSV rows under their header,
+// a JSON array, or for a diff's text one line per change.
+class RowWriter {
+public:
+  RowWriter(QTextStream &out, Format format, const QStringList &header, int numberColumn)
+      : out_(out), format_(format) {
+    if (format == Format::Csv)
+      out << csvRow(header);
+    else if (format == Format::Json)
+      json_.emplace(out, header, numberColumn);
   }
-  if (format == Format::Json) {
-    QStringList objects;
-    for (const QStringList &row : lines.rows)
-      objects << jsonObject(lines.header, row, row[2].isEmpty() ? QSet<int>{} : QSet<int>{2});
-    return jsonArray(objects);
-  }
-  for (const QStringList &row : lines.rows) {
-    if (row[1].isEmpty()) // outside every table
-      text += QStringLiteral("%1 / %2: %3 → %4\n").arg(row[0], row[3], row[5], row[6]);
+
+  void write(const QStringList &row) {
+    if (format_ == Format::Csv)
+      out_ << csvRow(row);
+    else if (json_)
+      json_->write(row);
+    else if (row[1].isEmpty()) // outside every table
+      out_ << QStringLiteral("%1 / %2: %3 → %4\n").arg(row[0], row[3], row[5], row[6]);
     else
-      text += QStringLiteral("%1 / %2 / %3: %4 → %5\n").arg(row[0], row[3], row[4], row[5], row[6]);
+      out_ << QStringLiteral("%1 / %2 / %3: %4 → %5\n").arg(row[0], row[3], row[4], row[5], row[6]);
   }
-  return text;
-}
+
+  void finish() {
+    if (json_)
+      json_->finish();
+  }
+
+private:
+  QTextStream &out_;
+  Format format_;
+  std::optional<JsonRowWriter> json_;
+};
 
 // A spreadsheet may read the hex text 0012 as the number 12, which the hex
 // writers would store as 12 00. A hex cell of a word or double word must
@@ -183,14 +148,6 @@ QString shortenedHex(const FieldPart &part, const Field &field, const QString &c
                         "表格程序可能去掉了开头的 0：请把这一列设为文本后再保存。")
       .arg(part.caption)
       .arg(digits);
-}
-
-// A dump's text as the bytes of its file.
-QByteArray encoded(const QString &text, const DumpRequest &request) {
-  QByteArray bytes = text.toUtf8();
-  if (request.bom && request.format == Format::Csv)
-    bytes.prepend("\xEF\xBB\xBF");
-  return bytes;
 }
 
 } // namespace
@@ -275,12 +232,11 @@ int Tool::tables() {
   return kSuccess;
 }
 
-QString Tool::dumpText(const CatalogTable &table, const QByteArray &bytes, Format format) {
+void Tool::writeDump(QTextStream &out, const CatalogTable &table, const QByteArray &bytes,
+                     Format format) {
   const std::vector<Column> columns = columnsOf(table);
-  const QStringList names = dumpColumns(table);
   const std::vector<qint64> offsets = table.recordOffsets(rows_);
-  QString text = format == Format::Csv ? csvRow(names) : QString();
-  QStringList objects;
+  RowWriter writer(out, format == Format::Csv ? Format::Csv : Format::Json, dumpColumns(table), 0);
   QStringList values;
   for (size_t index = 0; index < offsets.size(); ++index) {
     const QByteArrayView record = QByteArrayView(bytes).sliced(offsets[index]);
@@ -288,27 +244,41 @@ QString Tool::dumpText(const CatalogTable &table, const QByteArray &bytes, Forma
     for (const Column &column : columns)
       values << partValueText(*column.part, *column.field, fieldValueAt(record, *column.field),
                               rows_);
-    if (format == Format::Csv)
-      text += csvRow(values);
-    else
-      objects << jsonObject(names, values, {0});
+    writer.write(values);
   }
-  return format == Format::Csv ? text : jsonArray(objects);
+  writer.finish();
 }
 
 bool Tool::writeOutput(const QString &path, const QByteArray &bytes, const QStringList &gameFiles) {
+  return streamOutput(path, gameFiles, [&bytes](QIODevice &device) { device.write(bytes); });
+}
+
+bool Tool::streamOutput(const QString &path, const QStringList &gameFiles,
+                        const std::function<void(QIODevice &)> &write) {
   for (const QString &gameFile : gameFiles)
     if (samePath(path, gameFile)) {
       fail(QStringLiteral("输出文件“%1”就是游戏文件，没有写入任何内容。").arg(fileLabel(path)));
       return false;
     }
   QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+  if (file.open(QIODevice::WriteOnly))
+    write(file);
+  if (!file.commit()) {
     fail(QStringLiteral("无法写入输出文件：\n%1\n原因：%2")
              .arg(fileLabel(path), file.errorString()));
     return false;
   }
   return true;
+}
+
+// Streams one table's dump into `device`, a byte-order mark first when asked.
+void Tool::dumpTo(QIODevice &device, const CatalogTable &table, const QByteArray &bytes,
+                  const DumpRequest &request) {
+  QTextStream stream(&device);
+  if (request.bom && request.format == Format::Csv)
+    stream << QChar(0xFEFF);
+  writeDump(stream, table, bytes, request.format);
+  stream.flush();
 }
 
 int Tool::dump(const DumpRequest &request) {
@@ -344,14 +314,14 @@ int Tool::dump(const DumpRequest &request) {
       return kFailed;
 
   if (!all) {
-    const QString text = dumpText(*single, *bytes, request.format);
     if (!request.output.isEmpty()) {
-      if (!writeOutput(request.output, encoded(text, request), {request.file}))
+      if (!streamOutput(request.output, {request.file},
+                        [&](QIODevice &device) { dumpTo(device, *single, *bytes, request); }))
         return kFailed;
     } else {
       if (request.bom && request.format == Format::Csv)
         out_ << QChar(0xFEFF);
-      out_ << text;
+      writeDump(out_, *single, *bytes, request.format);
       out_.flush();
     }
     warnAboutLists();
@@ -363,8 +333,8 @@ int Tool::dump(const DumpRequest &request) {
       request.format == Format::Csv ? QStringLiteral(".csv") : QStringLiteral(".json");
   for (const CatalogTable *table : chosen) {
     const QString path = QDir(request.output).filePath(table->key + suffix);
-    if (!writeOutput(path, encoded(dumpText(*table, *bytes, request.format), request),
-                     {request.file}))
+    if (!streamOutput(path, {request.file},
+                      [&](QIODevice &device) { dumpTo(device, *table, *bytes, request); }))
       return kFailed;
     out_ << QDir::toNativeSeparators(path) << '\n';
   }
@@ -386,8 +356,9 @@ int Tool::diff(const DiffRequest &request) {
                                !tableFits(table, request.modified, after->size())))
       return kFailed;
 
-  const ChangeList changes = describeChanges(kind, 0, *before, *after, rows_);
-  out_ << formatChanges(changeRows(changes, *before, *after), request.format);
+  const qsizetype length = std::min(before->size(), after->size());
+  const bool bytesDiffer = listChanges(kind, QByteArrayView(*before).first(length),
+                                       QByteArrayView(*after).first(length), request.format);
   const bool sizesDiffer = before->size() != after->size();
   if (sizesDiffer && request.format == Format::Text)
     out_ << QStringLiteral("文件长度不同：%1 字节 → %2 字节\n")
@@ -398,7 +369,22 @@ int Tool::diff(const DiffRequest &request) {
   if (sizesDiffer && request.format != Format::Text)
     err_ << QStringLiteral("文件长度不同：%1 字节 → %2 字节").arg(before->size()).arg(after->size())
          << Qt::endl;
-  return changes.isEmpty() && !sizesDiffer ? kSuccess : kDiffers;
+  return !bytesDiffer && !sizesDiffer ? kSuccess : kDiffers;
+}
+
+// Rows are written as they are found; only the ranges no table names wait.
+bool Tool::listChanges(GameFile kind, QByteArrayView was, QByteArrayView is, Format format) {
+  RowWriter writer(out_, format, changeHeader(), kChangeIndexColumn);
+  bool fieldsDiffer = false;
+  const std::vector<ByteRange> unnamed =
+      describeChanges(RecordIndex(kind, rows_), {{0, was, is}}, rows_, [&](FieldChange &&change) {
+        writer.write(changeRow(change));
+        fieldsDiffer = true;
+      });
+  for (const ByteRange &range : unnamed)
+    writer.write(unnamedRow(range, was, is));
+  writer.finish();
+  return fieldsDiffer || !unnamed.empty();
 }
 
 namespace {
@@ -590,16 +576,20 @@ int Tool::importCsv(const ImportRequest &request) {
       }
     }
   }
-  const QString changeLines = formatChanges(changeRows(changes, {}, {}), Format::Text);
+  const auto writeChangeLines = [&] {
+    RowWriter writer(out_, Format::Text, changeHeader(), kChangeIndexColumn);
+    for (const FieldChange &change : changes.fields)
+      writer.write(changeRow(change));
+  };
   if (request.dryRun) {
-    out_ << changeLines
-         << QStringLiteral("试运行：上面 %1 个栏位会被写入；没有写入任何内容。\n")
+    writeChangeLines();
+    out_ << QStringLiteral("试运行：上面 %1 个栏位会被写入；没有写入任何内容。\n")
                 .arg(fieldsWritten);
   } else {
     if (!op.close())
       return fail(op.error());
-    out_ << changeLines
-         << (fieldsWritten == 0 ? QStringLiteral("文件中的值与 CSV 相同，没有写入任何内容。\n")
+    writeChangeLines();
+    out_ << (fieldsWritten == 0 ? QStringLiteral("文件中的值与 CSV 相同，没有写入任何内容。\n")
                                 : QStringLiteral("已写入 %1 个栏位。\n").arg(fieldsWritten));
   }
   out_.flush();
@@ -712,11 +702,9 @@ int Tool::apply(const QString &file, const QString &patchPath, bool dryRun,
     changed += span.end - span.start;
 
   if (dryRun) {
-    const ChangeList changes =
-        describeChanges(kind.value_or(guessFileKind(file)), 0, source, result.target, rows_);
-    out_ << QStringLiteral("%1 补丁适用于“%2”。\n").arg(result.format, fileLabel(file))
-         << formatChanges(changeRows(changes, source, result.target), Format::Text)
-         << QStringLiteral("试运行：上面的变化共 %1 字节；没有写入任何内容。\n").arg(changed);
+    out_ << QStringLiteral("%1 补丁适用于“%2”。\n").arg(result.format, fileLabel(file));
+    listChanges(kind.value_or(guessFileKind(file)), source, result.target, Format::Text);
+    out_ << QStringLiteral("试运行：上面的变化共 %1 字节；没有写入任何内容。\n").arg(changed);
     out_.flush();
     warnAboutLists();
     return kSuccess;

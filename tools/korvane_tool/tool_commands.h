@@ -14,6 +14,7 @@
 #include <QHash>
 
 #include <QTextStream>
+#include <functional>
 #include <optional>
 
 namespace korvane::tool {
@@ -83,13 +84,22 @@ private:
   };
 
   int fail(const QString &message);
+  // Lists the fields and unnamed bytes in which `was` and `is` differ; true when any do.
+  bool listChanges(GameFile kind, QByteArrayView was, QByteArrayView is, Format format);
   bool readImportRows(const CatalogTable &table, const CsvTable &csv,
                       const QHash<QString, int> &position, Module1::Operation &op,
                       ImportValues &values, QString &error);
   void warnAboutLists();
   std::optional<QByteArray> readGameFile(const QString &path);
   bool tableFits(const CatalogTable &table, const QString &path, qint64 size);
-  QString dumpText(const CatalogTable &table, const QByteArray &bytes, Format format);
+  void writeDump(QTextStream &out, const CatalogTable &table, const QByteArray &bytes,
+                 Format format);
+  void dumpTo(QIODevice &device, const CatalogTable &table, const QByteArray &bytes,
+              const DumpRequest &request);
+  // Writes the output file through `write`, all of it or nothing; never over a
+  // game file.
+  bool streamOutput(const QString &path, const QStringList &gameFiles,
+                    const std::function<void(QIODevice &)> &write);
   bool writeOutput(const QString &path, const QByteArray &bytes, const QStringList &gameFiles);
   bool writtenAsPatched(const QString &file, const QByteArray &source, const QByteArray &target,
                         const std::vector<ByteRange> &spans);

@@ -133,7 +133,7 @@ private slots:
     QCOMPARE(entry.window, QStringLiteral("我方配置"));
     QCOMPARE(entry.action, QStringLiteral("写入"));
     ListRows rows;
-    const SpanText text = describeSpans(entry.path, entry.spans, rows);
+    const SpanText text = describeSpans(entry.file, entry.spans, rows);
     QCOMPARE(text.records, QStringList{QStringLiteral("我方关卡005 / 机体1")});
     QCOMPARE(text.lines,
              (QStringList{QStringLiteral("我方关卡005 / 机体1 / 机体: 空位:------ → 机体0012"),

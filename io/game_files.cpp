@@ -1,0 +1,30 @@
+#include "io/game_files.h"
+
+#include <QFileInfo>
+
+namespace korvane {
+
+QString gameFileName(GameFile file) {
+  return file == GameFile::Exe ? QStringLiteral("SLPS_255.37") : QStringLiteral("stage.bin");
+}
+
+GamePaths &gamePaths() {
+  static GamePaths paths;
+  return paths;
+}
+
+std::optional<GameFile> gameFileAt(const QString &path) {
+  if (path.isEmpty())
+    return std::nullopt;
+  if (path == gamePaths().ExePath)
+    return GameFile::Exe;
+  if (path == gamePaths().StagePath)
+    return GameFile::Stage;
+  const QString name = QFileInfo(path).fileName();
+  for (GameFile file : {GameFile::Exe, GameFile::Stage})
+    if (name.compare(gameFileName(file), Qt::CaseInsensitive) == 0)
+      return file;
+  return std::nullopt;
+}
+
+} // namespace korvane

@@ -1,0 +1,29 @@
+#pragma once
+
+// The two game files: their names, the paths the user chose for them in the main
+// window, and which of them a path is. Every editor operation opens the path as it
+// stands at that moment and notes then which game file it is.
+
+#include <QString>
+#include <optional>
+
+namespace korvane {
+
+enum class GameFile { Exe, Stage };
+
+// "SLPS_255.37" or "stage.bin".
+QString gameFileName(GameFile file);
+
+struct GamePaths {
+  QString ExePath;   // the chosen SLPS_255.37
+  QString StagePath; // the chosen stage.bin
+};
+
+// The program's one pair of paths; only the main window sets them.
+GamePaths &gamePaths();
+
+// The game file `path` is: one of the two chosen paths, or else by its file name
+// (a copy chosen elsewhere). None for any other file.
+std::optional<GameFile> gameFileAt(const QString &path);
+
+} // namespace korvane
