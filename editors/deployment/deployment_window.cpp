@@ -3,6 +3,7 @@
 #include "editors/shared/editor_window.h"
 #include "editors/shared/game_paths.h"
 #include "editors/shared/record_actions.h"
+#include "io/change_history.h"
 #include "io/module1.h"
 
 #include <QComboBox>
@@ -14,6 +15,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace korvane {
 
@@ -40,7 +43,12 @@ DeploymentWindow::DeploymentWindow(const DeploymentKind &kind, const char *name,
   Text6 = makeAddressBox();
   Command1 = makeButton("Command1", QStringLiteral("返回"), Frame1);
   Command2 = makeButton("Command2", QStringLiteral("写入"), Frame1);
+  noRecordsNote_ = new QLabel(QStringLiteral("这一关没有配置记录"), this);
+  noRecordsNote_->setObjectName(QStringLiteral("NoRecordsNote"));
+  noRecordsNote_->hide();
 }
+
+DeploymentWindow::~DeploymentWindow() { changeHistory().unsubscribe(historyKey_); }
 
 void DeploymentWindow::finishSetUp(QLayout *fields) {
   Frame1->setLayout(fields);
@@ -52,6 +60,9 @@ void DeploymentWindow::finishSetUp(QLayout *fields) {
   binder_ = std::make_unique<RecordBinder>(this, kind_.layout());
 
   connect(List1, &QListWidget::currentRowChanged, this, &DeploymentWindow::List1_Click);
+  connect(List1, &QListWidget::currentRowChanged, this, &DeploymentWindow::noteEmptyStage);
+  // Every committed write, this window's or an undo's, renames the rows it touched.
+  historyKey_ = changeHistory().subscribe([this] { renameWrittenRows(); });
   connect(List2, &QListWidget::currentRowChanged, this, &DeploymentWindow::List2_Click);
   connect(Command1, &QPushButton::clicked, this, &DeploymentWindow::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
@@ -65,6 +76,7 @@ QLayout *DeploymentWindow::makeLists() {
   stages->addLayout(withFilterBox(List1));
   auto *records = new QVBoxLayout;
   records->addWidget(makeCaption("Label2", 1, QStringLiteral("选择单位"), this));
+  records->addWidget(noRecordsNote_);
   records->addWidget(List2);
   auto *lists = new QHBoxLayout;
   lists->addLayout(stages);
@@ -92,11 +104,7 @@ QComboBox *DeploymentWindow::makeNamePick(const char *name) {
 
 QLineEdit *DeploymentWindow::makeAddressBox() {
   QLineEdit *box = makeEntryBox(QStringLiteral("Text6"));
-  box->setReadOnly(true);
-  box->setFocusPolicy(Qt::NoFocus);
-  QPalette grey = box->palette();
-  grey.setColor(QPalette::Base, grey.color(QPalette::Window).darker(110));
-  box->setPalette(grey);
+  makeShownOnly(box);
   return box;
 }
 
@@ -169,6 +177,36 @@ void DeploymentWindow::List1_Click() {
       return;
   }
   List2->addItems(rows);
+}
+
+// Said beside the list rather than as a row of it, which would look like a record.
+void DeploymentWindow::noteEmptyStage() {
+  const int stage = List1->currentRow();
+  noRecordsNote_->setVisible(stage >= 0 && block(stage).usable() && block(stage).count == 0);
+}
+
+// The rows of the shown stage whose unit code the last committed write changed,
+// read back from the file. Quiet: the write itself reported any failure.
+void DeploymentWindow::renameWrittenRows() {
+  const ChangeEntry &entry = changeHistory().entries().back();
+  const int stage = List1->currentRow();
+  if (entry.path != gamePaths().StagePath || stage < 0 || List2->count() != block(stage).count)
+    return;
+  const RecordLayout &layout = kind_.layout();
+  const qint64 unitOffset =
+      layout.fields[size_t(deploymentFieldIndex(layout, QStringLiteral("UnitCode")))].offset;
+  Module1::Operation op(entry.path);
+  for (int record = 0; op.ok() && record < List2->count(); ++record) {
+    const qint64 unit = recordOffset(stage, record) + unitOffset;
+    const bool touched = std::any_of(entry.spans.begin(), entry.spans.end(), [unit](auto &span) {
+      return span.start < unit + 2 && unit < span.start + span.before.size();
+    });
+    if (!touched || unit + 2 > op.size())
+      continue;
+    Module1::FilePos = qint32(unit + 1);
+    List2->item(record)->setText(
+        QStringLiteral("机体%1:%2").arg(record + 1).arg(unitName(op.ReadWord())));
+  }
 }
 
 void DeploymentWindow::List2_Click() {

@@ -31,6 +31,7 @@ class DeploymentWindow : public QWidget {
 protected:
   DeploymentWindow(const DeploymentKind &kind, const char *name, const QString &caption,
                    QWidget *parent);
+  ~DeploymentWindow() override;
 
   // The derived window lays out Frame1's fields with the makers below, then calls
   // this: it binds the description, connects the handlers and loads the lists.
@@ -71,10 +72,14 @@ private:
   void loadname(NameListLoader &names);
   void List1_Click();
   void List2_Click();
+  void noteEmptyStage();
+  void renameWrittenRows();
   bool showdata11();
   void Command1_Click();
   QLayout *makeLists();
 
+  QLabel *noRecordsNote_;
+  int historyKey_ = 0;
   int captions_ = 0; // Label1 elements made so far
   StageBlocks blocks_;
   QStringList unitNames_; // UnitNames: a row per unit code, and the empty slot's row
