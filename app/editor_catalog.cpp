@@ -2,6 +2,7 @@
 #include "editors/characters/form3.h"
 #include "editors/deployment/form13.h"
 #include "editors/deployment/form14.h"
+#include "editors/shared/sections.h"
 #include "editors/tables/form10.h"
 #include "editors/tables/form11.h"
 #include "editors/tables/form12.h"
@@ -16,19 +17,22 @@
 namespace korvane {
 
 void registerEditors(WindowRegistry &registry) {
-  registry.add(0, [] { return new Form2; });
-  registry.add(1, [] { return new Form3; });
-  registry.add(2, [] { return new Form4; });
-  registry.add(3, [] { return new Form5; });
-  registry.add(4, [] { return new Form6; });
-  registry.add(5, [] { return new Form7; });
-  registry.add(6, [] { return new Form8; });
-  registry.add(7, [] { return new Form9; });
-  registry.add(8, [] { return new Form10; });
-  registry.add(9, [] { return new Form11; });
-  registry.add(10, [] { return new Form12; });
-  registry.add(11, [] { return new Form13; });
-  registry.add(12, [] { return new Form14; });
+  const std::pair<Section, WindowRegistry::Factory> editors[] = {
+      {Section::Units, [] { return new Form2; }},
+      {Section::Characters, [] { return new Form3; }},
+      {Section::Parts, [] { return new Form4; }},
+      {Section::DefensiveFields, [] { return new Form5; }},
+      {Section::LeaderAbilities, [] { return new Form6; }},
+      {Section::ProtagonistSpirits, [] { return new Form7; }},
+      {Section::SkillTraining, [] { return new Form8; }},
+      {Section::SkillCorrection, [] { return new Form9; }},
+      {Section::PotentialCorrection, [] { return new Form10; }},
+      {Section::Upgrades, [] { return new Form11; }},
+      {Section::SystemSettings, [] { return new Form12; }},
+      {Section::EnemyDeployment, [] { return new Form13; }},
+      {Section::AllyDeployment, [] { return new Form14; }}};
+  for (const auto &[section, factory] : editors)
+    registry.add(sectionRow(section), factory);
 }
 
 } // namespace korvane

@@ -5,6 +5,7 @@
 #include "editors/shared/editor_window.h"
 #include "editors/shared/game_paths.h"
 #include "editors/shared/messages.h"
+#include "editors/shared/sections.h"
 
 #include <QApplication>
 #include <QDir>
@@ -21,16 +22,6 @@
 namespace korvane {
 
 namespace {
-
-const QStringList &sectionRows() {
-  static const QStringList rows{
-      QStringLiteral("机体&武器"),    QStringLiteral("人物"),           QStringLiteral("强化部件"),
-      QStringLiteral("防御力场"),     QStringLiteral("小队长能力变更"), QStringLiteral("主角精神"),
-      QStringLiteral("机师特技养成"), QStringLiteral("机师特技补正"),   QStringLiteral("底力补正"),
-      QStringLiteral("改造相关"),     QStringLiteral("系统相关"),       QStringLiteral("敌军配置"),
-      QStringLiteral("我方配置")};
-  return rows;
-}
 
 // A label showing one chosen file's path; the path can be selected and copied.
 QLabel *makePathLabel(const char *name, QWidget *parent) {
@@ -59,7 +50,7 @@ Form1::Form1(QWidget *parent) : QWidget(parent) {
   Frame1 = new QGroupBox(QStringLiteral("项目编辑"), this);
   Frame1->setObjectName(QStringLiteral("Frame1"));
   List1 = makeRecordList("List1", Frame1);
-  List1->addItems(sectionRows());
+  List1->addItems(sectionTexts());
   (new QVBoxLayout(Frame1))->addWidget(List1);
 
   Command1 = makeButton("Command1", QStringLiteral("打开SLPS_255.37"), this);

@@ -29,10 +29,7 @@ std::vector<ChangeSpan> overwrittenSpans(Module1::Operation &op, const ChangeEnt
   for (const ChangeSpan &span : entry.spans) {
     if (!op.requireSpan(span.start, span.after.size(), QStringLiteral("这条修改记录写入的内容")))
       break;
-    QByteArray now(span.after.size(), Qt::Uninitialized);
-    Module1::FilePos = qint32(span.start + 1);
-    for (char &byte : now)
-      byte = char(op.ReadByte());
+    const QByteArray now = op.readBytes(span.start, span.after.size());
     if (now != span.after)
       overwritten.push_back({span.start, span.after, now});
   }
@@ -168,9 +165,7 @@ bool HistoryWindow::revert(const ChangeEntry &entry) {
   for (const ChangeSpan &span : entry.spans) {
     if (!op.requireSpan(span.start, span.before.size(), QStringLiteral("这条修改记录写入的内容")))
       break;
-    Module1::FilePos = qint32(span.start + 1);
-    for (char byte : span.before)
-      op.WriteByte(quint8(byte));
+    op.writeBytes(span.start, span.before);
   }
   return finishOperation(this, op);
 }

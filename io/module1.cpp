@@ -53,6 +53,29 @@ bool IsHexDigits(QStringView text) {
   return true;
 }
 
+FileContents readWholeFile(const QString &path, qint64 maxSize) {
+  const QFileInfo info(path);
+  const QString shown = info.absoluteFilePath();
+  // A pipe or device could block the read or never end.
+  if (info.exists() && !info.isFile())
+    return {{}, QStringLiteral("无法打开文件：\n%1\n原因：它不是普通文件。").arg(shown)};
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly))
+    return {{}, QStringLiteral("无法打开文件：\n%1\n原因：%2").arg(shown, file.errorString())};
+  const QString tooLong =
+      QStringLiteral("文件“%1”超过 %2 字节，不是游戏文件，没有读取。").arg(shown).arg(maxSize);
+  if (file.size() > maxSize)
+    return {{}, tooLong};
+  QByteArray bytes(file.size(), Qt::Uninitialized);
+  const qint64 read = file.read(bytes.data(), bytes.size());
+  char more = 0;
+  if (read != bytes.size() || file.error() != QFileDevice::NoError)
+    return {{}, QStringLiteral("读取文件失败：\n%1\n原因：%2").arg(shown, file.errorString())};
+  if (file.getChar(&more))
+    return {{}, tooLong}; // it grew while being read
+  return {std::move(bytes), {}};
+}
+
 Operation::Operation(const QString &path) : path_(path), file_(path) {
   if (path.isEmpty()) {
     fail(QStringLiteral("尚未选择要打开的文件。"));
@@ -108,6 +131,23 @@ quint8 Operation::byteAt(qint64 offset) {
     }
   }
   return quint8(window_.at(offset - windowStart_));
+}
+
+QByteArray Operation::readBytes(qint64 offset, qint64 length) {
+  FilePos = qint32(offset + length + 1);
+  if (!file_.isOpen() || length < 0 ||
+      !requireSpan(offset, length, QStringLiteral("要读取的 %1 字节").arg(length)))
+    return {};
+  QByteArray bytes(length, Qt::Uninitialized);
+  for (qint64 i = 0; i < length; ++i)
+    bytes[i] = char(byteAt(offset + i));
+  return bytes;
+}
+
+void Operation::writeBytes(qint64 offset, QByteArrayView bytes) {
+  FilePos = qint32(offset + 1);
+  for (char byte : bytes)
+    put(quint8(byte), 1);
 }
 
 quint8 Operation::ReadByte() {

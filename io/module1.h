@@ -14,6 +14,7 @@
 #include "io/change_history.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QFile>
 #include <QString>
 #include <QStringView>
@@ -35,6 +36,18 @@ QString FileOrderHex(quint32 value, int width);
 // True when `text` is one or more hex digits and nothing else.
 bool IsHexDigits(QStringView text);
 
+// A whole game file, read for commands that only look at it.
+struct FileContents {
+  QByteArray bytes;
+  QString error; // names the path and the reason; empty when read
+  bool ok() const { return error.isEmpty(); }
+};
+
+// Reads `path` without opening it for writing, so that a read-only file can be
+// read. Refuses anything that is no regular file (or link to one), and any file
+// longer than `maxSize` bytes, before reading more than that.
+FileContents readWholeFile(const QString &path, qint64 maxSize);
+
 class Operation {
 public:
   // Opens `path` for reading and writing. On failure `ok()` is false and `error()`
@@ -53,6 +66,15 @@ public:
   // Refuses the operation unless the `length` bytes from the 0-based `offset` lie
   // inside the file; `what` names the data in the message.
   bool requireSpan(qint64 offset, qint64 length, const QString &what);
+
+  // The `length` bytes from the 0-based `offset` as a commit would leave them
+  // (bytes held for writing included). A span outside the file fails the
+  // operation (like requireSpan) and gives an empty array. FilePos ends just
+  // after the span, as if the span had been read with the accessors.
+  QByteArray readBytes(qint64 offset, qint64 length);
+  // Holds `bytes` for writing at the 0-based `offset`, committed by close() with
+  // every other held write, all or none. FilePos ends just after them.
+  void writeBytes(qint64 offset, QByteArrayView bytes);
 
   quint8 ReadByte();
   quint16 ReadWord();
@@ -76,6 +98,7 @@ public:
 private:
   quint8 byteAt(qint64 offset);
   void put(quint32 value, int width);
+  bool holdSpan(qint64 offset, qint64 length);
   char *heldBytes(qint64 offset, int width);
   char *growHeld(qint64 offset, int width);
   void writeGroups(QStringView text, int width);

@@ -17,6 +17,13 @@ if [ ! -e build/samples/SLPS_255.37 ]; then
   build/tools/korvane-samples --game-only build/samples >/dev/null
 fi
 echo "可以打开的合成游戏文件：$(pwd)/build/samples/SLPS_255.37 和 $(pwd)/build/samples/stage.bin"
+if [ ! -e build/samples/game.iso ]; then
+  build/tools/korvane-samples --image-only build/samples >/dev/null ||
+    echo "没有写出示例光盘镜像：需要 genisoimage 或 xorriso（scripts/setup.sh 会安装）。"
+fi
+if [ -e build/samples/game.iso ]; then
+  echo "示例光盘镜像（文件夹 GAME 里有 SLPS_255.37 和 stage.bin）：$(pwd)/build/samples/game.iso"
+fi
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "没有找到显示器：在 xvfb-run 下启动修改器。"

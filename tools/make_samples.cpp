@@ -1,7 +1,9 @@
-// korvane-samples [--lists-only] [--game-only] DIR
-// Writes the synthetic game files and the placeholder name lists into DIR.
+// korvane-samples [--lists-only | --game-only | --image-only] DIR
+// Writes the synthetic game files and the placeholder name lists into DIR, or a
+// disc image holding the game files.
 
 #include "tools/sample_data.h"
+#include "tools/sample_image.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -38,7 +40,11 @@ int main(int argc, char *argv[]) {
                                      QStringLiteral("Write only the name lists."));
   const QCommandLineOption gameOnly(QStringLiteral("game-only"),
                                     QStringLiteral("Write only the game files."));
-  parser.addOptions({listsOnly, gameOnly});
+  const QCommandLineOption imageOnly(
+      QStringLiteral("image-only"),
+      QStringLiteral("Write only game.iso, a disc image holding the game files "
+                     "(needs genisoimage or xorriso)."));
+  parser.addOptions({listsOnly, gameOnly, imageOnly});
   parser.addPositionalArgument(QStringLiteral("DIR"),
                                QStringLiteral("Folder to write into; created if missing."));
   parser.process(app); // ends the program on --help and on unknown options
@@ -46,11 +52,20 @@ int main(int argc, char *argv[]) {
   const QStringList positional = parser.positionalArguments();
   if (positional.size() != 1)
     return failWith(QStringLiteral("expected exactly one DIR (see --help)"));
-  if (parser.isSet(listsOnly) && parser.isSet(gameOnly))
-    return failWith(QStringLiteral("--lists-only and --game-only exclude each other"));
+  const int onlyOptions =
+      int(parser.isSet(listsOnly)) + int(parser.isSet(gameOnly)) + int(parser.isSet(imageOnly));
+  if (onlyOptions > 1)
+    return failWith(
+        QStringLiteral("--lists-only, --game-only and --image-only exclude each other"));
 
   const QString dir = positional.first();
   QString error;
+  if (parser.isSet(imageOnly)) {
+    if (!writeSampleImage(dir, &error))
+      return failWith(error);
+    printWritten(dir, {sampleImageName()});
+    return 0;
+  }
   if (!parser.isSet(gameOnly)) {
     if (!writeNameLists(dir, &error))
       return failWith(error);

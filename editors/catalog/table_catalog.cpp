@@ -3,6 +3,7 @@
 #include "editors/characters/character_record.h"
 #include "editors/deployment/deployment_record.h"
 #include "editors/shared/choice_lists.h"
+#include "editors/shared/sections.h"
 #include "editors/tables/defensive_field_record.h"
 #include "editors/tables/growth_levels.h"
 #include "editors/tables/leader_ability_record.h"
@@ -30,28 +31,29 @@ std::vector<qint64> consecutiveRecords(const RecordLayout &layout) {
   return offsets;
 }
 
-CatalogTable listedTable(const char *key, const QString &section, const RecordLayout &layout,
+CatalogTable listedTable(const char *key, Section section, const RecordLayout &layout,
                          std::function<QString(int, ListRows &)> name) {
   return {QString::fromLatin1(key),
-          section,
+          sectionText(section),
           GameFile::Exe,
           &layout,
           [&layout](ListRows &) { return consecutiveRecords(layout); },
           std::move(name)};
 }
 
-CatalogTable namedByList(const char *key, const QString &section, const RecordLayout &layout,
+CatalogTable namedByList(const char *key, Section section, const RecordLayout &layout,
                          const NameListFile &names) {
   return listedTable(key, section, layout,
                      [&names](int row, ListRows &rows) { return rows.nameList(names).value(row); });
 }
 
 // A window that shows one whole area: its one record is named by the section.
-CatalogTable wholeArea(const char *key, const QString &section, const RecordLayout &layout) {
-  return listedTable(key, section, layout, [section](int, ListRows &) { return section; });
+CatalogTable wholeArea(const char *key, Section section, const RecordLayout &layout) {
+  return listedTable(key, section, layout,
+                     [section](int, ListRows &) { return sectionText(section); });
 }
 
-CatalogTable namedByRows(const char *key, const QString &section, const RecordLayout &layout,
+CatalogTable namedByRows(const char *key, Section section, const RecordLayout &layout,
                          const QStringList &names) {
   return listedTable(key, section, layout,
                      [&names](int row, ListRows &) { return names.value(row); });
@@ -60,7 +62,7 @@ CatalogTable namedByRows(const char *key, const QString &section, const RecordLa
 CatalogTable weaponTable() {
   const RecordLayout &layout = weaponLayout();
   return {QStringLiteral("weapons"),
-          QStringLiteral("机体&武器"),
+          sectionText(Section::Units),
           GameFile::Exe,
           &layout,
           [](ListRows &) {
@@ -85,9 +87,9 @@ std::vector<StageBlock> stageBlocks(const DeploymentKind &kind, ListRows &rows) 
 
 // Every record of every stage, stage after stage; named by the stage and the
 // record's row in the window's record list ("机体3").
-CatalogTable deploymentTable(const char *key, const QString &section, const DeploymentKind &kind) {
+CatalogTable deploymentTable(const char *key, Section section, const DeploymentKind &kind) {
   return {QString::fromLatin1(key),
-          section,
+          sectionText(section),
           GameFile::Stage,
           &kind.layout(),
           [&kind](ListRows &rows) {
@@ -113,28 +115,27 @@ CatalogTable deploymentTable(const char *key, const QString &section, const Depl
 
 std::vector<CatalogTable> makeCatalog() {
   std::vector<CatalogTable> tables;
-  tables.push_back(namedByList("units", QStringLiteral("机体&武器"), unitHeadLayout(), kUnitNames));
+  tables.push_back(namedByList("units", Section::Units, unitHeadLayout(), kUnitNames));
   tables.push_back(weaponTable());
+  tables.push_back(namedByList("characters", Section::Characters, characterLayout(), kPilotNames));
+  tables.push_back(namedByRows("parts", Section::Parts, partLayout(), PartNames()));
   tables.push_back(
-      namedByList("characters", QStringLiteral("人物"), characterLayout(), kPilotNames));
-  tables.push_back(namedByRows("parts", QStringLiteral("强化部件"), partLayout(), PartNames()));
+      namedByRows("fields", Section::DefensiveFields, defensiveFieldLayout(), FieldNames()));
   tables.push_back(
-      namedByRows("fields", QStringLiteral("防御力场"), defensiveFieldLayout(), FieldNames()));
-  tables.push_back(
-      namedByList("leaders", QStringLiteral("小队长能力变更"), leaderAbilityLayout(), kPilotNames));
-  tables.push_back(namedByRows("profiles", QStringLiteral("主角精神"), protagonistSpiritLayout(),
+      namedByList("leaders", Section::LeaderAbilities, leaderAbilityLayout(), kPilotNames));
+  tables.push_back(namedByRows("profiles", Section::ProtagonistSpirits, protagonistSpiritLayout(),
                                BirthProfiles()));
   static const QStringList trainedSkills = trainedSkillNames();
-  tables.push_back(namedByRows("training", QStringLiteral("机师特技养成"), skillTrainingLayout(),
-                               trainedSkills));
   tables.push_back(
-      wholeArea("correction", QStringLiteral("机师特技补正"), skillCorrectionLayout()));
-  tables.push_back(listedTable("potential", QStringLiteral("底力补正"), potentialCorrectionLayout(),
+      namedByRows("training", Section::SkillTraining, skillTrainingLayout(), trainedSkills));
+  tables.push_back(wholeArea("correction", Section::SkillCorrection, skillCorrectionLayout()));
+  tables.push_back(listedTable("potential", Section::PotentialCorrection,
+                               potentialCorrectionLayout(),
                                [](int row, ListRows &) { return growthLevelName(row); }));
-  tables.push_back(wholeArea("upgrades", QStringLiteral("改造相关"), upgradeSettingsLayout()));
-  tables.push_back(wholeArea("settings", QStringLiteral("系统相关"), systemSettingsLayout()));
-  tables.push_back(deploymentTable("enemies", QStringLiteral("敌军配置"), enemyDeployment()));
-  tables.push_back(deploymentTable("allies", QStringLiteral("我方配置"), allyDeployment()));
+  tables.push_back(wholeArea("upgrades", Section::Upgrades, upgradeSettingsLayout()));
+  tables.push_back(wholeArea("settings", Section::SystemSettings, systemSettingsLayout()));
+  tables.push_back(deploymentTable("enemies", Section::EnemyDeployment, enemyDeployment()));
+  tables.push_back(deploymentTable("allies", Section::AllyDeployment, allyDeployment()));
   return tables;
 }
 
@@ -235,8 +236,8 @@ ChangeList describeChanges(GameFile file, qint64 base, QByteArrayView before, QB
             !overlapsChange(changed, start, start + field.width))
           continue;
         named.push_back({start, start + field.width});
-        const quint32 old = littleEndianAt(before.data() + (start - base), field.width);
-        const quint32 now = littleEndianAt(after.data() + (start - base), field.width);
+        const quint32 old = littleEndianAt(before.sliced(start - base), field.width);
+        const quint32 now = littleEndianAt(after.sliced(start - base), field.width);
         for (const FieldPart &part : field.parts) {
           QString oldText = partValueText(part, field, old, rows);
           QString newText = partValueText(part, field, now, rows);

@@ -5,7 +5,7 @@
 // description its window walks. The change history and the command-line tools
 // name and compare stored values through it. Widget-free.
 
-#include "editors/shared/list_rows.h"
+#include "editors/shared/field_codec.h"
 #include "editors/shared/record_layout.h"
 
 #include <QByteArrayView>

@@ -30,14 +30,11 @@ QLabel *makeLabel(const QString &text, QWidget *parent) { return new QLabel(text
 } // namespace
 
 Form3::Form3(QWidget *parent)
-    : QWidget(parent),
+    : ListedRecordWindow("Form3", QStringLiteral("Korvane人物修改"), characterLayout(), parent),
       clipboard_(
           characterLayout(),
           {QStringLiteral("将要复制选定人物的数据,是否进行操作"),
            QStringLiteral("将要把复制的数据粘贴到选定的人物上,并且直接写入文件,是否进行操作")}) {
-  setUpEditorWindow(this, "Form3", QStringLiteral("Korvane人物修改"));
-
-  List1 = makeRecordList("List1", this);
   // Room for a long pilot name and the scroll bar; the record takes the rest.
   List1->setFixedWidth(List1->fontMetrics().horizontalAdvance(QStringLiteral("机师代码机师代码")) +
                        List1->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 8);
@@ -67,16 +64,11 @@ Form3::Form3(QWidget *parent)
   layout->addLayout(withFilterBox(List1));
   layout->addLayout(record, 1);
 
-  // The binder finds the controls by name, so it comes after them.
-  binder_ = std::make_unique<RecordBinder>(this, characterLayout());
   nameControlsInToolTips(this, characterLayout());
 
-  connect(List1, &QListWidget::currentRowChanged, this, &Form3::List1_Click);
-  connect(save, &QPushButton::clicked, this, &Form3::save_Click);
-  connect(Command1, &QPushButton::clicked, this, &Form3::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, &Form3::Command2_Click);
   connect(Command3, &QPushButton::clicked, this, &Form3::Command3_Click);
-  Form_Load();
+  finishSetUp();
   // Sized once the lists are filled, so that the longest skill name fits.
   resize(sizeHint().width(), 520);
 }
@@ -85,21 +77,19 @@ Form3::Form3(QWidget *parent)
 // 格斗/射击, 防御/技量, 回避/命中 one over the other.
 QLayout *Form3::makeStatistics() {
   auto *grid = new QGridLayout;
-  grid->addWidget(makeLabel(QStringLiteral("机师代码"), this), 0, 0);
+  grid->addWidget(makeLabel(controlCaption(characterLayout(), QStringLiteral("Combo7")), this), 0,
+                  0);
   Combo7 = makePickList(QStringLiteral("Combo7"), this);
   grid->addWidget(Combo7, 0, 1, 1, 5);
 
-  grid->addWidget(makeLabel(QStringLiteral("SP"), this), 1, 0);
-  grid->addWidget(makeByteBox(QStringLiteral("Text1"), this), 1, 1);
-  const QString captions[] = {QStringLiteral("格斗"), QStringLiteral("射击"),
-                              QStringLiteral("防御"), QStringLiteral("技量"),
-                              QStringLiteral("回避"), QStringLiteral("命中")};
-  for (int i = 0; i < 6; ++i) {
-    const int row = 2 + i % 2;
-    const int column = 2 * (i / 2);
-    grid->addWidget(makeLabel(captions[i], this), row, column);
-    grid->addWidget(makeByteBox(QStringLiteral("Text%1").arg(i + 2), this), row, column + 1);
-  }
+  const auto addStatistic = [this, grid](int number, int row, int column) {
+    const QString box = QStringLiteral("Text%1").arg(number);
+    grid->addWidget(makeLabel(controlCaption(characterLayout(), box), this), row, column);
+    grid->addWidget(makeByteBox(box, this), row, column + 1);
+  };
+  addStatistic(1, 1, 0);
+  for (int i = 0; i < 6; ++i)
+    addStatistic(i + 2, 2 + i % 2, 2 * (i / 2));
   grid->setColumnStretch(6, 1);
   return grid;
 }
@@ -108,13 +98,17 @@ QLayout *Form3::makeStatistics() {
 // it, so that every word stands over its list.
 QLayout *Form3::makeTerrainRanks() {
   auto *block = new QVBoxLayout;
-  auto *heading = makeLabel(QStringLiteral("空适应  陆适应  海适应  宇适应"), this);
+  QStringList controls;
+  for (size_t i = 0; i < terrainCombos_.size(); ++i)
+    controls.append(QStringLiteral("Combo%1").arg(i + 2));
+  auto *heading = makeLabel(rowHeading(characterLayout(), controls), this);
   block->addWidget(heading);
   auto *row = new QHBoxLayout;
   row->setSpacing(0);
-  const qreal pitch = QFontMetricsF(heading->font()).horizontalAdvance(QStringLiteral("空适应  "));
+  const QString firstWord = controlCaption(characterLayout(), controls[0]) + QStringLiteral("  ");
+  const qreal pitch = QFontMetricsF(heading->font()).horizontalAdvance(firstWord);
   for (size_t i = 0; i < terrainCombos_.size(); ++i) {
-    terrainCombos_[i] = makePickList(QStringLiteral("Combo%1").arg(i + 2), this);
+    terrainCombos_[i] = makePickList(controls[int(i)], this);
     terrainCombos_[i]->setFixedWidth(qCeil(pitch));
     row->addWidget(terrainCombos_[i]);
   }
@@ -126,7 +120,7 @@ QLayout *Form3::makeTerrainRanks() {
 
 QLayout *Form3::makeSideCode() {
   auto *block = new QVBoxLayout;
-  block->addWidget(makeLabel(QStringLiteral("敌我判定"), this));
+  block->addWidget(makeLabel(controlCaption(characterLayout(), QStringLiteral("Text20")), this));
   block->addWidget(makeByteBox(QStringLiteral("Text20"), this));
   for (const QString &legend :
        {QStringLiteral("0C-我方"), QStringLiteral("08-敌方"), QStringLiteral("00-过场人物")})
@@ -194,11 +188,11 @@ QLabel *Form3::makeLevelHeading() {
 QLayout *Form3::makeButtons() {
   Command2 = makeButton("Command2", QStringLiteral("复制"), this);
   Command3 = makeButton("Command3", QStringLiteral("粘贴"), this);
-  save = makeButton("save", QStringLiteral("保存"), this);
-  Command1 = makeButton("Command1", QStringLiteral("返回"), this);
+  makeSaveButton();
+  makeReturnButton("Command1");
   auto *row = new QHBoxLayout;
   row->addStretch();
-  for (QPushButton *button : {Command2, Command3, save, Command1})
+  for (QPushButton *button : {Command2, Command3, save, open})
     row->addWidget(button);
   return row;
 }
@@ -220,14 +214,6 @@ void Form3::unitname2() {
   fillChoices(Combo7, pilots);
   names.reportProblems(this);
 }
-
-void Form3::List1_Click() { showunit(); }
-
-void Form3::showunit() { showListedRecord(this, List1, gamePaths().ExePath, *binder_); }
-
-void Form3::save_Click() { saveListedRecord(this, List1, gamePaths().ExePath, *binder_); }
-
-void Form3::Command1_Click() { returnToMainWindow(this); }
 
 void Form3::Command2_Click() { clipboard_.copy(this, gamePaths().ExePath, *List1); }
 

@@ -3,6 +3,7 @@
 #include "editors/shared/editor_window.h"
 #include "editors/shared/game_paths.h"
 #include "editors/shared/record_actions.h"
+#include "editors/shared/record_io.h"
 #include "io/change_history.h"
 #include "io/module1.h"
 
@@ -84,8 +85,18 @@ QLayout *DeploymentWindow::makeLists() {
   return lists;
 }
 
-void DeploymentWindow::addField(QGridLayout *grid, int row, int column, const QString &caption,
-                                QWidget *control, int span) {
+void DeploymentWindow::addField(QGridLayout *grid, int row, int column, QWidget *control,
+                                int span) {
+  addCaptioned(grid, row, column, controlCaption(kind_.layout(), control->objectName()), control,
+               span);
+}
+
+void DeploymentWindow::addAddressField(QGridLayout *grid, int row, int column) {
+  addCaptioned(grid, row, column, QStringLiteral("起始地址"), Text6, 1);
+}
+
+void DeploymentWindow::addCaptioned(QGridLayout *grid, int row, int column, const QString &caption,
+                                    QWidget *control, int span) {
   grid->addWidget(makeCaption("Label1", captions_++, caption, Frame1), row, column);
   grid->addWidget(control, row, column + 1, 1, span);
 }
@@ -151,15 +162,22 @@ qint64 DeploymentWindow::recordOffset(int stage, int record) const {
   return deploymentRecordOffset(kind_.layout(), block(stage).offset, record);
 }
 
-// One row per record of the picked stage, "机体" and its number, ":" and its unit.
+const Field &DeploymentWindow::unitField() const {
+  const RecordLayout &layout = kind_.layout();
+  return layout.fields[size_t(deploymentFieldIndex(layout, QStringLiteral("UnitCode")))];
+}
+
+// A record's row: "机体" and its number, ":" and its unit.
+QString DeploymentWindow::recordRow(int record, const QString &unit) {
+  return QStringLiteral("机体%1:%2").arg(record + 1).arg(unit);
+}
+
+// One row per record of the picked stage.
 void DeploymentWindow::List1_Click() {
   List2->clear();
   const int stage = List1->currentRow();
   if (stage < 0 || !block(stage).usable() || block(stage).count == 0)
     return;
-  const RecordLayout &layout = kind_.layout();
-  const Field &unit =
-      layout.fields[size_t(deploymentFieldIndex(layout, QStringLiteral("UnitCode")))];
   QStringList rows;
   rows.reserve(block(stage).count);
   {
@@ -167,11 +185,9 @@ void DeploymentWindow::List1_Click() {
     for (int record = 0; op.ok() && record < block(stage).count; ++record) {
       const qint64 start = recordOffset(stage, record);
       QString name = QStringLiteral("（超出文件范围）");
-      if (start + layout.recordSize <= op.size()) {
-        Module1::FilePos = qint32(start + unit.offset + 1);
-        name = unitName(op.ReadWord());
-      }
-      rows.append(QStringLiteral("机体%1:%2").arg(record + 1).arg(name));
+      if (start + kind_.layout().recordSize <= op.size())
+        name = unitName(readRecordField(op, unitField(), start));
+      rows.append(recordRow(record, name));
     }
     if (!finishOperation(this, op))
       return;
@@ -192,20 +208,16 @@ void DeploymentWindow::renameWrittenRows() {
   const int stage = List1->currentRow();
   if (entry.path != gamePaths().StagePath || stage < 0 || List2->count() != block(stage).count)
     return;
-  const RecordLayout &layout = kind_.layout();
-  const qint64 unitOffset =
-      layout.fields[size_t(deploymentFieldIndex(layout, QStringLiteral("UnitCode")))].offset;
+  const Field &unit = unitField();
   Module1::Operation op(entry.path);
   for (int record = 0; op.ok() && record < List2->count(); ++record) {
-    const qint64 unit = recordOffset(stage, record) + unitOffset;
-    const bool touched = std::any_of(entry.spans.begin(), entry.spans.end(), [unit](auto &span) {
-      return span.start < unit + 2 && unit < span.start + span.before.size();
+    const qint64 start = recordOffset(stage, record);
+    const qint64 code = start + unit.offset;
+    const bool touched = std::any_of(entry.spans.begin(), entry.spans.end(), [&](auto &span) {
+      return span.start < code + unit.width && code < span.start + span.before.size();
     });
-    if (!touched || unit + 2 > op.size())
-      continue;
-    Module1::FilePos = qint32(unit + 1);
-    List2->item(record)->setText(
-        QStringLiteral("机体%1:%2").arg(record + 1).arg(unitName(op.ReadWord())));
+    if (touched && start + kind_.layout().recordSize <= op.size())
+      List2->item(record)->setText(recordRow(record, unitName(readRecordField(op, unit, start))));
   }
 }
 

@@ -37,9 +37,11 @@ protected:
   // this: it binds the description, connects the handlers and loads the lists.
   void finishSetUp(QLayout *fields);
 
-  // Frame1's grid: a caption (Label1_k) and its control, `span` columns wide.
-  void addField(QGridLayout *grid, int row, int column, const QString &caption, QWidget *control,
-                int span = 1);
+  // Frame1's grid: the caption of the part the control shows (Label1_k) and the
+  // control, `span` columns wide.
+  void addField(QGridLayout *grid, int row, int column, QWidget *control, int span = 1);
+  // Text6, the record's offset, under its caption "起始地址".
+  void addAddressField(QGridLayout *grid, int row, int column);
   QLineEdit *makeEntryBox(const QString &name);
   QComboBox *makeNamePick(const char *name);
   // Text6: the record's offset, shown only.
@@ -68,10 +70,14 @@ protected:
   std::unique_ptr<RecordBinder> binder_;
 
 private:
+  void addCaptioned(QGridLayout *grid, int row, int column, const QString &caption,
+                    QWidget *control, int span);
   void Form_Load();
   void loadname(NameListLoader &names);
   void List1_Click();
   void List2_Click();
+  const Field &unitField() const;
+  static QString recordRow(int record, const QString &unit);
   void noteEmptyStage();
   void renameWrittenRows();
   bool showdata11();

@@ -16,17 +16,16 @@ namespace korvane {
 Form13::Form13(QWidget *parent)
     : DeploymentWindow(enemyDeployment(), "Form13", QStringLiteral("敌军配置"), parent) {
   auto *grid = new QGridLayout;
-  addField(grid, 0, 0, QStringLiteral("机体"), Combo1, 3);
-  addField(grid, 1, 0, QStringLiteral("机师"), Combo2, 3);
-  addField(grid, 2, 0, QStringLiteral("出场次序"), makeEntryBox(QStringLiteral("Text1")));
-  addField(grid, 2, 2, QStringLiteral("小队编号"), makeEntryBox(QStringLiteral("Text2")));
-  addField(grid, 3, 0, QStringLiteral("武器改造段数"), makeEntryBox(QStringLiteral("Text3")));
-  addField(grid, 3, 2, QStringLiteral("机体改造段数"), makeEntryBox(QStringLiteral("Text4")));
-  addField(grid, 4, 0, QStringLiteral("机师LV"), makeEntryBox(arrayElementName("Text5", 0)));
-  addField(grid, 4, 2, QStringLiteral("机师击坠数"), makeEntryBox(arrayElementName("Text5", 1)));
-  addField(grid, 5, 0, QStringLiteral("强化芯片"),
-           makePickList(QStringLiteral("Combo3"), Frame1, ChipNames()));
-  addField(grid, 5, 2, QStringLiteral("起始地址"), Text6);
+  addField(grid, 0, 0, Combo1, 3);
+  addField(grid, 1, 0, Combo2, 3);
+  addField(grid, 2, 0, makeEntryBox(QStringLiteral("Text1")));
+  addField(grid, 2, 2, makeEntryBox(QStringLiteral("Text2")));
+  addField(grid, 3, 0, makeEntryBox(QStringLiteral("Text3")));
+  addField(grid, 3, 2, makeEntryBox(QStringLiteral("Text4")));
+  addField(grid, 4, 0, makeEntryBox(arrayElementName("Text5", 0)));
+  addField(grid, 4, 2, makeEntryBox(arrayElementName("Text5", 1)));
+  addField(grid, 5, 0, makePickList(QStringLiteral("Combo3"), Frame1, ChipNames()));
+  addAddressField(grid, 5, 2);
   grid->setColumnStretch(1, 1);
   grid->setColumnStretch(3, 1);
 

@@ -30,15 +30,15 @@ QLabel *makeNote(const char *name, const QString &text, QWidget *parent) {
 Form14::Form14(QWidget *parent)
     : DeploymentWindow(allyDeployment(), "Form14", QStringLiteral("我方配置"), parent) {
   auto *grid = new QGridLayout;
-  addField(grid, 0, 0, QStringLiteral("机体"), Combo1, 3);
-  addField(grid, 1, 0, QStringLiteral("机师"), Combo2, 3);
-  addField(grid, 2, 0, QStringLiteral("过关加入"), makeEntryBox(QStringLiteral("Text1")));
-  addField(grid, 3, 0, QStringLiteral("武器改造段数"), makeEntryBox(QStringLiteral("Text3")));
-  addField(grid, 3, 2, QStringLiteral("机体改造段数"), makeEntryBox(QStringLiteral("Text4")));
-  addField(grid, 4, 0, QStringLiteral("机师LV"), makeEntryBox(arrayElementName("Text5", 0)));
-  addField(grid, 4, 2, QStringLiteral("机师击坠数"), makeEntryBox(arrayElementName("Text5", 1)));
-  addField(grid, 5, 0, QStringLiteral("机师PP"), makeEntryBox(arrayElementName("Text5", 2)));
-  addField(grid, 5, 2, QStringLiteral("起始地址"), Text6);
+  addField(grid, 0, 0, Combo1, 3);
+  addField(grid, 1, 0, Combo2, 3);
+  addField(grid, 2, 0, makeEntryBox(QStringLiteral("Text1")));
+  addField(grid, 3, 0, makeEntryBox(QStringLiteral("Text3")));
+  addField(grid, 3, 2, makeEntryBox(QStringLiteral("Text4")));
+  addField(grid, 4, 0, makeEntryBox(arrayElementName("Text5", 0)));
+  addField(grid, 4, 2, makeEntryBox(arrayElementName("Text5", 1)));
+  addField(grid, 5, 0, makeEntryBox(arrayElementName("Text5", 2)));
+  addAddressField(grid, 5, 2);
   grid->setColumnStretch(1, 1);
   grid->setColumnStretch(3, 1);
 
@@ -61,6 +61,8 @@ Form14::Form14(QWidget *parent)
 
 // Writes the record and, when it was an empty slot saved with a pilot, marks the
 // next record of the stage as an empty slot: both in one operation, all or nothing.
+// A mark over a unit is asked about with the file closed; the write then finds the
+// file as it was when the user answered, or writes nothing.
 void Form14::Command2_Click() {
   int stage = 0;
   int record = 0;
@@ -68,35 +70,60 @@ void Form14::Command2_Click() {
   if (!requirePickedRecord(stage, record) || !collectEntries(this, *binder_, values))
     return;
   const RecordLayout &layout = allyRecordLayout();
-  const int unitField = deploymentFieldIndex(layout, QStringLiteral("UnitCode"));
-  const int pilotField = deploymentFieldIndex(layout, QStringLiteral("PilotCode"));
-  const qint64 start = recordOffset(stage, record);
-  const qint64 next = recordOffset(stage, record + 1);
+  const quint32 pilot = values[size_t(deploymentFieldIndex(layout, QStringLiteral("PilotCode")))];
+  std::optional<MarkCheck> asked;
+  {
+    Module1::Operation op(gamePaths().StagePath);
+    asked = checkMark(op, stage, record, pilot);
+    if (!finishOperation(this, op))
+      return;
+  }
+  const bool mark =
+      asked->mark && (asked->nextUnit == kNoneCode || confirmMark(record, asked->nextUnit));
+  const Field &unit =
+      layout.fields[size_t(deploymentFieldIndex(layout, QStringLiteral("UnitCode")))];
   {
     const ChangeLabel label(windowTitle(), Command2->text());
     Module1::Operation op(gamePaths().StagePath);
-    if (op.requireSpan(start, layout.recordSize, layout.what)) {
-      // The old unit code is the file's, not the one last shown.
-      const quint32 oldUnit = readRecord(op, layout, start)[size_t(unitField)];
-      bool mark =
-          marksNextSlotEmpty(oldUnit, values[size_t(pilotField)], record, block(stage).count);
-      const qint32 nextUnitPos = qint32(next + layout.fields[size_t(unitField)].offset + 1);
-      if (mark &&
-          op.requireSpan(nextUnitPos - 1, 2, QStringLiteral("下一条我方配置记录的机体代码"))) {
-        Module1::FilePos = nextUnitPos;
-        const quint32 nextUnit = op.ReadWord();
-        mark = nextUnit == kNoneCode || confirmMark(record, nextUnit);
-      }
-      writeRecord(op, layout, start, values);
-      if (mark) {
-        Module1::FilePos = nextUnitPos;
-        op.WriteWord(int(kNoneCode));
-      }
+    const std::optional<MarkCheck> found = checkMark(op, stage, record, pilot);
+    if (found && *found != *asked) {
+      showMessage(this, QStringLiteral(
+                            "stage.bin 在询问期间被改动过，没有写入。请重新选择该单位后再写入。"));
+      return;
+    }
+    if (found) {
+      writeRecord(op, layout, recordOffset(stage, record), values);
+      if (mark)
+        writeRecordField(op, unit, recordOffset(stage, record + 1), kNoneCode);
     }
     if (!finishOperation(this, op))
       return;
   }
   binder_->showWritten(values);
+}
+
+// Reads what the save of `record` depends on; nothing when the record, or the unit
+// code of a record it would mark, lies outside the file (the operation then fails).
+std::optional<Form14::MarkCheck> Form14::checkMark(Module1::Operation &op, int stage, int record,
+                                                   quint32 savedPilot) {
+  const RecordLayout &layout = allyRecordLayout();
+  const Field &unit =
+      layout.fields[size_t(deploymentFieldIndex(layout, QStringLiteral("UnitCode")))];
+  const qint64 start = recordOffset(stage, record);
+  if (!op.requireSpan(start, layout.recordSize, layout.what))
+    return std::nullopt;
+  // The old unit code is the file's, not the one last shown.
+  MarkCheck check;
+  check.mark =
+      marksNextSlotEmpty(readRecordField(op, unit, start), savedPilot, record, block(stage).count);
+  if (!check.mark)
+    return check;
+  const qint64 next = recordOffset(stage, record + 1);
+  if (!op.requireSpan(next + unit.offset, unit.width,
+                      QStringLiteral("下一条我方配置记录的机体代码")))
+    return std::nullopt;
+  check.nextUnit = readRecordField(op, unit, next);
+  return check;
 }
 
 // Asked before an empty slot's save overwrites the unit of the record after it.

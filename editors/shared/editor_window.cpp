@@ -3,7 +3,6 @@
 #include "editors/shared/record_layout.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QLineEdit>
@@ -66,12 +65,7 @@ void setUpEditorWindow(QWidget *window, const char *name, const QString &caption
   window->setAttribute(Qt::WA_DeleteOnClose);
 }
 
-void returnToMainWindow(QWidget *editor) {
-  for (QWidget *window : QApplication::topLevelWidgets())
-    if (window->objectName() == QLatin1String("Form1"))
-      window->setEnabled(true);
-  editor->close();
-}
+void returnToMainWindow(QWidget *editor) { editor->close(); }
 
 QListWidget *makeRecordList(const char *name, QWidget *parent) {
   auto *list = new RecordList(parent);
@@ -146,6 +140,13 @@ void nameControlsInToolTips(QWidget *window, const RecordLayout &layout) {
     for (const FieldPart &part : field.parts)
       if (QWidget *control = window->findChild<QWidget *>(part.control))
         control->setToolTip(part.caption);
+}
+
+QString rowHeading(const RecordLayout &layout, const QStringList &controls) {
+  QStringList captions;
+  for (const QString &control : controls)
+    captions.append(controlCaption(layout, control));
+  return captions.join(QStringLiteral("  "));
 }
 
 // Pick-only: typed text that matches no row could not be saved.

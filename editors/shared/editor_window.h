@@ -20,7 +20,7 @@ struct RecordLayout;
 // Names and captions the window; it is deleted when closed, so reopening loads afresh.
 void setUpEditorWindow(QWidget *window, const char *name, const QString &caption);
 
-// "返回": make sure the main window is enabled, then close the editor.
+// "返回": closes the editor; the main window stays usable while editors are open.
 void returnToMainWindow(QWidget *editor);
 
 // A list box of records with no row current until the user picks one, also when
@@ -50,6 +50,10 @@ QComboBox *makePickList(const QString &name, QWidget *parent, const QStringList 
 // Grid boxes carry no label of their own: each control's tip names it as a
 // refusal of its entry does.
 void nameControlsInToolTips(QWidget *window, const RecordLayout &layout);
+
+// The captions of `controls`, two blanks apart: one heading over a row of them,
+// each word over its control ("空适应  陆适应  海适应  宇适应").
+QString rowHeading(const RecordLayout &layout, const QStringList &controls);
 
 // Appends the rows and leaves none selected, as a window is before its first pick.
 void fillChoices(QComboBox *combo, const QStringList &rows);

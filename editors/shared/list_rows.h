@@ -1,12 +1,10 @@
 #pragma once
 
-// The rows of the lists that table descriptions name, and the text a window shows
-// for every part of a stored field, as one string: numbers as their boxes show
-// them, a pick list's code as its row text, a check box as "1" or "0", tickable
-// rows as the ticked rows' texts joined by "、". The change history and the
-// command-line tools print and read fields in this form. Widget-free.
+// The rows of the lists that table descriptions name, as a window fills them:
+// name lists read once from beside the program, and the extra row of a list whose
+// last row stands for a code of its own. Widget-free.
 
-#include "editors/shared/field_text.h"
+#include "editors/shared/record_layout.h"
 #include "io/name_list.h"
 
 #include <QHash>
@@ -33,23 +31,5 @@ private:
   QHash<const ChoiceSource *, QStringList> withLastRow_;
   QStringList problems_;
 };
-
-// The text of `part` within the stored field value `raw`.
-QString partValueText(const FieldPart &part, const Field &field, quint32 raw, ListRows &rows);
-
-// Turns such a text back into the field value, starting from the stored `raw`: only
-// the part's bits change. A pick list takes a row text or the code; where several
-// rows share a text, the stored code is kept when its row has that text.
-struct ParsedValue {
-  std::optional<quint32> raw;
-  QString error; // names the caption and what it accepts
-};
-ParsedValue parsePartValueText(const FieldPart &part, const Field &field, quint32 raw,
-                               const QString &text, ListRows &rows);
-
-// The little-endian value of the `width` bytes at `bytes`.
-quint32 littleEndianAt(const char *bytes, int width);
-// The little-endian value of `field` in the record whose bytes start at `record`.
-quint32 fieldValueAt(const char *record, const Field &field);
 
 } // namespace korvane

@@ -1,6 +1,6 @@
 #include "editors/shared/record_binder.h"
 
-#include "editors/shared/field_text.h"
+#include "editors/shared/field_codec.h"
 #include "io/module1.h"
 
 #include <QCheckBox>
@@ -17,15 +17,6 @@ QWidget *findControl(QWidget *form, const QString &name) {
   QWidget *control = form->findChild<QWidget *>(name);
   Q_ASSERT_X(control, "RecordBinder", qPrintable(name));
   return control;
-}
-
-// The list row that shows bit `bit` of a tickable-row part.
-int rowOfBit(const FieldPart &part, const Field &field, int bit) {
-  return part.encoding == Encoding::FlagRowsReversed ? partBits(part, field) - 1 - bit : bit;
-}
-
-int listedRows(const QComboBox *combo, const FieldPart &part) {
-  return part.choices.lastRowCode >= 0 ? combo->count() - 1 : combo->count();
 }
 
 // The option buttons of a frame, in the order the window made them: row order.
@@ -82,11 +73,7 @@ void RecordBinder::showPart(Binding &binding, quint32 raw) {
   switch (part.encoding) {
   case Encoding::Choice: {
     auto *combo = static_cast<QComboBox *>(binding.control);
-    int row = int(value);
-    if (part.choices.lastRowCode >= 0 && value == quint32(part.choices.lastRowCode))
-      row = combo->count() - 1;
-    else if (value >= quint32(listedRows(combo, part)))
-      row = -1;
+    const int row = choiceRow(part, value, combo->count());
     if (row < 0) {
       binding.unlistedCode = value;
       combo->setPlaceholderText(QStringLiteral("代码 %1（列表中没有）").arg(value));
@@ -95,7 +82,7 @@ void RecordBinder::showPart(Binding &binding, quint32 raw) {
     break;
   }
   case Encoding::OptionGroup: {
-    const int row = part.choices.rowOfCode(value);
+    const int row = choiceRow(part, value, int(binding.options.size()));
     if (row < 0)
       binding.unlistedCode = value;
     selectOption(binding.options, row);
@@ -107,9 +94,10 @@ void RecordBinder::showPart(Binding &binding, quint32 raw) {
   case Encoding::FlagRows:
   case Encoding::FlagRowsReversed: {
     auto *list = static_cast<QListWidget *>(binding.control);
-    for (int bit = 0; bit < partBits(part, field); ++bit)
-      if (QListWidgetItem *item = list->item(rowOfBit(part, field, bit)))
-        item->setCheckState((value >> bit) & 1 ? Qt::Checked : Qt::Unchecked);
+    const quint32 ticks = tickedRows(part, field, value);
+    for (int row = 0; row < partBits(part, field); ++row)
+      if (QListWidgetItem *item = list->item(row))
+        item->setCheckState((ticks >> row) & 1 ? Qt::Checked : Qt::Unchecked);
     break;
   }
   default:
@@ -117,32 +105,30 @@ void RecordBinder::showPart(Binding &binding, quint32 raw) {
   }
 }
 
+// The row an option frame has ticked, -1 when none.
+int RecordBinder::checkedOption(const Binding &binding) {
+  for (size_t i = 0; i < binding.options.size(); ++i)
+    if (binding.options[i]->isChecked())
+      return int(i);
+  return -1;
+}
+
 QString RecordBinder::collectPart(const Binding &binding, quint32 &raw) const {
   const FieldPart &part = *binding.part;
   const Field &field = *binding.field;
   quint32 value = 0;
   switch (part.encoding) {
-  case Encoding::Choice: {
-    const auto *combo = static_cast<const QComboBox *>(binding.control);
-    const int row = combo->currentIndex();
-    if (row < 0 && !binding.unlistedCode)
-      return chooseRowMessage(part.caption);
-    if (row < 0)
-      value = *binding.unlistedCode;
-    else if (part.choices.lastRowCode >= 0 && row == combo->count() - 1)
-      value = quint32(part.choices.lastRowCode);
-    else
-      value = quint32(row);
-    break;
-  }
+  case Encoding::Choice:
   case Encoding::OptionGroup: {
-    int row = -1;
-    for (size_t i = 0; i < binding.options.size(); ++i)
-      if (binding.options[i]->isChecked())
-        row = int(i);
+    int row = checkedOption(binding);
+    int shownRows = int(binding.options.size());
+    if (const auto *combo = qobject_cast<const QComboBox *>(binding.control)) {
+      row = combo->currentIndex();
+      shownRows = combo->count();
+    }
     if (row < 0 && !binding.unlistedCode)
       return chooseRowMessage(part.caption);
-    value = row < 0 ? *binding.unlistedCode : part.choices.codeOfRow(row);
+    value = row < 0 ? *binding.unlistedCode : choiceCode(part, row, shownRows);
     break;
   }
   case Encoding::Flag:
@@ -151,11 +137,13 @@ QString RecordBinder::collectPart(const Binding &binding, quint32 &raw) const {
   case Encoding::FlagRows:
   case Encoding::FlagRowsReversed: {
     const auto *list = static_cast<const QListWidget *>(binding.control);
-    for (int bit = 0; bit < partBits(part, field); ++bit) {
-      const QListWidgetItem *item = list->item(rowOfBit(part, field, bit));
+    quint32 ticks = 0;
+    for (int row = 0; row < partBits(part, field); ++row) {
+      const QListWidgetItem *item = list->item(row);
       if (item && item->checkState() == Qt::Checked)
-        value |= 1u << bit;
+        ticks |= 1u << row;
     }
+    value = valueOfTickedRows(part, field, ticks);
     break;
   }
   default: {

@@ -51,6 +51,7 @@ private:
 
   void showPart(Binding &binding, quint32 raw);
   QString collectPart(const Binding &binding, quint32 &raw) const;
+  static int checkedOption(const Binding &binding);
 
   const RecordLayout &layout_;
   std::vector<std::vector<Binding>> bindings_; // per field, per part

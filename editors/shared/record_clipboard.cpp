@@ -23,14 +23,11 @@ void RecordClipboard::copy(QWidget *window, const QString &path, const QListWidg
     showMessage(window, QStringLiteral("没有进行复制操作"));
     return;
   }
-  QString data;
+  QByteArray data;
   {
     Module1::Operation op(path);
-    if (op.requireSpan(table_.tableOffset, table_.tableEnd() - table_.tableOffset, table_.what)) {
-      Module1::FilePos = qint32(table_.recordOffset(row) + 1);
-      for (int k = 0; k < table_.recordSize; ++k)
-        data += op.ReadByteHex();
-    }
+    if (op.requireSpan(table_.tableOffset, table_.tableEnd() - table_.tableOffset, table_.what))
+      data = op.readBytes(table_.recordOffset(row), table_.recordSize);
     if (!finishOperation(window, op))
       return; // the earlier copy, if any, stays
   }
@@ -55,11 +52,8 @@ void RecordClipboard::paste(QWidget *window, const QString &path, const QListWid
   }
   const ChangeLabel label(window->windowTitle(), QStringLiteral("粘贴"));
   Module1::Operation op(path);
-  if (op.requireSpan(table_.tableOffset, table_.tableEnd() - table_.tableOffset, table_.what)) {
-    Module1::FilePos = qint32(table_.recordOffset(row) + 1);
-    for (int k = 0; k < table_.recordSize; ++k)
-      op.WriteByteHex(QStringView(copiedData_).mid(2 * k, 2));
-  }
+  if (op.requireSpan(table_.tableOffset, table_.tableEnd() - table_.tableOffset, table_.what))
+    op.writeBytes(table_.recordOffset(row), copiedData_);
   if (finishOperation(window, op))
     showMessage(window, QStringLiteral("已经把") + copiedName_ + QStringLiteral("的数据粘贴到") +
                             name + QStringLiteral("上"));

@@ -23,7 +23,7 @@ public:
   RecordClipboard(const RecordLayout &table, ClipboardQuestions questions);
 
   bool hasCopy() const { return !copiedData_.isEmpty(); }
-  const QString &copiedData() const { return copiedData_; }
+  const QByteArray &copiedData() const { return copiedData_; }
   const QString &copiedName() const { return copiedName_; }
 
   // Both act on the record selected in `records`, named by its row text, and ask
@@ -34,7 +34,7 @@ public:
 private:
   const RecordLayout &table_;
   ClipboardQuestions questions_;
-  QString copiedData_;
+  QByteArray copiedData_;
   QString copiedName_;
 };
 

@@ -1,65 +1,15 @@
 #include "editors/shared/record_io.h"
 
-#include "editors/shared/field_text.h"
+#include "editors/shared/field_codec.h"
 
 namespace korvane {
 
-namespace {
-
-quint32 readField(Module1::Operation &op, const Field &field) {
-  if (field.hexAccess()) {
-    const QString text = field.width == 1   ? op.ReadByteHex()
-                         : field.width == 2 ? op.ReadWordHex()
-                                            : op.ReadDwordHex();
-    return fileOrderValue(text, field.width);
-  }
-  switch (field.width) {
-  case 1:
-    return op.ReadByte();
-  case 2:
-    return op.ReadWord();
-  default:
-    return quint32(op.ReadDword());
-  }
-}
-
-void writeField(Module1::Operation &op, const Field &field, quint32 value) {
-  if (field.hexAccess()) {
-    const QString text = Module1::FileOrderHex(value, field.width);
-    if (field.width == 1)
-      op.WriteByteHex(text);
-    else if (field.width == 2)
-      op.WriteWordHex(text);
-    else
-      op.WriteDwordHex(text);
-    return;
-  }
-  switch (field.width) {
-  case 1:
-    op.WriteByte(int(value));
-    break;
-  case 2:
-    op.WriteWord(int(value));
-    break;
-  default:
-    op.WriteDword(qint32(value));
-  }
-}
-
-qint32 filePosOf(qint64 recordStart, const Field &field) {
-  return qint32(recordStart + field.offset + 1);
-}
-
-} // namespace
-
 RecordValues readRecord(Module1::Operation &op, const RecordLayout &layout, qint64 recordStart) {
-  RecordValues values;
-  values.reserve(layout.fields.size());
-  for (const Field &field : layout.fields) {
-    Module1::FilePos = filePosOf(recordStart, field);
-    values.push_back(readField(op, field));
-  }
-  return values;
+  const QByteArray bytes = op.readBytes(recordStart, layout.recordSize);
+  // A refused read has failed the operation; its values are never shown.
+  if (bytes.size() < layout.recordSize)
+    return RecordValues(layout.fields.size(), 0);
+  return recordValuesAt(bytes, layout);
 }
 
 void writeRecord(Module1::Operation &op, const RecordLayout &layout, qint64 recordStart,
@@ -68,10 +18,14 @@ void writeRecord(Module1::Operation &op, const RecordLayout &layout, qint64 reco
     writeRecordField(op, layout.fields[i], recordStart, values[i]);
 }
 
+quint32 readRecordField(Module1::Operation &op, const Field &field, qint64 recordStart) {
+  const QByteArray bytes = op.readBytes(recordStart + field.offset, field.width);
+  return bytes.size() < field.width ? 0 : littleEndianAt(bytes, field.width);
+}
+
 void writeRecordField(Module1::Operation &op, const Field &field, qint64 recordStart,
                       quint32 value) {
-  Module1::FilePos = filePosOf(recordStart, field);
-  writeField(op, field, value);
+  op.writeBytes(recordStart + field.offset, littleEndianBytes(value, field.width));
 }
 
 } // namespace korvane

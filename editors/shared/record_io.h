@@ -7,13 +7,16 @@
 
 namespace korvane {
 
-// Reads every field of the record that starts at the 0-based `recordStart`,
-// in offset order, stepping over the bytes the window does not show.
+// Reads every field of the record that starts at the 0-based `recordStart`, which
+// must lie inside the file.
 RecordValues readRecord(Module1::Operation &op, const RecordLayout &layout, qint64 recordStart);
 
 // Writes every field in offset order; bytes between the fields are not touched.
 void writeRecord(Module1::Operation &op, const RecordLayout &layout, qint64 recordStart,
                  const RecordValues &values);
+
+// Reads one field of that record, which must lie inside the file.
+quint32 readRecordField(Module1::Operation &op, const Field &field, qint64 recordStart);
 
 // Writes one field of that record, the way writeRecord writes it.
 void writeRecordField(Module1::Operation &op, const Field &field, qint64 recordStart,

@@ -9,26 +9,6 @@ int ChoiceSource::rows() const {
   return listed + (lastRowCode >= 0 ? 1 : 0);
 }
 
-int ChoiceSource::rowOfCode(quint32 code) const {
-  if (codes) {
-    for (size_t row = 0; row < codes->size(); ++row)
-      if ((*codes)[row] == code)
-        return int(row);
-    return -1;
-  }
-  if (lastRowCode >= 0 && code == quint64(lastRowCode))
-    return rows() - 1;
-  return code < quint32(rows()) ? int(code) : -1;
-}
-
-quint32 ChoiceSource::codeOfRow(int row) const {
-  if (codes)
-    return (*codes)[row];
-  if (lastRowCode >= 0 && row == rows() - 1)
-    return quint32(lastRowCode);
-  return quint32(row);
-}
-
 bool Field::hexAccess() const {
   if (!display.isEmpty())
     return true;
@@ -58,6 +38,20 @@ qint64 partMaximum(const FieldPart &part, const Field &field) {
   if (part.encoding == Encoding::SignedDecimal)
     return (qint64(1) << (bits - 1)) - 1;
   return (qint64(1) << bits) - 1;
+}
+
+ControlPart findControlPart(const RecordLayout &layout, const QString &control) {
+  for (const Field &field : layout.fields)
+    for (const FieldPart &part : field.parts)
+      if (part.control == control)
+        return {&field, &part};
+  return {};
+}
+
+QString controlCaption(const RecordLayout &layout, const QString &control) {
+  const ControlPart described = findControlPart(layout, control);
+  Q_ASSERT_X(described.part, "controlCaption", qPrintable(control));
+  return described.part ? described.part->caption : QString();
 }
 
 QString arrayElementName(const char *name, int index) {

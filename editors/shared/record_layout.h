@@ -42,9 +42,6 @@ struct ChoiceSource {
 
   // The rows the list holds once the window has filled it.
   int rows() const;
-  // The row that shows `code` (-1 when none does), and the code of `row`.
-  int rowOfCode(quint32 code) const;
-  quint32 codeOfRow(int row) const;
 };
 
 // One control's share of a stored field: the bits from `shift` on, `bits` wide
@@ -70,7 +67,7 @@ struct Field {
   QString display{};
   bool displayShowsWritten = false;
 
-  // Hex-shown fields go through the hex accessors, all others through the numeric ones.
+  // Whether some box shows the field as hex digits.
   bool hexAccess() const;
 };
 
@@ -92,6 +89,16 @@ using RecordValues = std::vector<quint32>;
 qint64 partMinimum(const FieldPart &part, const Field &field);
 qint64 partMaximum(const FieldPart &part, const Field &field);
 int partBits(const FieldPart &part, const Field &field);
+
+// The field and part that the control named `control` shows; both null when it
+// shows none. A window labels a control with the part's caption through these.
+struct ControlPart {
+  const Field *field = nullptr;
+  const FieldPart *part = nullptr;
+};
+ControlPart findControlPart(const RecordLayout &layout, const QString &control);
+// The caption of the part `control` shows; the control must show one.
+QString controlCaption(const RecordLayout &layout, const QString &control);
 
 // The objectName of element `index` of a control array ("Text8_3").
 QString arrayElementName(const char *name, int index);

@@ -1,9 +1,6 @@
 #include "editors/tables/form10.h"
 
 #include "editors/shared/editor_window.h"
-#include "editors/shared/game_paths.h"
-#include "editors/shared/record_actions.h"
-#include "editors/shared/record_clipboard.h"
 #include "editors/tables/growth_levels.h"
 #include "editors/tables/potential_correction_record.h"
 
@@ -17,14 +14,13 @@
 
 namespace korvane {
 
-Form10::Form10(QWidget *parent) : QWidget(parent) {
-  setUpEditorWindow(this, "Form10", QStringLiteral("Korvane底力补正百分率"));
-
-  List1 = makeRecordList("List1", this);
+Form10::Form10(QWidget *parent)
+    : ListedRecordWindow("Form10", QStringLiteral("Korvane底力补正百分率"),
+                         potentialCorrectionLayout(), parent) {
   List1->setFixedWidth(List1->fontMetrics().horizontalAdvance(QStringLiteral("L9")) + 48);
 
-  open = makeButton("open", QStringLiteral("返回"), this);
-  save = makeButton("save", QStringLiteral("保存"), this);
+  makeReturnButton();
+  makeSaveButton();
   auto *buttons = new QHBoxLayout;
   buttons->addWidget(open);
   buttons->addStretch();
@@ -39,14 +35,9 @@ Form10::Form10(QWidget *parent) : QWidget(parent) {
   layout->addWidget(List1);
   layout->addLayout(record);
 
-  // The binder finds the controls by name, so it comes after them.
-  binder_ = std::make_unique<RecordBinder>(this, potentialCorrectionLayout());
   nameControlsInToolTips(this, potentialCorrectionLayout());
 
-  connect(List1, &QListWidget::currentRowChanged, this, &Form10::List1_Click);
-  connect(save, &QPushButton::clicked, this, &Form10::save_Click);
-  connect(open, &QPushButton::clicked, this, &Form10::open_Click);
-  Form_Load();
+  finishSetUp();
 }
 
 // One row per HP band, one column per percentage, in record order.
@@ -68,13 +59,5 @@ void Form10::Form_Load() {
   for (int level = 0; level < kGrowthLevels; ++level)
     List1->addItem(growthLevelName(level));
 }
-
-void Form10::List1_Click() { showunit(); }
-
-void Form10::showunit() { showListedRecord(this, List1, gamePaths().ExePath, *binder_); }
-
-void Form10::save_Click() { saveListedRecord(this, List1, gamePaths().ExePath, *binder_); }
-
-void Form10::open_Click() { returnToMainWindow(this); }
 
 } // namespace korvane

@@ -3,35 +3,21 @@
 // Potential correction: the nine skill levels, and the shown level's four
 // percentages for each of ten HP bands.
 
-#include "editors/shared/record_binder.h"
-
-#include <QWidget>
-#include <memory>
+#include "editors/shared/listed_record_window.h"
 
 class QGridLayout;
-class QListWidget;
-class QPushButton;
 
 namespace korvane {
 
-class Form10 : public QWidget {
+class Form10 : public ListedRecordWindow {
   Q_OBJECT
 public:
   explicit Form10(QWidget *parent = nullptr);
 
 private:
-  void Form_Load();
-  void List1_Click();
-  void showunit();
-  void save_Click();
-  void open_Click();
+  void Form_Load() override;
 
   QGridLayout *makeBandGrid();
-
-  QListWidget *List1;
-  QPushButton *open;
-  QPushButton *save;
-  std::unique_ptr<RecordBinder> binder_;
 };
 
 } // namespace korvane

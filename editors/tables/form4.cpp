@@ -2,9 +2,6 @@
 
 #include "editors/shared/choice_lists.h"
 #include "editors/shared/editor_window.h"
-#include "editors/shared/game_paths.h"
-#include "editors/shared/record_actions.h"
-#include "editors/shared/record_clipboard.h"
 #include "editors/tables/part_record.h"
 #include "editors/tables/table_window.h"
 
@@ -15,17 +12,12 @@
 
 namespace korvane {
 
-Form4::Form4(QWidget *parent) : QWidget(parent) {
-  setUpEditorWindow(this, "Form4", QStringLiteral("Korvane强化部件编辑"));
-
-  List1 = makeRecordList("List1", this);
-  save = makeButton("save", QStringLiteral("保存"), this);
-  open = makeButton("open", QStringLiteral("返回"), this);
-
+Form4::Form4(QWidget *parent)
+    : ListedRecordWindow("Form4", QStringLiteral("Korvane强化部件编辑"), partLayout(), parent) {
   auto *buttons = new QHBoxLayout;
   buttons->addStretch();
-  buttons->addWidget(save);
-  buttons->addWidget(open);
+  buttons->addWidget(makeSaveButton());
+  buttons->addWidget(makeReturnButton());
 
   auto *record = new QVBoxLayout;
   record->addLayout(
@@ -42,13 +34,7 @@ Form4::Form4(QWidget *parent) : QWidget(parent) {
   layout->addLayout(withFilterBox(List1));
   layout->addLayout(record, 1);
 
-  // The binder finds the controls by name, so it comes after them.
-  binder_ = std::make_unique<RecordBinder>(this, partLayout());
-
-  connect(List1, &QListWidget::currentRowChanged, this, &Form4::List1_Click);
-  connect(save, &QPushButton::clicked, this, &Form4::save_Click);
-  connect(open, &QPushButton::clicked, this, &Form4::open_Click);
-  Form_Load();
+  finishSetUp();
   fitListToRows(List1);
   resize(sizeHint().width(), 420);
 }
@@ -57,13 +43,5 @@ void Form4::Form_Load() {
   List1->addItems(PartNames());
   fillFixedChoices(this, partLayout());
 }
-
-void Form4::List1_Click() { showunit(); }
-
-void Form4::showunit() { showListedRecord(this, List1, gamePaths().ExePath, *binder_); }
-
-void Form4::save_Click() { saveListedRecord(this, List1, gamePaths().ExePath, *binder_); }
-
-void Form4::open_Click() { returnToMainWindow(this); }
 
 } // namespace korvane

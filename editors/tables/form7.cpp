@@ -2,9 +2,6 @@
 
 #include "editors/shared/choice_lists.h"
 #include "editors/shared/editor_window.h"
-#include "editors/shared/game_paths.h"
-#include "editors/shared/record_actions.h"
-#include "editors/shared/record_clipboard.h"
 #include "editors/shared/spirit_slot.h"
 #include "editors/tables/protagonist_spirit_record.h"
 
@@ -20,18 +17,17 @@
 
 namespace korvane {
 
-Form7::Form7(QWidget *parent) : QWidget(parent) {
-  setUpEditorWindow(this, "Form7", QStringLiteral("Korvane主角生日精神修改"));
-
-  List1 = makeRecordList("List1", this);
+Form7::Form7(QWidget *parent)
+    : ListedRecordWindow("Form7", QStringLiteral("Korvane主角生日精神修改"),
+                         protagonistSpiritLayout(), parent) {
   // Room for the longest profile and the scroll bar.
   int widest = 0;
   for (const QString &profile : BirthProfiles())
     widest = qMax(widest, List1->fontMetrics().horizontalAdvance(profile));
   List1->setFixedWidth(widest + List1->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 16);
 
-  open = makeButton("open", QStringLiteral("返回"), this);
-  save = makeButton("save", QStringLiteral("保存"), this);
+  makeReturnButton();
+  makeSaveButton();
   auto *buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(open);
@@ -46,14 +42,9 @@ Form7::Form7(QWidget *parent) : QWidget(parent) {
   layout->addLayout(withFilterBox(List1));
   layout->addLayout(record, 1);
 
-  // The binder finds the controls by name, so it comes after them.
-  binder_ = std::make_unique<RecordBinder>(this, protagonistSpiritLayout());
   nameControlsInToolTips(this, protagonistSpiritLayout());
 
-  connect(List1, &QListWidget::currentRowChanged, this, &Form7::List1_Click);
-  connect(save, &QPushButton::clicked, this, &Form7::save_Click);
-  connect(open, &QPushButton::clicked, this, &Form7::open_Click);
-  Form_Load();
+  finishSetUp();
   resize(sizeHint().width(), 400);
 }
 
@@ -83,13 +74,5 @@ void Form7::Form_Load() {
   for (int k = 0; k < kProtagonistSpiritSlots; ++k)
     fillChoices(findChild<QComboBox *>(arrayElementName("Combo1", k)), SpiritNames());
 }
-
-void Form7::List1_Click() { showunit(); }
-
-void Form7::showunit() { showListedRecord(this, List1, gamePaths().ExePath, *binder_); }
-
-void Form7::save_Click() { saveListedRecord(this, List1, gamePaths().ExePath, *binder_); }
-
-void Form7::open_Click() { returnToMainWindow(this); }
 
 } // namespace korvane

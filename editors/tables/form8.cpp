@@ -1,9 +1,6 @@
 #include "editors/tables/form8.h"
 
 #include "editors/shared/editor_window.h"
-#include "editors/shared/game_paths.h"
-#include "editors/shared/record_actions.h"
-#include "editors/shared/record_clipboard.h"
 #include "editors/tables/growth_levels.h"
 #include "editors/tables/skill_training_record.h"
 
@@ -26,10 +23,9 @@ constexpr int kGroupGap = 8;
 
 } // namespace
 
-Form8::Form8(QWidget *parent) : QWidget(parent) {
-  setUpEditorWindow(this, "Form8", QStringLiteral("Korvane机师特级养成"));
-
-  List1 = makeRecordList("List1", this);
+Form8::Form8(QWidget *parent)
+    : ListedRecordWindow("Form8", QStringLiteral("Korvane机师特级养成"), skillTrainingLayout(),
+                         parent) {
   // Room for the longest skill name and the scroll bar.
   int widest = 0;
   for (const QString &skill : trainedSkillNames())
@@ -39,8 +35,8 @@ Form8::Form8(QWidget *parent) : QWidget(parent) {
   auto *note = new QLabel(QStringLiteral("不能升级的技能改上面的字节的数值\n两组要相同"), this);
   note->setObjectName(QStringLiteral("Label1"));
 
-  open = makeButton("open", QStringLiteral("返回"), this);
-  save = makeButton("save", QStringLiteral("保存"), this);
+  makeReturnButton();
+  makeSaveButton();
   auto *buttons = new QHBoxLayout;
   buttons->addWidget(open);
   buttons->addStretch();
@@ -58,14 +54,9 @@ Form8::Form8(QWidget *parent) : QWidget(parent) {
   layout->addWidget(List1);
   layout->addLayout(record, 1);
 
-  // The binder finds the controls by name, so it comes after them.
-  binder_ = std::make_unique<RecordBinder>(this, skillTrainingLayout());
   nameControlsInToolTips(this, skillTrainingLayout());
 
-  connect(List1, &QListWidget::currentRowChanged, this, &Form8::List1_Click);
-  connect(save, &QPushButton::clicked, this, &Form8::save_Click);
-  connect(open, &QPushButton::clicked, this, &Form8::open_Click);
-  Form_Load();
+  finishSetUp();
   resize(sizeHint().width(), 400);
 }
 
@@ -120,13 +111,5 @@ QGroupBox *Form8::makeTypeFrame() {
 }
 
 void Form8::Form_Load() { List1->addItems(trainedSkillNames()); }
-
-void Form8::List1_Click() { showunit(); }
-
-void Form8::showunit() { showListedRecord(this, List1, gamePaths().ExePath, *binder_); }
-
-void Form8::save_Click() { saveListedRecord(this, List1, gamePaths().ExePath, *binder_); }
-
-void Form8::open_Click() { returnToMainWindow(this); }
 
 } // namespace korvane

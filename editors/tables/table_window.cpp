@@ -14,21 +14,7 @@ namespace korvane {
 
 namespace {
 
-struct Described {
-  const Field *field = nullptr;
-  const FieldPart *part = nullptr;
-};
-
-Described describedControl(const RecordLayout &layout, const QString &control) {
-  for (const Field &field : layout.fields)
-    for (const FieldPart &part : field.parts)
-      if (part.control == control)
-        return {&field, &part};
-  Q_ASSERT_X(false, "headedFieldRows", qPrintable(control));
-  return {};
-}
-
-QWidget *makeFieldControl(QWidget *form, const Described &described) {
+QWidget *makeFieldControl(QWidget *form, const ControlPart &described) {
   const FieldPart &part = *described.part;
   if (part.encoding == Encoding::Choice)
     return makePickList(part.control, form);
@@ -47,7 +33,8 @@ QLayout *headedFieldRows(QWidget *form, const RecordLayout &layout,
     auto *row = new QHBoxLayout;
     row->setSpacing(12);
     for (const QString &control : controls) {
-      const Described described = describedControl(layout, control);
+      const ControlPart described = findControlPart(layout, control);
+      Q_ASSERT_X(described.part, "headedFieldRows", qPrintable(control));
       auto *headed = new QVBoxLayout;
       headed->setSpacing(2);
       headed->addWidget(new QLabel(described.part->caption, form));

@@ -29,7 +29,7 @@ namespace korvane {
 
 namespace {
 
-const QString kTerrainCaption = QStringLiteral("空适应  陆适应  海适应  宇适应");
+constexpr int kWeaponTraits = 4; // the check boxes Check1(0..3)
 
 QString nameOf(const char *name) { return QString::fromLatin1(name); }
 
@@ -41,8 +41,8 @@ QLineEdit *makeBox(const char *name, QWidget *parent, int width = 72) {
   return box;
 }
 
-QComboBox *makeCombo(const char *name, QWidget *parent, const QStringList &rows = {}) {
-  QComboBox *combo = makePickList(nameOf(name), parent, rows);
+QComboBox *makeCombo(const QString &name, QWidget *parent, const QStringList &rows = {}) {
+  QComboBox *combo = makePickList(name, parent, rows);
   combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   combo->setMinimumContentsLength(6);
   return combo;
@@ -64,13 +64,13 @@ QListWidget *makeFlagList(const char *name, const QStringList &rows, QWidget *pa
 }
 
 // The four terrain ranks under their one caption, each drop-down under its word.
-QLayout *terrainRow(const char *air, const char *land, const char *sea, const char *space,
-                    QWidget *page) {
-  QLabel *caption = makeLabel(kTerrainCaption, page);
-  const int wordWidth = caption->fontMetrics().horizontalAdvance(kTerrainCaption.left(5));
+QLayout *terrainRow(const RecordLayout &table, const QStringList &names, QWidget *page) {
+  const QString heading = rowHeading(table, names);
+  QLabel *caption = makeLabel(heading, page);
+  const int wordWidth = caption->fontMetrics().horizontalAdvance(heading.left(5));
   auto *combos = new QHBoxLayout;
   combos->setSpacing(4);
-  for (const char *name : {air, land, sea, space}) {
+  for (const QString &name : names) {
     QComboBox *combo = makeCombo(name, page, TerrainRanks());
     combo->setMinimumContentsLength(1);
     combo->setFixedWidth(std::max(wordWidth - 4, combo->minimumSizeHint().width()));
@@ -89,6 +89,12 @@ void addPair(QGridLayout *grid, int row, int pair, const QString &caption, QWidg
              QWidget *page) {
   grid->addWidget(makeLabel(caption, page), row, 2 * pair);
   grid->addWidget(control, row, 2 * pair + 1);
+}
+
+// A control that shows a part of `layout`, beside the part's caption.
+void addPair(QGridLayout *grid, int row, int pair, const RecordLayout &layout, QWidget *control,
+             QWidget *page) {
+  addPair(grid, row, pair, controlCaption(layout, control->objectName()), control, page);
 }
 
 QLayout *twoBoxes(QWidget *first, QWidget *between, QWidget *second) {
@@ -119,37 +125,27 @@ QStringList weaponRows() {
 } // namespace
 
 Form2::Form2(QWidget *parent)
-    : QWidget(parent, Qt::Window),
+    : ListedRecordWindow("Form2", QStringLiteral("Korvane机体修改器"), unitHeadLayout(), parent),
       clipboard_(
           unitHeadLayout(),
           {QStringLiteral("将要复制选定机体的数据,是否进行操作"),
            QStringLiteral("将要把复制的数据粘贴到选定机体的上,并且直接写入文件,是否进行操作")}) {
-  setUpEditorWindow(this, "Form2", QStringLiteral("Korvane机体修改器"));
-
-  List1 = makeRecordList("List1", this);
   List1->setMinimumWidth(160);
   SSTab1 = new QTabWidget(this);
   SSTab1->setObjectName(QStringLiteral("SSTab1"));
   SSTab1->addTab(buildUnitPage(), QStringLiteral("机体修改"));
   SSTab1->addTab(buildWeaponPage(), QStringLiteral("武器修改"));
-  Command3 = makeButton("Command3", QStringLiteral("返回"), this);
-
   auto *right = new QVBoxLayout;
   right->addWidget(SSTab1, 1);
-  right->addWidget(Command3, 0, Qt::AlignRight);
+  right->addWidget(makeReturnButton("Command3"), 0, Qt::AlignRight);
   auto *layout = new QHBoxLayout(this);
   layout->addLayout(withFilterBox(List1));
   layout->addLayout(right, 1);
 
-  // The binders find the controls by name, so every control exists by now.
-  unitBinder_ = std::make_unique<RecordBinder>(this, unitHeadLayout());
+  // The weapon binder finds the controls by name, so every control exists by now.
   weaponBinder_ = std::make_unique<RecordBinder>(this, weaponLayout());
-
-  NameListLoader names;
-  unitname2(names);
-  fillFixedLists();
   connectHandlers();
-  names.reportProblems(this);
+  finishSetUp();
 }
 
 Form2::~Form2() = default;
@@ -168,7 +164,7 @@ QWidget *Form2::buildUnitPage() {
   fields->addSpacing(12);
   fields->addLayout(buildUnitFlagLists(page));
 
-  Command1 = makeButton("Command1", QStringLiteral("保存"), page);
+  QPushButton *Command1 = makeSaveButton("Command1", page);
   Command5 = makeButton("Command5", QStringLiteral("复制该机体数据"), page);
   Command6 = makeButton("Command6", QStringLiteral("粘贴机体数据"), page);
   Command4 = makeButton("Command4", QStringLiteral("全机体可装备4个强化部件"), page);
@@ -186,7 +182,8 @@ QWidget *Form2::buildUnitPage() {
 
 QLayout *Form2::buildUnitStatistics(QWidget *page) {
   auto *grid = new QGridLayout;
-  grid->addWidget(makeLabel(QStringLiteral("机体代码"), page), 0, 0);
+  grid->addWidget(makeLabel(controlCaption(unitHeadLayout(), QStringLiteral("Combo22")), page), 0,
+                  0);
   QComboBox *unitCode = makeCombo("Combo22", page);
   unitCode->setMinimumContentsLength(12);
   grid->addWidget(unitCode, 0, 1, 1, 3);
@@ -209,7 +206,8 @@ QLayout *Form2::buildUnitStatistics(QWidget *page) {
   addPair(grid, 7, 0, QStringLiteral("击坠经验"), makeBox("Text10", page), page);
   addPair(grid, 7, 1, QStringLiteral("击坠PP"), makeBox("Text11", page), page);
   addPair(grid, 8, 0, QStringLiteral("移动类型"), makeCombo("Combo2", page), page);
-  grid->addLayout(terrainRow("Combo3", "Combo4", "Combo5", "Combo6", page), 9, 0, 1, 4);
+  grid->addLayout(terrainRow(unitHeadLayout(), {"Combo3", "Combo4", "Combo5", "Combo6"}, page), 9,
+                  0, 1, 4);
   grid->setRowStretch(10, 1);
   return grid;
 }
@@ -226,10 +224,10 @@ QWidget *Form2::buildUpgradeRangeFrame(QWidget *page) {
 
   auto *grid = new QGridLayout(frame);
   grid->addWidget(word, 0, 0, 1, 4);
-  addPair(grid, 1, 0, QStringLiteral("HP(1023)"), Text33, frame);
-  addPair(grid, 1, 1, QStringLiteral("EN(31)"), Text15, frame);
-  addPair(grid, 2, 0, QStringLiteral("运动性(15)"), Text14, frame);
-  addPair(grid, 2, 1, QStringLiteral("装甲(255)"), Text13, frame);
+  addPair(grid, 1, 0, unitHeadLayout(), Text33, frame);
+  addPair(grid, 1, 1, unitHeadLayout(), Text15, frame);
+  addPair(grid, 2, 0, unitHeadLayout(), Text14, frame);
+  addPair(grid, 2, 1, unitHeadLayout(), Text13, frame);
   return frame;
 }
 
@@ -286,18 +284,16 @@ QLayout *Form2::buildWeaponStatistics(QWidget *page) {
   addPair(grid, 2, 1, QStringLiteral("EN"), makeBox("Text25", page), page);
   addPair(grid, 3, 0, QStringLiteral("气力"), makeBox("Text26", page), page);
   addPair(grid, 3, 1, QStringLiteral("敌我识别"), makeCombo("Combo19", page), page);
-  grid->addLayout(terrainRow("Combo13", "Combo14", "Combo15", "Combo16", page), 4, 0, 1, 4);
+  grid->addLayout(terrainRow(weaponLayout(), {"Combo13", "Combo14", "Combo15", "Combo16"}, page), 4,
+                  0, 1, 4);
   addPair(grid, 5, 0, QStringLiteral("种类"), makeCombo("Combo17", page), page);
   addPair(grid, 5, 1, QStringLiteral("MAP形状"), makeCombo("Combo18", page), page);
   addPair(grid, 6, 0, QStringLiteral("中心.方向范围"), makeBox("Text27", page, 40), page);
   addPair(grid, 6, 1, QStringLiteral("着弹指定范围"), makeBox("Text28", page, 40), page);
   // The long lists get the whole width.
-  const std::pair<const char *, QString> wide[] = {{"Combo12", QStringLiteral("改造类型")},
-                                                   {"Combo23", QStringLiteral("演示动画")},
-                                                   {"Combo20", QStringLiteral("特殊效果")}};
   int row = 7;
-  for (const auto &[name, caption] : wide) {
-    grid->addWidget(makeLabel(caption, page), row, 0);
+  for (const char *name : {"Combo12", "Combo23", "Combo20"}) {
+    grid->addWidget(makeLabel(controlCaption(weaponLayout(), nameOf(name)), page), row, 0);
     grid->addWidget(makeCombo(name, page), row++, 1, 1, 3);
   }
   grid->setRowStretch(row, 1);
@@ -319,11 +315,10 @@ QLayout *Form2::buildWeaponSkillFrames(QWidget *page) {
   auto *traits = new QGroupBox(QStringLiteral("武器特性"), page);
   traits->setObjectName(QStringLiteral("Frame1"));
   auto *traitList = new QVBoxLayout(traits);
-  const QStringList captions{QStringLiteral("バリア贯穿"), QStringLiteral("サイズ補正無視"),
-                             QStringLiteral("接近战属性"), QStringLiteral("物理属性")};
-  for (int k = 0; k < captions.size(); ++k) {
-    auto *box = new QCheckBox(captions[k], traits);
-    box->setObjectName(arrayElementName("Check1", k));
+  for (int k = 0; k < kWeaponTraits; ++k) {
+    const QString name = arrayElementName("Check1", k);
+    auto *box = new QCheckBox(controlCaption(weaponLayout(), name), traits);
+    box->setObjectName(name);
     traitList->addWidget(box);
   }
 
@@ -331,6 +326,13 @@ QLayout *Form2::buildWeaponSkillFrames(QWidget *page) {
   layout->addWidget(skill);
   layout->addWidget(traits);
   return layout;
+}
+
+void Form2::Form_Load() {
+  NameListLoader names;
+  unitname2(names);
+  fillFixedLists();
+  names.reportProblems(this);
 }
 
 void Form2::unitname2(NameListLoader &names) {
@@ -352,24 +354,17 @@ void Form2::fillFixedLists() {
 }
 
 void Form2::connectHandlers() {
-  connect(List1, &QListWidget::currentRowChanged, this, &Form2::List1_Click);
   connect(List4, &QListWidget::currentRowChanged, this, &Form2::List4_Click);
-  connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
-  connect(Command3, &QPushButton::clicked, this, &Form2::Command3_Click);
   connect(Command4, &QPushButton::clicked, this, &Form2::Command4_Click);
   connect(Command5, &QPushButton::clicked, this, &Form2::Command5_Click);
   connect(Command6, &QPushButton::clicked, this, &Form2::Command6_Click);
-  const std::pair<QLineEdit *, int> ranges[] = {
-      {Text13, 255}, {Text14, 15}, {Text15, 31}, {Text33, 1023}};
-  for (const auto &[box, maximum] : ranges)
+  for (QLineEdit *box : {Text13, Text14, Text15, Text33}) {
+    const ControlPart range = findControlPart(unitHeadLayout(), box->objectName());
+    const int maximum = int(partMaximum(*range.part, *range.field));
     connect(box, &QLineEdit::textChanged, this,
-            [this, box = box, maximum = maximum] { checkUpgradeRange(box, maximum); });
-}
-
-bool Form2::showunit() {
-  return showPickedRecord(this, List1, gamePaths().ExePath, *unitBinder_,
-                          unitHeadLayout().recordOffset(List1->currentRow()));
+            [this, box, maximum] { checkUpgradeRange(box, maximum); });
+  }
 }
 
 bool Form2::showunit2() {
@@ -401,13 +396,6 @@ void Form2::List4_Click() {
     List4->clear();
 }
 
-void Form2::Command1_Click() {
-  const int row = List1->currentRow();
-  if (!requireSelection(this, row, pickRecordMessage()))
-    return;
-  saveRecord(this, gamePaths().ExePath, *unitBinder_, unitHeadLayout().recordOffset(row));
-}
-
 void Form2::Command2_Click() {
   const int unit = List1->currentRow();
   const int weapon = List4->currentRow();
@@ -417,8 +405,6 @@ void Form2::Command2_Click() {
   saveRecord(this, gamePaths().ExePath, *weaponBinder_, weaponOffset(unit, weapon));
 }
 
-void Form2::Command3_Click() { returnToMainWindow(this); }
-
 // Every unit gets four enhancement-part slots, in one operation over the whole
 // table: a file too short for it is refused before anything is written.
 void Form2::Command4_Click() {
@@ -426,10 +412,8 @@ void Form2::Command4_Click() {
   const ChangeLabel label(windowTitle(), Command4->text());
   Module1::Operation op(gamePaths().ExePath);
   if (op.requireSpan(table.tableOffset, table.tableEnd() - table.tableOffset, table.what)) {
-    for (int row = 0; row < table.recordCount; ++row) {
-      Module1::FilePos = qint32(table.recordOffset(row) + kPartSlotsOffset + 1);
-      op.WriteByte(4);
-    }
+    for (int row = 0; row < table.recordCount; ++row)
+      op.writeBytes(table.recordOffset(row) + kPartSlotsOffset, QByteArray(1, 4));
   }
   finishOperation(this, op);
 }

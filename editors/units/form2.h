@@ -5,10 +5,9 @@
 // of its 18 weapon entries. The unit page also copies and pastes whole unit
 // records and gives every unit four enhancement-part slots at once.
 
-#include "editors/shared/record_binder.h"
+#include "editors/shared/listed_record_window.h"
 #include "editors/shared/record_clipboard.h"
 
-#include <QWidget>
 #include <memory>
 
 class QLayout;
@@ -21,7 +20,7 @@ namespace korvane {
 
 class NameListLoader;
 
-class Form2 : public QWidget {
+class Form2 : public ListedRecordWindow {
   Q_OBJECT
 public:
   explicit Form2(QWidget *parent = nullptr);
@@ -41,23 +40,20 @@ private:
 
   // Fills the unit list, the unit-code list and the weapon-effect list.
   void unitname2(NameListLoader &names);
-  // Reads the selected unit's head into the unit page.
-  bool showunit();
   // Reads the selected weapon entry into the weapon page.
   bool showunit2();
 
-  void List1_Click();
+  void Form_Load() override;
+  // Shows the picked unit's head (showunit) and lists its weapon entries.
+  void List1_Click() override;
   void List4_Click();
-  void Command1_Click();
   void Command2_Click();
-  void Command3_Click();
   void Command4_Click();
   void Command5_Click();
   void Command6_Click();
   // The range check of the upgrade-range fields, run on every change of their text.
   void checkUpgradeRange(QLineEdit *box, int maximum);
 
-  QListWidget *List1;
   QTabWidget *SSTab1;
   QListWidget *List4 = nullptr;
   QLineEdit *Text18 = nullptr;
@@ -65,14 +61,11 @@ private:
   QLineEdit *Text14 = nullptr;
   QLineEdit *Text15 = nullptr;
   QLineEdit *Text33 = nullptr;
-  QPushButton *Command1 = nullptr;
   QPushButton *Command2 = nullptr;
-  QPushButton *Command3 = nullptr;
   QPushButton *Command4 = nullptr;
   QPushButton *Command5 = nullptr;
   QPushButton *Command6 = nullptr;
 
-  std::unique_ptr<RecordBinder> unitBinder_;
   std::unique_ptr<RecordBinder> weaponBinder_;
   RecordClipboard clipboard_;
 };

@@ -335,6 +335,40 @@ private slots:
     } // left without close(): the handler bailed out
     QCOMPARE(SampleGame::readFile(path), bytes);
   }
+
+  // Span reads see held writes and leave FilePos after the span; a span past the
+  // end refuses the operation and writes nothing.
+  void spansReadHeldBytesAndRefuseOutsideTheFile() {
+    const QString path = fileWith(QByteArray::fromHex("0011223344"));
+    {
+      Operation op(path);
+      op.writeBytes(1, QByteArray::fromHex("AABB"));
+      QCOMPARE(FilePos, 4);
+      QCOMPARE(op.readBytes(0, 4), QByteArray::fromHex("00AABB33"));
+      QCOMPARE(FilePos, 5);
+      QVERIFY(op.close());
+    }
+    QCOMPARE(SampleGame::readFile(path), QByteArray::fromHex("00AABB3344"));
+    Operation op(path);
+    op.writeBytes(0, QByteArray::fromHex("FF"));
+    QVERIFY(op.readBytes(3, 3).isEmpty());
+    QVERIFY(op.error().contains(QStringLiteral("只有 5 字节")));
+    QVERIFY(!op.close());
+    QCOMPARE(SampleGame::readFile(path), QByteArray::fromHex("00AABB3344"));
+  }
+
+  void wholeFileReadsReadOnlyFilesAndRefusesOthers() {
+    const QByteArray bytes(16, '\x07');
+    const QString path = fileWith(bytes);
+    {
+      const ReadOnlyFile readOnly(path);
+      QCOMPARE(Module1::readWholeFile(path, 16).bytes, bytes);
+    }
+    QVERIFY(Module1::readWholeFile(path, 15).error.contains(QStringLiteral("超过 15 字节")));
+    QVERIFY(Module1::readWholeFile(dir_.path(), 16).error.contains(QStringLiteral("不是普通文件")));
+    QVERIFY(Module1::readWholeFile(dir_.filePath(QStringLiteral("none")), 16)
+                .error.contains(QStringLiteral("无法打开文件")));
+  }
 };
 
 QTEST_GUILESS_MAIN(TestModule1)

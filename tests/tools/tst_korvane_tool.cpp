@@ -126,7 +126,7 @@ private slots:
       std::vector<ExpectedChange> expected;
       qsizetype column = 2;
       for (const Field &field : table.layout->fields) {
-        quint32 raw = fieldValueAt(original.constData() + offsets[index], field);
+        quint32 raw = fieldValueAt(QByteArrayView(original).sliced(offsets[index]), field);
         for (const FieldPart &part : field.parts) {
           if (const std::optional<QString> text = anotherText(part, field, raw, rows)) {
             record[column] = *text;

@@ -3,7 +3,7 @@
 // so that every window can be clicked through without a stray placeholder.
 
 #include "editors/characters/character_record.h"
-#include "editors/shared/field_text.h"
+#include "editors/shared/field_codec.h"
 #include "editors/shared/record_io.h"
 #include "editors/units/unit_record.h"
 #include "editors/units/weapon_record.h"

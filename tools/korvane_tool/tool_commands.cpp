@@ -21,6 +21,9 @@ const QString kNameColumn = QStringLiteral("名称");
 constexpr int kMostErrorsListed = 20;
 // Bytes of an unnamed change shown in full.
 constexpr qint64 kMostBytesShown = 16;
+// Far above the executable and the stage file, so that a wrong path (a disc image,
+// a device) is refused instead of read into memory.
+constexpr qint64 kMaxGameFileSize = 64 * 1024 * 1024;
 
 struct Column {
   const Field *field;
@@ -239,17 +242,12 @@ void Tool::warnAboutLists() {
 }
 
 std::optional<QByteArray> Tool::readGameFile(const QString &path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    fail(QStringLiteral("无法打开文件：\n%1\n原因：%2").arg(fileLabel(path), file.errorString()));
+  Module1::FileContents contents = Module1::readWholeFile(path, kMaxGameFileSize);
+  if (!contents.ok()) {
+    fail(contents.error);
     return std::nullopt;
   }
-  QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError) {
-    fail(QStringLiteral("读取文件失败：\n%1\n原因：%2").arg(fileLabel(path), file.errorString()));
-    return std::nullopt;
-  }
-  return bytes;
+  return std::move(contents.bytes);
 }
 
 bool Tool::tableFits(const CatalogTable &table, const QString &path, qint64 size) {
@@ -284,7 +282,7 @@ QString Tool::dumpText(const CatalogTable &table, const QByteArray &bytes, Forma
   QStringList objects;
   QStringList values;
   for (size_t index = 0; index < offsets.size(); ++index) {
-    const char *record = bytes.constData() + offsets[index];
+    const QByteArrayView record = QByteArrayView(bytes).sliced(offsets[index]);
     values = {QString::number(index), table.recordName(int(index), rows_)};
     for (const Column &column : columns)
       values << partValueText(*column.part, *column.field, fieldValueAt(record, *column.field),
@@ -663,9 +661,7 @@ int Tool::apply(const QString &file, const QString &patchPath) {
                   refused);
   qint64 written = 0;
   for (const IpsRecord &record : ips.records) {
-    Module1::FilePos = qint32(record.offset + 1);
-    for (char byte : record.bytes)
-      op.WriteByte(quint8(byte));
+    op.writeBytes(record.offset, record.bytes);
     written += record.bytes.size();
   }
   if (!op.close())

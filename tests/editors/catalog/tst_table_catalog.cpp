@@ -68,7 +68,7 @@ private slots:
       const std::vector<qint64> offsets = table.recordOffsets(rows);
       for (size_t index : {size_t(0), offsets.size() / 2, offsets.size() - 1}) {
         for (const Field &field : table.layout->fields) {
-          const quint32 raw = fieldValueAt(bytes.constData() + offsets[index], field);
+          const quint32 raw = fieldValueAt(QByteArrayView(bytes).sliced(offsets[index]), field);
           for (const FieldPart &part : field.parts) {
             const QString text = partValueText(part, field, raw, rows);
             const ParsedValue parsed = parsePartValueText(part, field, raw, text, rows);

@@ -3,7 +3,7 @@
 
 #include "editors/deployment/deployment_record.h"
 #include "editors/shared/choice_lists.h"
-#include "editors/shared/field_text.h"
+#include "editors/shared/field_codec.h"
 #include "editors/shared/record_io.h"
 #include "tests/support/sample_game.h"
 #include "tools/sample_data.h"

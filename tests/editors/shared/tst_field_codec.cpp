@@ -1,4 +1,4 @@
-#include "editors/shared/field_text.h"
+#include "editors/shared/field_codec.h"
 
 #include <QTest>
 
@@ -12,7 +12,7 @@ ParsedEntry parse(const Field &field, const QString &text) {
 
 } // namespace
 
-class TestFieldText : public QObject {
+class TestFieldCodec : public QObject {
   Q_OBJECT
 
 private slots:
@@ -116,7 +116,35 @@ private slots:
     QCOMPARE(withPartValue(hp, word, 0xFFFFFFFF, 0), 0xFFFFFC00u);
     QCOMPARE(withPartValue(hp, word, 0, 0x7FF), 0x3FFu); // never spills into the next part
   }
+
+  // A list's row is its code unless the list says otherwise: its own codes, or a
+  // last row standing for an empty slot; a code no shown row holds has no row.
+  void choiceRowsFollowTheListsCodes() {
+    const std::vector<quint32> codes{0, 2, 5, 7};
+    FieldPart coded{QStringLiteral("Frame1"), QStringLiteral("类型"), Encoding::OptionGroup};
+    coded.choices.codes = &codes;
+    QCOMPARE(choiceRow(coded, 5, 4), 2);
+    QCOMPARE(choiceRow(coded, 1, 4), -1);
+    QCOMPARE(choiceRow(coded, 7, 3), -1); // its row is not shown
+    QCOMPARE(choiceCode(coded, 3, 4), 7u);
+
+    FieldPart slot{QStringLiteral("Combo1"), QStringLiteral("机体"), Encoding::Choice};
+    slot.choices.lastRowCode = 65535;
+    QCOMPARE(choiceRow(slot, 65535, 838), 837);
+    QCOMPARE(choiceRow(slot, 836, 838), 836);
+    QCOMPARE(choiceRow(slot, 837, 838), -1);
+    QCOMPARE(choiceCode(slot, 837, 838), 65535u);
+    QCOMPARE(choiceCode(slot, 12, 838), 12u);
+  }
+
+  void reversedTicksCountFromTheLastBit() {
+    const Field field{QStringLiteral("Flags"), 0, 1, {}};
+    FieldPart reversed{QStringLiteral("List2"), QStringLiteral("能力"), Encoding::FlagRowsReversed};
+    QCOMPARE(tickedRows(reversed, field, 0x81), 0x81u);
+    QCOMPARE(tickedRows(reversed, field, 0x03), 0xC0u);
+    QCOMPARE(valueOfTickedRows(reversed, field, 0xC0), 0x03u);
+  }
 };
 
-QTEST_GUILESS_MAIN(TestFieldText)
-#include "tst_field_text.moc"
+QTEST_GUILESS_MAIN(TestFieldCodec)
+#include "tst_field_codec.moc"

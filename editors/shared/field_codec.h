@@ -1,0 +1,84 @@
+#pragma once
+
+// The one way a stored field becomes what its parts show, and back: a box's text,
+// a pick list's or option frame's row, a check box's tick, a list's ticked rows,
+// and the single-string form that the command-line tools, the change history and
+// imports print and read. The windows only move these between the codec and their
+// controls, so a window always shows what a dump prints. Widget-free.
+
+#include "editors/shared/list_rows.h"
+#include "editors/shared/record_layout.h"
+
+#include <QByteArrayView>
+#include <optional>
+#include <type_traits>
+
+namespace korvane {
+
+// The value of `part` within the stored `raw` field value.
+quint32 partValue(const FieldPart &part, const Field &field, quint32 raw);
+// `raw` with the bits of `part` replaced by `value`.
+quint32 withPartValue(const FieldPart &part, const Field &field, quint32 raw, quint32 value);
+
+// The text a box shows for a decimal, signed or hex part.
+QString formatPartText(const FieldPart &part, const Field &field, quint32 raw);
+
+struct ParsedEntry {
+  std::optional<quint32> value; // the part's bits, or empty when refused
+  QString error;                // names the caption and what it accepts
+};
+
+// Converts a box's text; blanks around the number are accepted, nothing else.
+ParsedEntry parsePartText(const FieldPart &part, const Field &field, const QString &text);
+
+// Hex digits in file order to the little-endian value `width` bytes hold,
+// by the two-digit group rule of the hex writers ("123" is 12 03).
+quint32 fileOrderValue(QStringView digits, int width);
+
+QString chooseRowMessage(const QString &caption);
+
+// The row of a pick list or option frame that shows the part's code `value`, out
+// of the `shownRows` rows it shows (the row for `lastRowCode` included); -1 when
+// no row does and the code is kept unlisted.
+int choiceRow(const FieldPart &part, quint32 value, int shownRows);
+// The code that `row` of such a list stands for.
+quint32 choiceCode(const FieldPart &part, int row, int shownRows);
+
+// The ticks of a tickable-row part: bit r of the result is row r's tick.
+quint32 tickedRows(const FieldPart &part, const Field &field, quint32 value);
+// The part's value for those ticks.
+quint32 valueOfTickedRows(const FieldPart &part, const Field &field, quint32 ticks);
+
+// The single-string form of `part` within the stored field value `raw`: numbers as
+// their boxes show them, a pick list's code as its row text (the code itself when
+// no row shows it), a check box as "1" or "0", tickable rows as the ticked rows'
+// texts joined by "、".
+QString partValueText(const FieldPart &part, const Field &field, quint32 raw, ListRows &rows);
+
+// Turns such a text back into the field value, starting from the stored `raw`: only
+// the part's bits change. A pick list takes a row text or the code; where several
+// rows share a text, the stored code is kept when its row has that text.
+struct ParsedValue {
+  std::optional<quint32> raw;
+  QString error; // names the caption and what it accepts
+};
+ParsedValue parsePartValueText(const FieldPart &part, const Field &field, quint32 raw,
+                               const QString &text, ListRows &rows);
+
+// The little-endian value of the first `width` bytes of `bytes`, and the bytes
+// that hold `value` so.
+quint32 littleEndianAt(QByteArrayView bytes, int width);
+QByteArray littleEndianBytes(quint32 value, int width);
+// A bare pointer would become a view that ends at its first zero byte.
+template <typename Pointer>
+requires std::is_pointer_v<Pointer> quint32 littleEndianAt(Pointer bytes, int width)
+= delete;
+// The value of `field` in the record whose bytes `record` holds from its start.
+quint32 fieldValueAt(QByteArrayView record, const Field &field);
+template <typename Pointer>
+requires std::is_pointer_v<Pointer> quint32 fieldValueAt(Pointer record, const Field &field)
+= delete;
+// Every field of that record, in the order of `fields`.
+RecordValues recordValuesAt(QByteArrayView record, const RecordLayout &layout);
+
+} // namespace korvane

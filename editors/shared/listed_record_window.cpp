@@ -1,0 +1,51 @@
+#include "editors/shared/listed_record_window.h"
+
+#include "editors/shared/editor_window.h"
+#include "editors/shared/game_paths.h"
+#include "editors/shared/record_actions.h"
+
+#include <QListWidget>
+#include <QPushButton>
+
+namespace korvane {
+
+ListedRecordWindow::ListedRecordWindow(const char *name, const QString &caption,
+                                       const RecordLayout &layout, QWidget *parent)
+    : QWidget(parent, Qt::Window), layout_(layout) {
+  setUpEditorWindow(this, name, caption);
+  List1 = makeRecordList("List1", this);
+}
+
+QPushButton *ListedRecordWindow::makeSaveButton(const char *name, QWidget *parent) {
+  save = makeButton(name, QStringLiteral("保存"), parent ? parent : this);
+  return save;
+}
+
+QPushButton *ListedRecordWindow::makeReturnButton(const char *name, QWidget *parent) {
+  open = makeButton(name, QStringLiteral("返回"), parent ? parent : this);
+  return open;
+}
+
+void ListedRecordWindow::finishSetUp() {
+  Q_ASSERT(save && open);
+  // The binder finds the controls by name, so it comes after them.
+  binder_ = std::make_unique<RecordBinder>(this, layout_);
+  connect(List1, &QListWidget::currentRowChanged, this, [this] { List1_Click(); });
+  connect(save, &QPushButton::clicked, this, &ListedRecordWindow::save_Click);
+  connect(open, &QPushButton::clicked, this, &ListedRecordWindow::open_Click);
+  Form_Load();
+}
+
+void ListedRecordWindow::List1_Click() { showunit(); }
+
+bool ListedRecordWindow::showunit() {
+  return showListedRecord(this, List1, gamePaths().ExePath, *binder_);
+}
+
+void ListedRecordWindow::save_Click() {
+  saveListedRecord(this, List1, gamePaths().ExePath, *binder_);
+}
+
+void ListedRecordWindow::open_Click() { returnToMainWindow(this); }
+
+} // namespace korvane
