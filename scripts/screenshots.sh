@@ -3,7 +3,8 @@
 # and their list in the README.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+echo "== 检查需要的软件包……"
 scripts/setup.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build --target korvane-screenshots
+scripts/build.sh korvane-screenshots
+echo "== 在屏幕外打开每个窗口并截图，写入 docs/screenshots ……"
 QT_QPA_PLATFORM=offscreen build/tools/korvane-screenshots --readme README.md docs/screenshots

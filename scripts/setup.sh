@@ -3,8 +3,9 @@
 # missing: apt-get, through sudo when not run as root.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ ccache pkg-config qt6-base-dev zlib1g-dev libiso9660-dev libbenchmark-dev
-  fonts-noto-cjk xvfb xauth xorriso genisoimage)
+# qt6-translations-l10n: Qt's own dialogs and buttons in Chinese (打开, 取消, 确定).
+packages=(cmake ninja-build g++ ccache pkg-config qt6-base-dev qt6-translations-l10n zlib1g-dev
+  libiso9660-dev libbenchmark-dev fonts-noto-cjk xvfb xauth xorriso genisoimage)
 
 missing=()
 for package in "${packages[@]}"; do
@@ -15,6 +16,6 @@ done
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
-echo "Installing: ${missing[*]}"
+echo "安装缺少的软件包：${missing[*]}"
 $sudo apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

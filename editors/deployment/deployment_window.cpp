@@ -4,6 +4,7 @@
 #include "editors/shared/game_paths.h"
 #include "editors/shared/record_actions.h"
 #include "editors/shared/record_io.h"
+#include "io/change_history.h"
 #include "io/module1.h"
 
 #include <QComboBox>
@@ -15,6 +16,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace korvane {
 
@@ -41,6 +44,9 @@ DeploymentWindow::DeploymentWindow(const DeploymentKind &kind, const char *name,
   Text6 = makeAddressBox();
   Command1 = makeButton("Command1", QStringLiteral("返回"), Frame1);
   Command2 = makeButton("Command2", QStringLiteral("写入"), Frame1);
+  noRecordsNote_ = new QLabel(QStringLiteral("这一关没有配置记录"), this);
+  noRecordsNote_->setObjectName(QStringLiteral("NoRecordsNote"));
+  noRecordsNote_->hide();
 }
 
 void DeploymentWindow::finishSetUp(QLayout *fields) {
@@ -53,6 +59,9 @@ void DeploymentWindow::finishSetUp(QLayout *fields) {
   binder_ = std::make_unique<RecordBinder>(this, kind_.layout());
 
   connect(List1, &QListWidget::currentRowChanged, this, &DeploymentWindow::List1_Click);
+  connect(List1, &QListWidget::currentRowChanged, this, &DeploymentWindow::noteEmptyStage);
+  // Every committed write, this window's or an undo's, renames the rows it touched.
+  connect(&changeHistory(), &ChangeHistory::entryAdded, this, &DeploymentWindow::renameWrittenRows);
   connect(List2, &QListWidget::currentRowChanged, this, &DeploymentWindow::List2_Click);
   connect(Command1, &QPushButton::clicked, this, &DeploymentWindow::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
@@ -66,6 +75,7 @@ QLayout *DeploymentWindow::makeLists() {
   stages->addLayout(withFilterBox(List1));
   auto *records = new QVBoxLayout;
   records->addWidget(makeCaption("Label2", 1, QStringLiteral("选择单位"), this));
+  records->addWidget(noRecordsNote_);
   records->addWidget(List2);
   auto *lists = new QHBoxLayout;
   lists->addLayout(stages);
@@ -103,11 +113,7 @@ QComboBox *DeploymentWindow::makeNamePick(const char *name) {
 
 QLineEdit *DeploymentWindow::makeAddressBox() {
   QLineEdit *box = makeEntryBox(QStringLiteral("Text6"));
-  box->setReadOnly(true);
-  box->setFocusPolicy(Qt::NoFocus);
-  QPalette grey = box->palette();
-  grey.setColor(QPalette::Base, grey.color(QPalette::Window).darker(110));
-  box->setPalette(grey);
+  makeShownOnly(box);
   return box;
 }
 
@@ -154,15 +160,22 @@ qint64 DeploymentWindow::recordOffset(int stage, int record) const {
   return deploymentRecordOffset(kind_.layout(), block(stage).offset, record);
 }
 
-// One row per record of the picked stage, "机体" and its number, ":" and its unit.
+const Field &DeploymentWindow::unitField() const {
+  const RecordLayout &layout = kind_.layout();
+  return layout.fields[size_t(deploymentFieldIndex(layout, QStringLiteral("UnitCode")))];
+}
+
+// A record's row: "机体" and its number, ":" and its unit.
+QString DeploymentWindow::recordRow(int record, const QString &unit) {
+  return QStringLiteral("机体%1:%2").arg(record + 1).arg(unit);
+}
+
+// One row per record of the picked stage.
 void DeploymentWindow::List1_Click() {
   List2->clear();
   const int stage = List1->currentRow();
   if (stage < 0 || !block(stage).usable() || block(stage).count == 0)
     return;
-  const RecordLayout &layout = kind_.layout();
-  const Field &unit =
-      layout.fields[size_t(deploymentFieldIndex(layout, QStringLiteral("UnitCode")))];
   QStringList rows;
   rows.reserve(block(stage).count);
   {
@@ -170,14 +183,41 @@ void DeploymentWindow::List1_Click() {
     for (int record = 0; op.ok() && record < block(stage).count; ++record) {
       const qint64 start = recordOffset(stage, record);
       QString name = QStringLiteral("（超出文件范围）");
-      if (start + layout.recordSize <= op.size())
-        name = unitName(readRecordField(op, unit, start));
-      rows.append(QStringLiteral("机体%1:%2").arg(record + 1).arg(name));
+      if (start + kind_.layout().recordSize <= op.size())
+        name = unitName(readRecordField(op, unitField(), start));
+      rows.append(recordRow(record, name));
     }
     if (!finishOperation(this, op))
       return;
   }
   List2->addItems(rows);
+}
+
+// Said beside the list rather than as a row of it, which would look like a record.
+void DeploymentWindow::noteEmptyStage() {
+  const int stage = List1->currentRow();
+  noRecordsNote_->setVisible(stage >= 0 && block(stage).usable() && block(stage).count == 0);
+}
+
+// The rows of the shown stage whose unit code the last committed write changed,
+// read back from the file. Quiet: the write itself reported any failure.
+void DeploymentWindow::renameWrittenRows() {
+  const ChangeEntry &entry = changeHistory().entries().back();
+  const int stage = List1->currentRow();
+  if (entry.path != gamePaths().StagePath || stage < 0 || List2->count() != block(stage).count)
+    return;
+  const Field &unit = unitField();
+  Module1::Operation op(entry.path);
+  for (int record = 0; op.ok() && record < List2->count(); ++record) {
+    const qint64 start = recordOffset(stage, record);
+    const qint64 code = start + unit.offset;
+    const bool touched =
+        std::any_of(entry.spans.begin(), entry.spans.end(), [&](const ChangeSpan &span) {
+          return span.start < code + unit.width && code < span.start + span.before.size();
+        });
+    if (touched && start + kind_.layout().recordSize <= op.size())
+      List2->item(record)->setText(recordRow(record, unitName(readRecordField(op, unit, start))));
+  }
 }
 
 void DeploymentWindow::List2_Click() {

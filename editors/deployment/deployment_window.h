@@ -75,10 +75,15 @@ private:
   void loadname(NameListLoader &names);
   void List1_Click();
   void List2_Click();
+  const Field &unitField() const;
+  static QString recordRow(int record, const QString &unit);
+  void noteEmptyStage();
+  void renameWrittenRows();
   bool showdata11();
   void Command1_Click();
   QLayout *makeLists();
 
+  QLabel *noRecordsNote_;
   int captions_ = 0; // Label1 elements made so far
   StageBlocks blocks_;
   QStringList unitNames_; // UnitNames: a row per unit code, and the empty slot's row

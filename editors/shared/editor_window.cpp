@@ -127,6 +127,14 @@ QLineEdit *makeByteBox(const QString &name, QWidget *parent) {
   return box;
 }
 
+void makeShownOnly(QLineEdit *box) {
+  box->setReadOnly(true);
+  box->setFocusPolicy(Qt::NoFocus);
+  QPalette grey = box->palette();
+  grey.setColor(QPalette::Base, grey.color(QPalette::Window).darker(110));
+  box->setPalette(grey);
+}
+
 void nameControlsInToolTips(QWidget *window, const RecordLayout &layout) {
   for (const Field &field : layout.fields)
     for (const FieldPart &part : field.parts)

@@ -41,6 +41,9 @@ QLineEdit *makeTextBox(const QString &name, QWidget *parent);
 // A text box for one byte: wide enough for "255", no wider.
 QLineEdit *makeByteBox(const QString &name, QWidget *parent);
 int byteBoxWidth(const QWidget *window);
+// A box that no save reads (an offset, a value composed on save, a byte shown for
+// information): read-only, skipped by Tab and grey, so it does not invite typing.
+void makeShownOnly(QLineEdit *box);
 // A pick-only drop-down list, filled with `rows` and none of them selected.
 QComboBox *makePickList(const QString &name, QWidget *parent, const QStringList &rows = {});
 

@@ -66,9 +66,17 @@ QGridLayout *Form8::makeCostGrid() {
   auto *grid = new QGridLayout;
   auto *heading = new QLabel(QStringLiteral("消耗PP"), this);
   heading->setObjectName(QStringLiteral("Label12"));
+  // The grid's rows carry no labels: the headings name them when hovered.
+  heading->setToolTip(QStringLiteral("每列是一个等级，自上而下四行：\n"
+                                     "第1行、第2行：第1组的第1格、第2格\n"
+                                     "空一行后，第3行、第4行：第2组的第1格、第2格"));
   grid->addWidget(heading, 0, 0, 1, kGrowthLevels, Qt::AlignLeft);
-  for (int level = 0; level < kGrowthLevels; ++level)
-    grid->addWidget(new QLabel(growthLevelName(level), this), 1, level, Qt::AlignHCenter);
+  for (int level = 0; level < kGrowthLevels; ++level) {
+    auto *column = new QLabel(growthLevelName(level), this);
+    column->setToolTip(QStringLiteral("%1 的消耗PP：上面两格是第1组，下面两格是第2组")
+                           .arg(growthLevelName(level)));
+    grid->addWidget(column, 1, level, Qt::AlignHCenter);
+  }
   constexpr int groupBoxes = kGrowthLevels * kPpCostEntrySize;
   constexpr int gapRow = 2 + kPpCostEntrySize;
   for (const Field &field : skillTrainingLayout().fields) {

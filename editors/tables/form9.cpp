@@ -61,24 +61,38 @@ Form9::Form9(QWidget *parent) : QWidget(parent) {
   Form_Load();
 }
 
-// The two-line heading, a level label before each row, and one box per entry
-// byte: the fields of the area that lie inside the block.
+// The skill's name over the block, each column's word over its column, a level
+// label before each row, and one box per entry byte: the fields of the area that
+// lie inside the block.
 QGridLayout *Form9::makeBlock(const CorrectionBlock &block) {
   auto *grid = new QGridLayout;
   grid->setHorizontalSpacing(4);
-  grid->addWidget(new QLabel(block.name + u'\n' + block.columnHeading, this), 0, 1, 1,
-                  block.entrySize);
+  grid->setVerticalSpacing(2);
+  grid->addWidget(new QLabel(block.name, this), 0, 1, 1, block.entrySize);
+  for (int byte = 0; byte < block.entrySize; ++byte)
+    grid->addWidget(makeColumnHeading(block, byte), 1, 1 + byte, Qt::AlignHCenter);
   for (int level = 0; level < kGrowthLevels; ++level)
-    grid->addWidget(new QLabel(growthLevelName(level), this), 1 + level, 0);
+    grid->addWidget(new QLabel(growthLevelName(level), this), 2 + level, 0);
   const int blockEnd = block.areaOffset + kGrowthLevels * block.entrySize;
   for (const Field &field : skillCorrectionLayout().fields) {
     if (field.offset < block.areaOffset || field.offset >= blockEnd)
       continue;
     const int place = field.offset - block.areaOffset;
-    grid->addWidget(makeByteBox(field.parts.front().control, this), 1 + place / block.entrySize,
+    grid->addWidget(makeByteBox(field.parts.front().control, this), 2 + place / block.entrySize,
                     1 + place % block.entrySize);
   }
   return grid;
+}
+
+// A column without a word of its own still has a heading cell: hovering it names
+// the column as a refusal of its boxes does.
+QLabel *Form9::makeColumnHeading(const CorrectionBlock &block, int byte) {
+  auto *heading = new QLabel(block.columns[byte], this);
+  if (block.columns[byte].isEmpty()) {
+    heading->setMinimumWidth(byteBoxWidth(this));
+    heading->setToolTip(QStringLiteral("%1 第%2格：这一列没有标题").arg(block.name).arg(byte + 1));
+  }
+  return heading;
 }
 
 void Form9::Form_Load() { showunit(); }

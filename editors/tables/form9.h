@@ -9,6 +9,7 @@
 #include <memory>
 
 class QGridLayout;
+class QLabel;
 class QPushButton;
 
 namespace korvane {
@@ -27,6 +28,7 @@ private:
   void open_Click();
 
   QGridLayout *makeBlock(const CorrectionBlock &block);
+  QLabel *makeColumnHeading(const CorrectionBlock &block, int byte);
 
   QPushButton *open;
   QPushButton *save;

@@ -17,30 +17,18 @@ std::vector<CorrectionBlock> makeBlocks() {
   const QString armor = QStringLiteral("装甲");
   const struct {
     QString name;
-    QString heading;
     QStringList columns;
     int areaOffset;
-  } blocks[] = {
-      {QStringLiteral("ニュータイプ"),
-       QStringLiteral("命中 回避 射程"),
-       {hit, evasion, range, {}},
-       0},
-      {QStringLiteral("強化人間"),
-       QStringLiteral("命中 回避 射程 "),
-       {hit, evasion, range, {}},
-       48},
-      {QStringLiteral("念動力"), QStringLiteral("命中 回避 "), {hit, evasion}, 94},
-      {QStringLiteral("超能力"), QStringLiteral("命中 回避 必杀"), {hit, evasion, crit, {}}, 128},
-      {QStringLiteral("勇者"),
-       QStringLiteral("命中 回避 必杀 装甲"),
-       {hit, evasion, crit, armor},
-       176}};
+  } blocks[] = {{QStringLiteral("ニュータイプ"), {hit, evasion, range, {}}, 0},
+                {QStringLiteral("強化人間"), {hit, evasion, range, {}}, 48},
+                {QStringLiteral("念動力"), {hit, evasion}, 94},
+                {QStringLiteral("超能力"), {hit, evasion, crit, {}}, 128},
+                {QStringLiteral("勇者"), {hit, evasion, crit, armor}, 176}};
   std::vector<CorrectionBlock> result;
   int firstBox = 0;
   for (const auto &block : blocks) {
     const int entrySize = int(block.columns.size());
-    result.push_back(
-        {block.name, block.heading, block.columns, block.areaOffset, entrySize, firstBox});
+    result.push_back({block.name, block.columns, block.areaOffset, entrySize, firstBox});
     firstBox += kGrowthLevels * entrySize;
   }
   return result;

@@ -10,12 +10,11 @@
 namespace korvane {
 
 struct CorrectionBlock {
-  QString name;          // the skill, first line of the block's heading
-  QString columnHeading; // second line, the column words as the window spells them
-  QStringList columns;   // each entry byte's column word; empty where none stands
-  int areaOffset;        // of the L1 entry
-  int entrySize;         // bytes per level entry
-  int firstBox;          // Text1 element of the L1 entry's first byte
+  QString name;        // the skill, the block's heading
+  QStringList columns; // each entry byte's column heading; empty where none stands
+  int areaOffset;      // of the L1 entry
+  int entrySize;       // bytes per level entry
+  int firstBox;        // Text1 element of the L1 entry's first byte
 };
 
 // In area order.

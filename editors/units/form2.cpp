@@ -189,7 +189,7 @@ QLayout *Form2::buildUnitStatistics(QWidget *page) {
   grid->addWidget(unitCode, 0, 1, 1, 3);
 
   Text18 = makeBox("Text18", page);
-  Text18->setReadOnly(true); // the record's file offset, for information
+  makeShownOnly(Text18); // the record's file offset, for information
   addPair(grid, 1, 0, QStringLiteral("名称指针"), makeBox("Text34", page), page);
   addPair(grid, 1, 1, QStringLiteral("首地址"), Text18, page);
   addPair(grid, 2, 0, QStringLiteral("HP"), makeBox("Text1", page), page);
@@ -216,7 +216,7 @@ QWidget *Form2::buildUpgradeRangeFrame(QWidget *page) {
   auto *frame = new QGroupBox(QStringLiteral("改造幅度"), page);
   frame->setObjectName(QStringLiteral("Frame3"));
   auto *word = makeBox("Text12", frame, 90);
-  word->setReadOnly(true); // composed from the four ranges on every save
+  makeShownOnly(word); // composed from the four ranges on every save
   Text33 = makeBox("Text33", frame, 50);
   Text15 = makeBox("Text15", frame, 50);
   Text14 = makeBox("Text14", frame, 50);
@@ -304,7 +304,7 @@ QLayout *Form2::buildWeaponSkillFrames(QWidget *page) {
   auto *skill = new QGroupBox(QStringLiteral("必要技能"), page);
   skill->setObjectName(QStringLiteral("Frame2"));
   auto *skillByte = makeBox("Text30", skill, 40);
-  skillByte->setReadOnly(true); // the byte as it was read, for information
+  makeShownOnly(skillByte); // the byte as it was read, for information
   auto *skillGrid = new QGridLayout(skill);
   addPair(skillGrid, 0, 0, QStringLiteral("必要技能"), skillByte, skill);
   skillGrid->addWidget(makeCombo("Combo21", skill), 1, 0, 1, 2);

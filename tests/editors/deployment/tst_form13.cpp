@@ -3,6 +3,7 @@
 #include "app/form1.h"
 #include "tests/editors/deployment/deployment_harness.h"
 
+#include <QLabel>
 #include <QPointer>
 
 using namespace korvane;
@@ -95,7 +96,9 @@ private slots:
     QCOMPARE(after.mid(enemyAt(2), 16), QByteArray::fromHex("FFFF02014403A60CDE026300E8033559"));
     for (qint64 offset : differences(before, after))
       QVERIFY(offset >= enemyAt(2) && offset < enemyAt(3));
-    QCOMPARE(h.records()[2], QStringLiteral("机体3:机体0031")); // not rebuilt by the write
+    // The written row is renamed in place, not rebuilt: the record stays picked.
+    QCOMPARE(h.records()[2], QStringLiteral("机体3:机体0836"));
+    QCOMPARE(h.list("List2")->currentRow(), 2);
 
     h.type("Text3", QStringLiteral("15"));
     h.type("Text4", QStringLiteral("15"));
@@ -184,6 +187,40 @@ private slots:
     QVERIFY(h.records().isEmpty());
     QCOMPARE(h.text("Text1"), QStringLiteral("5"));
     QCOMPARE(h.text("Text6"), QStringLiteral("1C0"));
+  }
+
+  // A written unit renames its row at once; a refused write leaves it. A stage of
+  // no records says so beside its empty list.
+  void aWriteRenamesItsRowAndAnEmptyStageSaysSo() {
+    Harness h;
+    QStringList lines = h.offsetLines();
+    lines[kTestStage] = stageLine("1A0", "12");
+    lines[7] = stageLine("1A0", "0");
+    h.setOffsetLines(lines);
+    h.patchStage(enemyAt(2), kWorkedRecord);
+    QWidget *form = h.open();
+    auto *note = h.control<QLabel>(QStringLiteral("NoRecordsNote"));
+    QCOMPARE(note->text(), QStringLiteral("这一关没有配置记录"));
+    QVERIFY(!note->isVisibleTo(form));
+    h.pickStage(7);
+    QVERIFY(h.records().isEmpty());
+    QVERIFY(note->isVisibleTo(form));
+    h.pickStage(kTestStage);
+    QVERIFY(!note->isVisibleTo(form));
+
+    QStringList rows = h.records();
+    QCOMPARE(rows[2], QStringLiteral("机体3:机体0031"));
+    h.pickRecord(2);
+    h.combo("Combo1")->setCurrentIndex(100);
+    h.type("Text1", QStringLiteral("x"));
+    h.write();
+    QCOMPARE(h.records(), rows);
+    h.type("Text1", QStringLiteral("5"));
+    h.write();
+    QVERIFY2(h.answers.texts().size() == 1, qPrintable(h.answers.last()));
+    rows[2] = QStringLiteral("机体3:机体0100");
+    QCOMPARE(h.records(), rows);
+    QCOMPARE(h.list("List2")->currentRow(), 2);
   }
 
   // One message names the file and its bad lines; those stages list no records.

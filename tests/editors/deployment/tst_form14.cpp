@@ -190,6 +190,11 @@ private slots:
       written += bytesAt(allyAt(1));
     QCOMPARE(differences(before, h.game.stage()), written);
     QCOMPARE(wordAt(h.game.stage(), allyAt(0)), 12u);
+    // Both written rows say what they now hold.
+    QCOMPARE(h.records(), (QStringList{QStringLiteral("机体1:机体0012"),
+                                       ok ? QStringLiteral("机体2:空位:------")
+                                          : QStringLiteral("机体2:机体0005"),
+                                       QStringLiteral("机体3:机体0005")}));
   }
 
   // Nothing past the stage's last record, and nothing after a record that was not

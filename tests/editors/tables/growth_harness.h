@@ -5,6 +5,7 @@
 #include "editors/shared/record_clipboard.h"
 #include "tests/support/window_harness.h"
 
+#include <QLabel>
 #include <QRadioButton>
 #include <QTest>
 
@@ -66,6 +67,24 @@ inline bool changedOnlyWithin(const QByteArray &before, const QByteArray &after,
     if (offset < start || offset >= start + length)
       return false;
   return true;
+}
+
+// True when `heading` stands above `box`, its middle within the box's width.
+inline bool standsOver(const QWidget *heading, const QWidget *box) {
+  const QWidget *window = box->window();
+  const QRect headingPlace(heading->mapTo(window, QPoint()), heading->size());
+  const QRect boxPlace(box->mapTo(window, QPoint()), box->size());
+  return headingPlace.bottom() < boxPlace.top() && boxPlace.left() <= headingPlace.center().x() &&
+         headingPlace.center().x() <= boxPlace.right();
+}
+
+// The window's labels that read `text`.
+inline QList<QLabel *> labelsReading(const QWidget *window, const QString &text) {
+  QList<QLabel *> found;
+  for (QLabel *label : window->findChildren<QLabel *>())
+    if (label->text() == text)
+      found.append(label);
+  return found;
 }
 
 } // namespace korvane::test

@@ -28,6 +28,26 @@ class TestForm8 : public QObject {
   Q_OBJECT
 
 private slots:
+  // The grid's rows carry no labels: the level headings stand over their columns
+  // and name the rows when hovered, as every box's own tip does.
+  void levelHeadingsStandOverTheirColumnsAndNameTheRows() {
+    GrowthHarness<Form8> h;
+    QWidget *form = h.open();
+    const QString heading = h.control<QLabel>(QStringLiteral("Label12"))->toolTip();
+    QVERIFY2(heading.contains(QStringLiteral("第1组")) && heading.contains(QStringLiteral("第2组")),
+             qPrintable(heading));
+    for (int level = 0; level < 9; ++level) {
+      const QList<QLabel *> column = labelsReading(form, QStringLiteral("L%1").arg(level + 1));
+      QCOMPARE(column.size(), 1);
+      QVERIFY(column[0]->toolTip().contains(QStringLiteral("第2组")));
+      for (int box : {2 * level, 2 * level + 1, 18 + 2 * level, 19 + 2 * level})
+        QVERIFY2(standsOver(column[0], h.box(QStringLiteral("Text1_%1").arg(box))),
+                 qPrintable(column[0]->text()));
+    }
+    QCOMPARE(h.box("Text1_1")->toolTip(), QStringLiteral("消耗PP L1 第1组第2格"));
+    QCOMPARE(h.box("Text1_18")->toolTip(), QStringLiteral("消耗PP L1 第2组第1格"));
+  }
+
   void listsTheFortySkills() {
     GrowthHarness<Form8> h;
     h.open();

@@ -63,6 +63,41 @@ private slots:
     QCOMPARE(h.game.exe().mid(kAreaEnd - 1, 1), QByteArray::fromHex("FB"));
   }
 
+  // Each column word stands over its own column, a column without one has a blank
+  // heading that names it when hovered, and the skill's name heads its block.
+  void eachHeadingStandsOverItsColumn() {
+    GrowthHarness<Form9> h;
+    QWidget *form = h.open();
+    const struct {
+      QString skill;
+      QStringList columns;
+      int firstBox;
+    } blocks[] = {{QStringLiteral("ニュータイプ"), {"命中", "回避", "射程", ""}, 0},
+                  {QStringLiteral("強化人間"), {"命中", "回避", "射程", ""}, 36},
+                  {QStringLiteral("念動力"), {"命中", "回避"}, 72},
+                  {QStringLiteral("超能力"), {"命中", "回避", "必杀", ""}, 90},
+                  {QStringLiteral("勇者"), {"命中", "回避", "必杀", "装甲"}, 126}};
+    for (const auto &block : blocks) {
+      QCOMPARE(labelsReading(form, block.skill).size(), 1);
+      for (int byte = 0; byte < block.columns.size(); ++byte) {
+        QLineEdit *top = h.box(QStringLiteral("Text1_%1").arg(block.firstBox + byte));
+        QLineEdit *bottom =
+            h.box(QStringLiteral("Text1_%1").arg(block.firstBox + 8 * block.columns.size() + byte));
+        int over = 0;
+        for (QLabel *heading : labelsReading(form, block.columns[byte]))
+          if (standsOver(heading, top) && standsOver(heading, bottom) &&
+              top->mapTo(form, QPoint()).y() - heading->mapTo(form, QPoint()).y() <
+                  2 * top->height()) {
+            ++over;
+            if (block.columns[byte].isEmpty())
+              QCOMPARE(heading->toolTip(),
+                       QStringLiteral("%1 第%2格：这一列没有标题").arg(block.skill).arg(byte + 1));
+          }
+        QVERIFY2(over == 1, qPrintable(block.skill + block.columns[byte]));
+      }
+    }
+  }
+
   // Every box goes to its byte; the gaps, random in the sample, stay as they were.
   void aSaveWritesEveryBoxAndNoGap() {
     GrowthHarness<Form9> h;

@@ -2,6 +2,8 @@
 
 #include "editors/shared/game_paths.h"
 #include "editors/shared/record_clipboard.h"
+#include "editors/units/unit_record.h"
+#include "editors/units/weapon_record.h"
 #include "tests/editors/units/form2_harness.h"
 #include "tests/support/modal_answerer.h"
 
@@ -38,6 +40,32 @@ private slots:
     QCOMPARE(tabs->tabText(1), QStringLiteral("武器修改"));
     QVERIFY(ui.text("Text1").isEmpty());
     QVERIFY(answers.texts().isEmpty());
+  }
+
+  // The address and every box a field only displays: no save reads them, so they
+  // take no typing and are grey like the deployment windows' address.
+  void boxesNoSaveReadsAreGreyAndTakeNoTyping() {
+    SampleGame game;
+    ModalAnswerer answers;
+    Form2Harness ui;
+    ui.pickUnit(0);
+    QStringList shownOnly{QStringLiteral("Text18")};
+    for (const korvane::RecordLayout *layout :
+         {&korvane::unitHeadLayout(), &korvane::weaponLayout()})
+      for (const korvane::Field &field : layout->fields)
+        if (!field.display.isEmpty())
+          shownOnly << field.display;
+    QCOMPARE(shownOnly.size(), 3);
+    const QColor entryBase = ui.box("Text1")->palette().color(QPalette::Base);
+    for (const QString &name : shownOnly) {
+      QLineEdit *box = ui.box(name);
+      QVERIFY2(box->isReadOnly(), qPrintable(name));
+      QCOMPARE(box->focusPolicy(), Qt::NoFocus);
+      QVERIFY2(box->palette().color(QPalette::Base) != entryBase, qPrintable(name));
+      const QString shown = box->text();
+      QTest::keyClicks(box, QStringLiteral("12"));
+      QCOMPARE(box->text(), shown);
+    }
   }
 
   void aMissingNameListIsReportedOnceAndRowsArePlaceholders() {

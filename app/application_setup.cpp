@@ -1,0 +1,23 @@
+#include "app/application_setup.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+namespace korvane {
+
+bool setUpApplication(QApplication &app) {
+  // The name, not the display name: a display name would be appended to every
+  // editor window's title bar.
+  QApplication::setApplicationName(QStringLiteral("Korvane静态修改器"));
+  auto *translator = new QTranslator(&app);
+  // The interface is Chinese whatever the system's locale, so are Qt's dialogs.
+  if (!translator->load(QStringLiteral("qtbase_zh_CN"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete translator;
+    return false;
+  }
+  return QApplication::installTranslator(translator);
+}
+
+} // namespace korvane
