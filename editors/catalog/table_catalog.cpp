@@ -39,7 +39,8 @@ CatalogTable listedTable(const char *key, Section section, const RecordLayout &l
           GameFile::Exe,
           &layout,
           [&layout](ListRows &) { return consecutiveRecords(layout); },
-          std::move(name)};
+          std::move(name),
+          {}};
 }
 
 CatalogTable namedByList(const char *key, Section section, const RecordLayout &layout,
@@ -78,12 +79,27 @@ CatalogTable weaponTable() {
             return QStringLiteral("%1 / 武器%2")
                 .arg(rows.nameList(kUnitNames).value(index / kWeaponsPerUnit))
                 .arg(index % kWeaponsPerUnit + 1);
-          }};
+          },
+          {}};
 }
 
 // The blocks the stage lists give, in list order; a bad line has no records.
+StageBlocks stageList(const DeploymentKind &kind, ListRows &rows) {
+  return stageBlocksFrom(rows.read(*kind.lists->offsets), kind.lists->maxRecordCount);
+}
 std::vector<StageBlock> stageBlocks(const DeploymentKind &kind, ListRows &rows) {
-  return stageBlocksFrom(rows.read(*kind.lists->offsets), kind.lists->maxRecordCount).blocks;
+  return stageList(kind, rows).blocks;
+}
+
+StagePlacement placementOf(const DeploymentKind &kind, ListRows &rows) {
+  const StageBlocks list = stageList(kind, rows);
+  StagePlacement placement;
+  for (size_t stage = 0; stage < list.blocks.size(); ++stage)
+    for (int record = 0; list.blocks[stage].usable() && record < list.blocks[stage].count; ++record)
+      placement.records.push_back({int(stage), record + 1});
+  if (!list.missing)
+    placement.problem = list.problem();
+  return placement;
 }
 
 // Every record of every stage, stage after stage; named by the stage and the
@@ -111,7 +127,8 @@ CatalogTable deploymentTable(const char *key, Section section, const DeploymentK
               index -= count;
             }
             return QString();
-          }};
+          },
+          [&kind](ListRows &rows) { return placementOf(kind, rows); }};
 }
 
 std::vector<CatalogTable> makeCatalog() {

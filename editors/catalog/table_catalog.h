@@ -16,6 +16,22 @@
 
 namespace korvane {
 
+// Where a record of a table that the stage lists split stands: the stage's row in
+// its list (from 0) and the record's number within the stage (from 1, "机体1").
+struct StageRecord {
+  int stage;
+  int record;
+  friend bool operator==(const StageRecord &, const StageRecord &) = default;
+};
+
+// Those places for every record, in record-list order, and the stage lines that
+// could not be used (empty when every line could; a missing list is reported by
+// ListRows).
+struct StagePlacement {
+  std::vector<StageRecord> records;
+  QString problem;
+};
+
 struct CatalogTable {
   QString key;     // the tools' name for it ("units")
   QString section; // the main window's section row ("机体&武器")
@@ -25,6 +41,10 @@ struct CatalogTable {
   std::function<std::vector<qint64>(ListRows &)> recordOffsets;
   // The record's name as its window lists it.
   std::function<QString(int index, ListRows &)> recordName;
+  // For the tables the stage lists split, where each record stands; empty otherwise.
+  // A stage whose line cannot be used is left out, so the tools name records by
+  // stage and number, never by their running index alone.
+  std::function<StagePlacement(ListRows &)> stagePlacement;
 };
 
 const std::vector<CatalogTable> &tableCatalog();

@@ -55,15 +55,38 @@ quint32 valueOfTickedRows(const FieldPart &part, const Field &field, quint32 tic
 // texts joined by "、".
 QString partValueText(const FieldPart &part, const Field &field, quint32 raw, ListRows &rows);
 
-// Turns such a text back into the field value, starting from the stored `raw`: only
-// the part's bits change. A pick list takes a row text or the code; where several
-// rows share a text, the stored code is kept when its row has that text.
+// The form of a spreadsheet cell: the single-string form, but a hex part written
+// "0x96E2" (digits in file order), which spreadsheets keep as text where they would
+// read 96E2 as 9600 and 0023 as 23.
+QString partCellText(const FieldPart &part, const Field &field, quint32 raw, ListRows &rows);
+
+// Turns a cell (either form above) back into the field value, starting from the
+// stored `raw`: only the part's bits change. A text equal to what the file holds
+// always stands for it; only a changed value is checked against the part's range.
+// Numbers may be written as spreadsheets write them ("12.0", full-width digits,
+// blanks around); a rounded one ("2.17E+04") is refused. A bare hex text is taken
+// only when no spreadsheet could have made it out of another stored text. A pick
+// list takes a row text (trailing blanks aside, when one row matches) or the code;
+// where several rows share a text, the stored code is kept when its row has that
+// text; digits that a spreadsheet could have made of a row named by digits ("12"
+// of "0012") are refused. Tickable rows are separated by "、", "，" or ",".
 struct ParsedValue {
   std::optional<quint32> raw;
   QString error; // names the caption and what it accepts
 };
 ParsedValue parsePartValueText(const FieldPart &part, const Field &field, quint32 raw,
                                const QString &text, ListRows &rows);
+
+// A whole cell read as an integer the way spreadsheets write one: blanks around,
+// full-width digits and a zero fraction ("12.0") allowed, nothing else.
+struct CellInteger {
+  std::optional<qint64> value;
+  bool rounded = false; // written in exponent form, so digits may be lost
+};
+CellInteger cellInteger(const QString &text);
+
+// At most `most` characters of `cell`, control characters made visible, for messages.
+QString cellQuote(const QString &cell, int most = 40);
 
 // The little-endian value of the first `width` bytes of `bytes`, and the bytes
 // that hold `value` so.

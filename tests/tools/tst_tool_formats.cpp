@@ -4,7 +4,6 @@
 
 #include "io/ips.h"
 #include "tools/korvane_tool/csv.h"
-#include "io/ips.h"
 #include "tools/korvane_tool/json_writer.h"
 
 #include <QJsonArray>
@@ -66,7 +65,7 @@ private slots:
     QString text;
     QTextStream out(&text);
     const QStringList keys{QStringLiteral("序号"), QStringLiteral("b\"q"), QStringLiteral("a")};
-    JsonRowWriter writer(out, keys, 0);
+    JsonRowWriter writer(out, keys, {0});
     writer.write({QStringLiteral("7"), QStringLiteral("say \"hi\"\n\\"), QStringLiteral("\x01")});
     writer.write({QString(), QStringLiteral("甲"), QString()});
     writer.finish();
@@ -82,7 +81,7 @@ private slots:
 
     QString none;
     QTextStream empty(&none);
-    JsonRowWriter(empty, keys, 0).finish();
+    JsonRowWriter(empty, keys, {0}).finish();
     empty.flush();
     QCOMPARE(none, QStringLiteral("[]\n"));
   }

@@ -2,6 +2,8 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
+
 namespace korvane::tool {
 
 namespace {
@@ -14,8 +16,10 @@ bool needsQuotes(const QString &field) {
   return !field.isEmpty() && (field.front().isSpace() || field.back().isSpace());
 }
 
+// A row of nothing but commas, as spreadsheets save below a table, holds no record.
 bool isEmptyRow(const QStringList &fields) {
-  return fields.size() == 1 && fields.front().isEmpty();
+  return std::all_of(fields.begin(), fields.end(),
+                     [](const QString &field) { return field.trimmed().isEmpty(); });
 }
 
 } // namespace
@@ -53,11 +57,12 @@ CsvTable parseCsv(const QByteArray &bytes) {
   QString field;
   bool quoted = false;    // inside a quoted field
   bool wasQuoted = false; // the current field began with a quote
+  bool closed = false;    // its closing quote was read
   int quoteLine = 0;
   auto endRow = [&] {
     row.fields.append(field);
     field.clear();
-    wasQuoted = false;
+    wasQuoted = closed = false;
     if (!isEmptyRow(row.fields))
       table.rows.push_back(std::move(row));
     row = CsvRow{line, {}};
@@ -71,6 +76,7 @@ CsvTable parseCsv(const QByteArray &bytes) {
           ++pos;
         } else {
           quoted = false;
+          closed = true;
         }
       } else {
         if (c == u'\n')
@@ -79,15 +85,22 @@ CsvTable parseCsv(const QByteArray &bytes) {
       }
       continue;
     }
+    const bool endsLine = c == u'\n' || c == u'\r';
+    if (closed && c != u',' && !endsLine) {
+      table.error = QStringLiteral("CSV 文件第 %1 行：引号括起的格子在结束的引号后面还有文字，"
+                                   "不合 CSV 的规则（例如 \"12\"3）。")
+                        .arg(line);
+      return table;
+    }
     if (c == u'"' && field.isEmpty() && !wasQuoted) {
       quoted = wasQuoted = true;
       quoteLine = line;
     } else if (c == u',') {
       row.fields.append(field);
       field.clear();
-      wasQuoted = false;
-    } else if (c == u'\n' || (c == u'\r' && pos + 1 < text.size() && text[pos + 1] == u'\n')) {
-      if (c == u'\r')
+      wasQuoted = closed = false;
+    } else if (endsLine) {
+      if (c == u'\r' && pos + 1 < text.size() && text[pos + 1] == u'\n')
         ++pos;
       ++line;
       endRow();

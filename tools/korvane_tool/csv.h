@@ -21,12 +21,13 @@ struct CsvRow {
 };
 
 struct CsvTable {
-  std::vector<CsvRow> rows; // empty lines are left out
+  std::vector<CsvRow> rows; // empty lines and lines of empty fields are left out
   QString error;            // a malformed file; rows are then incomplete
 };
 
-// Reads UTF-8 bytes (a leading byte-order mark is dropped); LF and CRLF both end
-// a row. Refuses text that is not UTF-8 and a quote left open at the end.
+// Reads UTF-8 bytes (a leading byte-order mark is dropped); LF, CRLF and CR each end
+// a row. Refuses text that is not UTF-8, a quote left open at the end and text
+// after a field's closing quote.
 CsvTable parseCsv(const QByteArray &bytes);
 
 } // namespace korvane::tool

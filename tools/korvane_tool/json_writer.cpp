@@ -8,6 +8,13 @@ namespace {
 
 bool needsEscape(QChar c) { return c.unicode() < 0x20 || c == u'"' || c == u'\\'; }
 
+// JSON's own form of an integer: no leading zeros, no plus sign.
+bool isWholeNumber(QStringView text) {
+  const QStringView digits = text.startsWith(u'-') ? text.sliced(1) : text;
+  return !digits.isEmpty() && (digits.size() == 1 || digits.front() != u'0') &&
+         std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
 } // namespace
 
 void appendJsonString(QString &out, QStringView text) {
@@ -42,8 +49,11 @@ void appendJsonString(QString &out, QStringView text) {
   out += u'"';
 }
 
-JsonRowWriter::JsonRowWriter(QTextStream &out, const QStringList &keys, int numberColumn)
-    : out_(out), numberColumn_(numberColumn) {
+JsonRowWriter::JsonRowWriter(QTextStream &out, const QStringList &keys,
+                             const QList<int> &numberColumns)
+    : out_(out), isNumberColumn_(keys.size(), false) {
+  for (int column : numberColumns)
+    isNumberColumn_[column] = true;
   for (const QString &key : keys) {
     QString quoted = quotedKeys_.isEmpty() ? QStringLiteral("{") : QStringLiteral(", ");
     appendJsonString(quoted, key);
@@ -57,7 +67,7 @@ void JsonRowWriter::write(const QStringList &values) {
   first_ = false;
   for (qsizetype i = 0; i < values.size(); ++i) {
     line_ += quotedKeys_[i];
-    if (i == numberColumn_ && !values[i].isEmpty())
+    if (isNumberColumn_.value(i) && isWholeNumber(values[i]))
       line_ += values[i];
     else
       appendJsonString(line_, values[i]);

@@ -13,8 +13,9 @@ namespace korvane::tool {
 
 class JsonRowWriter {
 public:
-  // The values of `numberColumn` are written as numbers, unless empty.
-  JsonRowWriter(QTextStream &out, const QStringList &keys, int numberColumn);
+  // The values of `numberColumns` are written as numbers when they are whole
+  // numbers, as strings otherwise.
+  JsonRowWriter(QTextStream &out, const QStringList &keys, const QList<int> &numberColumns);
   // Ends the array; also when no row was written.
   void finish();
 
@@ -23,7 +24,7 @@ public:
 private:
   QTextStream &out_;
   QStringList quotedKeys_; // "{\"key\": ", then ", \"key\": "
-  int numberColumn_;
+  QList<bool> isNumberColumn_;
   bool first_ = true;
   QString line_; // reused from row to row
 };

@@ -18,9 +18,12 @@ namespace korvane::tool {
 namespace {
 
 const QString kIndexColumn = QStringLiteral("序号");
+// The tables the stage lists split name a record by its stage and number instead.
+const QString kStageColumn = QStringLiteral("关卡");
+const QString kRecordColumn = QStringLiteral("记录");
 const QString kNameColumn = QStringLiteral("名称");
 // Bad cells listed before the import gives up listing them.
-constexpr int kMostErrorsListed = 20;
+constexpr int kMostErrorsListed = 50;
 // Bytes of an unnamed change shown in full.
 constexpr qint64 kMostBytesShown = 16;
 // Far above the executable and the stage file, so that a wrong path (a disc image,
@@ -33,9 +36,17 @@ struct Column {
   QString name;
 };
 
+QStringList indexColumns(const CatalogTable &table) {
+  if (table.stagePlacement)
+    return {kStageColumn, kRecordColumn};
+  return {kIndexColumn};
+}
+
 std::vector<Column> columnsOf(const CatalogTable &table) {
   std::vector<Column> columns;
-  QSet<QString> taken{kIndexColumn, kNameColumn};
+  QSet<QString> taken{kNameColumn};
+  for (const QString &name : indexColumns(table))
+    taken.insert(name);
   for (const Field &field : table.layout->fields)
     for (const FieldPart &part : field.parts) {
       QString name = part.caption.isEmpty() ? part.control : part.caption;
@@ -86,10 +97,36 @@ const QStringList &changeHeader() {
 }
 constexpr int kChangeIndexColumn = 2;
 
-QStringList changeRow(const FieldChange &change) {
-  return {change.table->section, change.table->key,    QString::number(change.record),
-          change.recordName,     change.part->caption, change.before,
-          change.after};
+// `key` names the record as the table's dump does.
+QStringList changeRow(const FieldChange &change, const QString &key) {
+  return {change.table->section, change.table->key, key,         change.recordName,
+          change.part->caption,  change.before,     change.after};
+}
+
+bool isNumberPart(const FieldPart &part) {
+  switch (part.encoding) {
+  case Encoding::Decimal:
+  case Encoding::SignedDecimal:
+  case Encoding::SignedRewrittenOnSave:
+  case Encoding::Flag:
+    return true;
+  default:
+    return false;
+  }
+}
+
+// The columns of a dump that JSON writes as numbers: the record's place and the
+// decimal parts; hex and list texts stay strings.
+QList<int> numberColumns(const CatalogTable &table) {
+  const int leading = int(indexColumns(table).size());
+  QList<int> numbers;
+  for (int i = 0; i < leading; ++i)
+    numbers << i;
+  const std::vector<Column> columns = columnsOf(table);
+  for (size_t i = 0; i < columns.size(); ++i)
+    if (isNumberPart(*columns[i].part))
+      numbers << leading + 1 + int(i);
+  return numbers;
 }
 
 QStringList unnamedRow(const ByteRange &range, QByteArrayView before, QByteArrayView after) {
@@ -107,12 +144,13 @@ QStringList unnamedRow(const ByteRange &range, QByteArrayView before, QByteArray
 // a JSON array, or for a diff's text one line per change.
 class RowWriter {
 public:
-  RowWriter(QTextStream &out, Format format, const QStringList &header, int numberColumn)
+  RowWriter(QTextStream &out, Format format, const QStringList &header,
+            const QList<int> &numberColumns)
       : out_(out), format_(format) {
     if (format == Format::Csv)
       out << csvRow(header);
     else if (format == Format::Json)
-      json_.emplace(out, header, numberColumn);
+      json_.emplace(out, header, numberColumns);
   }
 
   void write(const QStringList &row) {
@@ -136,19 +174,6 @@ private:
   Format format_;
   std::optional<JsonRowWriter> json_;
 };
-
-// A spreadsheet may read the hex text 0012 as the number 12, which the hex
-// writers would store as 12 00. A hex cell of a word or double word must
-// therefore hold all its digits; one byte has no such doubt.
-QString shortenedHex(const FieldPart &part, const Field &field, const QString &cell) {
-  const qsizetype digits = 2 * field.width;
-  if (part.encoding != Encoding::Hex || field.width == 1 || cell.trimmed().size() == digits)
-    return {};
-  return QStringLiteral("“%1”应填入正好 %2 位十六进制数，字节按文件中的顺序排列。"
-                        "表格程序可能去掉了开头的 0：请把这一列设为文本后再保存。")
-      .arg(part.caption)
-      .arg(digits);
-}
 
 } // namespace
 
@@ -176,7 +201,8 @@ QString misplacedTable(const CatalogTable &table, const QString &file,
 } // namespace
 
 QStringList dumpColumns(const CatalogTable &table) {
-  QStringList names{kIndexColumn, kNameColumn};
+  QStringList names = indexColumns(table);
+  names << kNameColumn;
   for (const Column &column : columnsOf(table))
     names << column.name;
   return names;
@@ -184,6 +210,32 @@ QStringList dumpColumns(const CatalogTable &table) {
 
 Tool::Tool(QTextStream &out, QTextStream &err, const QString &namesDir)
     : out_(out), err_(err), rows_(namesDir) {}
+
+const StagePlacement *Tool::placementOf(const CatalogTable &table) {
+  if (!table.stagePlacement)
+    return nullptr;
+  auto found = placements_.find(&table);
+  if (found == placements_.end()) {
+    found = placements_.emplace(&table, table.stagePlacement(rows_)).first;
+    // Reported as the deployment windows report it: those stages list no records.
+    if (!found->second.problem.isEmpty())
+      err_ << QStringLiteral("警告：") << found->second.problem << Qt::endl;
+  }
+  return &found->second;
+}
+
+QString Tool::recordKey(const CatalogTable &table, int index) {
+  const StagePlacement *placement = placementOf(table);
+  if (!placement)
+    return QString::number(index);
+  const StageRecord &place = placement->records[size_t(index)];
+  return QStringLiteral("关卡%1 机体%2").arg(place.stage).arg(place.record);
+}
+
+QString Tool::recordLabel(const CatalogTable &table, int index) {
+  const QString key = recordKey(table, index);
+  return placementOf(table) ? key : QStringLiteral("%1 %2").arg(kIndexColumn, key);
+}
 
 int Tool::fail(const QString &message) {
   warnAboutLists();
@@ -225,6 +277,8 @@ bool Tool::tableFits(const CatalogTable &table, const QString &path, qint64 size
 int Tool::tables() {
   out_ << QStringLiteral("表名\t栏目\t文件\t记录数\n");
   for (const CatalogTable &table : tableCatalog())
+    placementOf(table);
+  for (const CatalogTable &table : tableCatalog())
     out_ << table.key << '\t' << table.section << '\t' << gameFileName(table.file) << '\t'
          << table.recordOffsets(rows_).size() << '\n';
   out_.flush();
@@ -236,14 +290,21 @@ void Tool::writeDump(QTextStream &out, const CatalogTable &table, const QByteArr
                      Format format) {
   const std::vector<Column> columns = columnsOf(table);
   const std::vector<qint64> offsets = table.recordOffsets(rows_);
-  RowWriter writer(out, format == Format::Csv ? Format::Csv : Format::Json, dumpColumns(table), 0);
+  const StagePlacement *placement = placementOf(table);
+  RowWriter writer(out, format == Format::Csv ? Format::Csv : Format::Json, dumpColumns(table),
+                   numberColumns(table));
   QStringList values;
   for (size_t index = 0; index < offsets.size(); ++index) {
     const QByteArrayView record = QByteArrayView(bytes).sliced(offsets[index]);
-    values = {QString::number(index), table.recordName(int(index), rows_)};
+    if (placement)
+      values = {QString::number(placement->records[index].stage),
+                QString::number(placement->records[index].record)};
+    else
+      values = {QString::number(index)};
+    values << table.recordName(int(index), rows_);
     for (const Column &column : columns)
-      values << partValueText(*column.part, *column.field, fieldValueAt(record, *column.field),
-                              rows_);
+      values << partCellText(*column.part, *column.field, fieldValueAt(record, *column.field),
+                             rows_);
     writer.write(values);
   }
   writer.finish();
@@ -352,6 +413,9 @@ int Tool::diff(const DiffRequest &request) {
     return kFailed;
   const GameFile kind = request.kind.value_or(guessFileKind(request.original));
   for (const CatalogTable &table : tableCatalog())
+    if (table.file == kind)
+      placementOf(table);
+  for (const CatalogTable &table : tableCatalog())
     if (table.file == kind && (!tableFits(table, request.original, before->size()) ||
                                !tableFits(table, request.modified, after->size())))
       return kFailed;
@@ -374,11 +438,11 @@ int Tool::diff(const DiffRequest &request) {
 
 // Rows are written as they are found; only the ranges no table names wait.
 bool Tool::listChanges(GameFile kind, QByteArrayView was, QByteArrayView is, Format format) {
-  RowWriter writer(out_, format, changeHeader(), kChangeIndexColumn);
+  RowWriter writer(out_, format, changeHeader(), {kChangeIndexColumn});
   bool fieldsDiffer = false;
   const std::vector<ByteRange> unnamed =
       describeChanges(RecordIndex(kind, rows_), {{0, was, is}}, rows_, [&](FieldChange &&change) {
-        writer.write(changeRow(change));
+        writer.write(changeRow(change, recordKey(*change.table, change.record)));
         fieldsDiffer = true;
       });
   for (const ByteRange &range : unnamed)
@@ -399,14 +463,21 @@ QHash<QString, int> headerPositions(const CatalogTable &table, const QStringList
   QHash<QString, int> position;
   for (qsizetype i = 0; i < header.size(); ++i) {
     const QString name = header[i].trimmed();
+    if (!expected.contains(name) && (name.contains(u'?') || name.contains(QChar(0xFFFD)))) {
+      error = QStringLiteral("CSV 表头的“%1”中文字变成了“?”：文件保存时没有用 UTF-8 编码，"
+                             "中文已经丢失。请从 dump 的文件重新开始，在表格程序中另存为"
+                             "“CSV UTF-8”（LibreOffice：“字符集”选“Unicode (UTF-8)”）。")
+                  .arg(cellQuote(name));
+      return {};
+    }
     if (!expected.contains(name)) {
       error = QStringLiteral("CSV 表头的第 %1 列“%2”不是表格 %3 的列。\n表头应为：%4")
                   .arg(i + 1)
-                  .arg(name, table.key, expected.join(u','));
+                  .arg(cellQuote(name), table.key, expected.join(u','));
       return {};
     }
     if (position.contains(name)) {
-      error = QStringLiteral("CSV 表头中“%1”列出现了两次。").arg(name);
+      error = QStringLiteral("CSV 表头中“%1”列出现了两次。").arg(cellQuote(name));
       return {};
     }
     position.insert(name, int(i));
@@ -417,6 +488,16 @@ QHash<QString, int> headerPositions(const CatalogTable &table, const QStringList
       return {};
     }
   return position;
+}
+
+// Spreadsheets may save empty columns to the right of a table; they hold nothing.
+void dropEmptyTrailingColumns(CsvTable &csv) {
+  QStringList &header = csv.rows.front().fields;
+  while (!header.isEmpty() && header.back().trimmed().isEmpty())
+    header.removeLast();
+  for (CsvRow &row : csv.rows)
+    while (row.fields.size() > header.size() && row.fields.back().trimmed().isEmpty())
+      row.fields.removeLast();
 }
 
 // The bad cells of an import, the first ones listed.
@@ -441,10 +522,63 @@ private:
   QStringList lines_;
 };
 
-QString cellRefusal(qint64 index, const QString &column, const QString &cell,
+QString cellRefusal(const QString &key, const QString &column, const QString &cell,
                     const QString &reason) {
-  return QStringLiteral("（序号 %1）“%2”列的“%3”不能接受：%4").arg(index).arg(column, cell, reason);
+  return QStringLiteral("（%1）“%2”列的“%3”不能接受：%4").arg(key, column, cellQuote(cell), reason);
 }
+
+// Which record a CSV row stands for: by "序号", or for the tables the stage lists
+// split by "关卡" and "记录", so that a dropped stage never makes a row mean another
+// record.
+class RowKeys {
+public:
+  RowKeys(const StagePlacement *placement, size_t count, const QHash<QString, int> &position)
+      : count_(count) {
+    if (!placement) {
+      indexAt_ = position.value(kIndexColumn);
+      return;
+    }
+    stageAt_ = position.value(kStageColumn);
+    recordAt_ = position.value(kRecordColumn);
+    for (size_t i = 0; i < placement->records.size(); ++i)
+      byPlace_.insert(placeKey(placement->records[i].stage, placement->records[i].record), i);
+  }
+
+  std::optional<size_t> recordOf(const CsvRow &row, QString &problem) const {
+    if (indexAt_ >= 0) {
+      const std::optional<qint64> index = cellInteger(row.fields[indexAt_]).value;
+      if (index && *index >= 0 && *index < qint64(count_))
+        return size_t(*index);
+      problem = QStringLiteral("“%1”应为 0 到 %2 之间的记录序号，而不是“%3”。")
+                    .arg(kIndexColumn)
+                    .arg(qint64(count_) - 1)
+                    .arg(cellQuote(row.fields[indexAt_]));
+      return std::nullopt;
+    }
+    const std::optional<qint64> stage = cellInteger(row.fields[stageAt_]).value;
+    const std::optional<qint64> record = cellInteger(row.fields[recordAt_]).value;
+    const auto found =
+        stage && record && std::abs(*stage) < (1 << 20) && std::abs(*record) < (1 << 20)
+            ? byPlace_.find(placeKey(int(*stage), int(*record)))
+            : byPlace_.end();
+    if (found != byPlace_.end())
+      return *found;
+    problem = QStringLiteral("没有“%1”为“%2”、“%3”为“%4”的记录："
+                             "关卡从 0 数起（关卡列表的行），记录从 1 数起。")
+                  .arg(kStageColumn, cellQuote(row.fields[stageAt_]), kRecordColumn,
+                       cellQuote(row.fields[recordAt_]));
+    return std::nullopt;
+  }
+
+private:
+  static qint64 placeKey(int stage, int record) { return (qint64(stage) << 32) | quint32(record); }
+
+  size_t count_;
+  int indexAt_ = -1;
+  int stageAt_ = -1;
+  int recordAt_ = -1;
+  QHash<qint64, size_t> byPlace_;
+};
 
 } // namespace
 
@@ -456,7 +590,7 @@ bool Tool::readImportRows(const CatalogTable &table, const CsvTable &csv,
   const std::vector<Column> columns = columnsOf(table);
   const std::vector<qint64> &offsets = values.offsets;
   const qsizetype width = csv.rows.front().fields.size();
-  const int indexAt = position.value(kIndexColumn);
+  const RowKeys keys(placementOf(table), offsets.size(), position);
   values.stored.assign(offsets.size(), {});
   values.wanted.assign(offsets.size(), {});
   std::vector<bool> seen(offsets.size(), false);
@@ -467,17 +601,15 @@ bool Tool::readImportRows(const CatalogTable &table, const CsvTable &csv,
       errors.add(row, QStringLiteral("有 %1 列，表头有 %2 列。").arg(row.fields.size()).arg(width));
       continue;
     }
-    bool isNumber = false;
-    const qint64 index = row.fields[indexAt].trimmed().toLongLong(&isNumber);
-    if (!isNumber || index < 0 || index >= qint64(offsets.size())) {
-      errors.add(row, QStringLiteral("“%1”应为 0 到 %2 之间的记录序号，而不是“%3”。")
-                          .arg(kIndexColumn)
-                          .arg(offsets.size() - 1)
-                          .arg(row.fields[indexAt]));
+    QString problem;
+    const std::optional<size_t> found = keys.recordOf(row, problem);
+    if (!found) {
+      errors.add(row, problem);
       continue;
     }
-    if (seen[size_t(index)]) {
-      errors.add(row, QStringLiteral("序号 %1 的记录出现了两次。").arg(index));
+    const size_t index = *found;
+    if (seen[index]) {
+      errors.add(row, QStringLiteral("%1 的记录出现了两次。").arg(recordLabel(table, int(index))));
       continue;
     }
     seen[size_t(index)] = true;
@@ -488,17 +620,16 @@ bool Tool::readImportRows(const CatalogTable &table, const CsvTable &csv,
       while (&table.layout->fields[fieldIndex] != column.field)
         ++fieldIndex;
       const QString &cell = row.fields[position.value(column.name)];
-      QString problem = shortenedHex(*column.part, *column.field, cell);
-      if (problem.isEmpty()) {
-        const ParsedValue parsed =
-            parsePartValueText(*column.part, *column.field, record[fieldIndex], cell, rows_);
-        if (parsed.raw)
-          record[fieldIndex] = *parsed.raw;
-        else
-          problem = parsed.error;
-      }
-      if (!problem.isEmpty())
-        errors.add(row, cellRefusal(index, column.name, cell, problem));
+      // A cell that still reads as the file's value is no change, whatever range applies.
+      if (cell == partCellText(*column.part, *column.field, record[fieldIndex], rows_))
+        continue;
+      const ParsedValue parsed =
+          parsePartValueText(*column.part, *column.field, record[fieldIndex], cell, rows_);
+      if (parsed.raw)
+        record[fieldIndex] = *parsed.raw;
+      else
+        errors.add(row,
+                   cellRefusal(recordLabel(table, int(index)), column.name, cell, parsed.error));
     }
     values.wanted[size_t(index)] = std::move(record);
   }
@@ -520,12 +651,13 @@ int Tool::importCsv(const ImportRequest &request) {
   if (!csvFile.open(QIODevice::ReadOnly))
     return fail(QStringLiteral("无法打开 CSV 文件：\n%1\n原因：%2")
                     .arg(fileLabel(request.csv), csvFile.errorString()));
-  const CsvTable csv = parseCsv(csvFile.readAll());
+  CsvTable csv = parseCsv(csvFile.readAll());
   csvFile.close();
   if (!csv.error.isEmpty())
     return fail(csv.error + kNothingWritten);
   if (csv.rows.empty())
     return fail(QStringLiteral("CSV 文件是空的，没有表头。") + kNothingWritten);
+  dropEmptyTrailingColumns(csv);
   QString error;
   const QHash<QString, int> position = headerPositions(*table, csv.rows.front().fields, error);
   if (!error.isEmpty())
@@ -577,9 +709,9 @@ int Tool::importCsv(const ImportRequest &request) {
     }
   }
   const auto writeChangeLines = [&] {
-    RowWriter writer(out_, Format::Text, changeHeader(), kChangeIndexColumn);
+    RowWriter writer(out_, Format::Text, changeHeader(), {kChangeIndexColumn});
     for (const FieldChange &change : changes.fields)
-      writer.write(changeRow(change));
+      writer.write(changeRow(change, recordKey(*change.table, change.record)));
   };
   if (request.dryRun) {
     writeChangeLines();

@@ -15,6 +15,7 @@
 
 #include <QTextStream>
 #include <functional>
+#include <map>
 #include <optional>
 
 namespace korvane::tool {
@@ -27,8 +28,9 @@ enum class Format { Text, Csv, Json };
 // ending in ".bin" or holding "stage" is a stage file, anything else the executable.
 GameFile guessFileKind(const QString &path);
 
-// The column names of a table's dump: "序号", "名称", then one per shown part,
-// named by its caption (a caption that comes twice gets its control's name added).
+// The column names of a table's dump: "序号" (for the tables the stage lists split,
+// "关卡" and "记录" instead), "名称", then one per shown part, named by its caption
+// (a caption that comes twice gets its control's name added).
 QStringList dumpColumns(const CatalogTable &table);
 
 struct DumpRequest {
@@ -84,6 +86,13 @@ private:
   };
 
   int fail(const QString &message);
+  // Where the records of a table split by the stage lists stand (null for the other
+  // tables); unusable stage lines are reported on standard error the first time.
+  const StagePlacement *placementOf(const CatalogTable &table);
+  // A record as dumps and change listings name it: its index, or its stage and number.
+  QString recordKey(const CatalogTable &table, int index);
+  // The same in a sentence: "序号 5" or "关卡3 机体2".
+  QString recordLabel(const CatalogTable &table, int index);
   // Lists the fields and unnamed bytes in which `was` and `is` differ; true when any do.
   bool listChanges(GameFile kind, QByteArrayView was, QByteArrayView is, Format format);
   bool readImportRows(const CatalogTable &table, const CsvTable &csv,
@@ -108,6 +117,7 @@ private:
   QTextStream &err_;
   ListRows rows_;
   int warned_ = 0;
+  std::map<const CatalogTable *, StagePlacement> placements_;
 };
 
 } // namespace korvane::tool
