@@ -128,15 +128,20 @@ private slots:
       for (const auto &[list, row] : picks[size_t(index)])
         window->findChild<QListWidget *>(list)->setCurrentRow(row);
       const QStringList &cells = dump[size_t(index) + 1].fields;
-      int column = 2; // after the index and the name
+      // After the record's place (index, or stage and record) and the name.
+      int column = int(dump.front().fields.indexOf(QStringLiteral("名称"))) + 1;
       for (const Field &field : described.layout->fields)
         for (const FieldPart &part : field.parts) {
           QWidget *control = window->findChild<QWidget *>(part.control);
           QVERIFY2(control, qPrintable(part.control));
-          QVERIFY2(shownText(control) == cells.value(column),
+          // The dump marks hex as such for spreadsheets: "0x" before the box's digits.
+          const QString shown = part.encoding == Encoding::Hex
+                                    ? QStringLiteral("0x") + shownText(control)
+                                    : shownText(control);
+          QVERIFY2(shown == cells.value(column),
                    qPrintable(QStringLiteral("record %1, %2: window “%3”, dump “%4”")
                                   .arg(index)
-                                  .arg(part.control, shownText(control), cells.value(column))));
+                                  .arg(part.control, shown, cells.value(column))));
           ++column;
         }
     }
