@@ -101,11 +101,15 @@ Form1::~Form1() {
     history_->close();
 }
 
-void Form1::chooseFile(QFileDialog *&dialog, const char *dialogName, const QString &fileName,
-                       QString &path, const QString &otherPath) {
+void Form1::chooseFile(GameFile file) {
+  const bool exe = file == GameFile::Exe;
+  QFileDialog *&dialog = exe ? CommonDialog1 : CommonDialog2;
+  QString &path = exe ? gamePaths().ExePath : gamePaths().StagePath;
+  const QString &otherPath = exe ? gamePaths().StagePath : gamePaths().ExePath;
+  const QString fileName = gameFileName(file);
   if (!dialog) {
     dialog = new QFileDialog(this);
-    dialog->setObjectName(QString::fromLatin1(dialogName));
+    dialog->setObjectName(QString::fromLatin1(exe ? "CommonDialog1" : "CommonDialog2"));
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setFileMode(QFileDialog::ExistingFile);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
@@ -115,8 +119,19 @@ void Form1::chooseFile(QFileDialog *&dialog, const char *dialogName, const QStri
   const QString &near = path.isEmpty() ? otherPath : path;
   if (!near.isEmpty())
     dialog->setDirectory(QFileInfo(near).absolutePath());
-  if (dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty())
-    path = dialog->selectedFiles().constFirst();
+  if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+    return;
+  const QString chosen = dialog->selectedFiles().constFirst();
+  // One file under both buttons would take the stage data into the executable.
+  if (isSameFile(chosen, otherPath)) {
+    showMessage(this, QStringLiteral("这个文件已经选作%1：\n%2\n"
+                                     "SLPS_255.37和stage.bin必须是两个不同的文件。"
+                                     "%3的选择没有改变。")
+                          .arg(gameFileName(exe ? GameFile::Stage : GameFile::Exe),
+                               QDir::toNativeSeparators(otherPath), fileName));
+    return;
+  }
+  path = chosen;
   showPaths();
 }
 
@@ -128,14 +143,18 @@ void Form1::showPaths() {
   }
 }
 
-void Form1::Command1_Click() {
-  chooseFile(CommonDialog1, "CommonDialog1", QStringLiteral("SLPS_255.37"), gamePaths().ExePath,
-             gamePaths().StagePath);
-}
+void Form1::Command1_Click() { chooseFile(GameFile::Exe); }
 
-void Form1::Command4_Click() {
-  chooseFile(CommonDialog2, "CommonDialog2", QStringLiteral("stage.bin"), gamePaths().StagePath,
-             gamePaths().ExePath);
+void Form1::Command4_Click() { chooseFile(GameFile::Stage); }
+
+// Checked again on every entry: a file can be replaced by a link after it was chosen.
+bool Form1::requireTwoFiles() {
+  if (!isSameFile(gamePaths().ExePath, gamePaths().StagePath))
+    return true;
+  showMessage(this, QStringLiteral("选择的SLPS_255.37和stage.bin是同一个文件：\n%1\n"
+                                   "请重新选择这两个文件再进入修改。")
+                        .arg(QDir::toNativeSeparators(gamePaths().ExePath)));
+  return false;
 }
 
 void Form1::Command3_Click() {
@@ -148,14 +167,24 @@ void Form1::Command3_Click() {
     return;
   }
   const int row = List1->currentRow();
-  if (row < 0)
+  if (row < 0 || !requireTwoFiles())
     return;
   if (!registry_.show(row))
     showMessage(this, QStringLiteral("“%1”的编辑窗口还没有完成。").arg(List1->item(row)->text()));
 }
 
-void Form1::Command2_Click() {
+void Form1::Command2_Click() { closeEveryWindow(); }
+
+void Form1::closeEvent(QCloseEvent *event) {
+  QWidget::closeEvent(event);
+  closeEveryWindow();
+}
+
+// Without the main window nothing could choose files or open editors again.
+void Form1::closeEveryWindow() {
   registry_.closeAll();
+  if (history_)
+    history_->close();
   QApplication::closeAllWindows();
   QCoreApplication::quit();
 }
@@ -183,11 +212,6 @@ const QString kExeName = QStringLiteral("SLPS_255.37");
 const QString kStageName = QStringLiteral("stage.bin");
 const QString kBpsFilter = QStringLiteral("BPS 补丁，带校验 (*.bps)");
 const QString kIpsFilter = QStringLiteral("IPS 补丁 (*.ips)");
-
-bool isSameFile(const QString &a, const QString &b) {
-  const QString canonical = QFileInfo(a).canonicalFilePath();
-  return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
-}
 
 // A modal file dialog of this program's own kind, starting in `folder`.
 QFileDialog *makeFileDialog(QWidget *parent, const char *name, const QString &title,

@@ -4,10 +4,12 @@
 // editor window per section.
 
 #include "app/window_registry.h"
+#include "io/game_files.h"
 
 #include <QPointer>
 #include <QWidget>
 
+class QCloseEvent;
 class QFileDialog;
 class QGroupBox;
 class QLabel;
@@ -31,13 +33,18 @@ private:
   void Command2_Click();
   void historyButton_Click();
   void makePatch_Click();
+  // The title-bar close button ends the program as "退出" does.
+  void closeEvent(QCloseEvent *event) override;
+  void closeEveryWindow();
   // Which game file a patch is made of: the chosen SLPS_255.37 or stage.bin;
   // empty when the user cancels.
   QString askPatchedFile();
-  // Shows an open-file dialog offering only `fileName`, starting in the folder of
-  // `path` or else of `otherPath`; the path stays as it was when the user cancels.
-  void chooseFile(QFileDialog *&dialog, const char *dialogName, const QString &fileName,
-                  QString &path, const QString &otherPath);
+  // Shows an open-file dialog offering only the game file `file`, starting in the
+  // folder of its path or else of the other file's; the path stays as it was when
+  // the user cancels or picks the file already chosen for the other button.
+  void chooseFile(GameFile file);
+  // False, after saying so, when both paths name one file.
+  bool requireTwoFiles();
   // The chosen files below the buttons: the full path, or "未选择".
   void showPaths();
 

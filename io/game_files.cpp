@@ -27,4 +27,13 @@ std::optional<GameFile> gameFileAt(const QString &path) {
   return std::nullopt;
 }
 
+bool isSameFile(const QString &a, const QString &b) {
+  if (a.isEmpty() || b.isEmpty())
+    return false;
+  if (a == b)
+    return true;
+  const QString canonical = QFileInfo(a).canonicalFilePath();
+  return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
+}
+
 } // namespace korvane

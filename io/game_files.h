@@ -26,4 +26,8 @@ GamePaths &gamePaths();
 // (a copy chosen elsewhere). None for any other file.
 std::optional<GameFile> gameFileAt(const QString &path);
 
+// Whether two paths name one file: the same text, or the same canonical path
+// (links resolved) of an existing file.
+bool isSameFile(const QString &a, const QString &b);
+
 } // namespace korvane

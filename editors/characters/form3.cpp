@@ -189,7 +189,7 @@ QLayout *Form3::makeButtons() {
   Command2 = makeButton("Command2", QStringLiteral("复制"), this);
   Command3 = makeButton("Command3", QStringLiteral("粘贴"), this);
   makeSaveButton();
-  makeReturnButton("Command1");
+  makeReturnButton("Command1", this, [this] { Command1_Click(); });
   auto *row = new QHBoxLayout;
   row->addStretch();
   for (QPushButton *button : {Command2, Command3, save, open})
@@ -215,10 +215,12 @@ void Form3::unitname2() {
   names.reportProblems(this);
 }
 
+void Form3::Command1_Click() { returnToMain(); }
+
 void Form3::Command2_Click() { clipboard_.copy(this, gamePaths().ExePath, *List1); }
 
-// The paste writes straight into the file; the fields keep what they showed until
-// the pilot is picked again.
+// The paste writes straight into the file, and the pilot it was pasted on is shown
+// again.
 void Form3::Command3_Click() { clipboard_.paste(this, gamePaths().ExePath, *List1); }
 
 } // namespace korvane

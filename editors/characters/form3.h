@@ -24,6 +24,7 @@ public:
 private:
   void Form_Load() override;
   void unitname2();
+  void Command1_Click();
   void Command2_Click();
   void Command3_Click();
 

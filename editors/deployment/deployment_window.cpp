@@ -3,6 +3,7 @@
 #include "editors/shared/editor_window.h"
 #include "editors/shared/game_paths.h"
 #include "editors/shared/record_actions.h"
+#include "editors/shared/record_coherence.h"
 #include "editors/shared/record_io.h"
 #include "io/change_history.h"
 #include "io/module1.h"
@@ -57,6 +58,7 @@ void DeploymentWindow::finishSetUp(QLayout *fields) {
 
   // The binder finds the controls by name, so it comes after them.
   binder_ = std::make_unique<RecordBinder>(this, kind_.layout());
+  keepShownRecordCurrent(this, *binder_);
 
   connect(List1, &QListWidget::currentRowChanged, this, &DeploymentWindow::List1_Click);
   connect(List1, &QListWidget::currentRowChanged, this, &DeploymentWindow::noteEmptyStage);

@@ -4,6 +4,7 @@
 #include "editors/shared/game_paths.h"
 #include "editors/shared/messages.h"
 #include "editors/shared/record_actions.h"
+#include "editors/shared/record_coherence.h"
 #include "editors/shared/record_io.h"
 #include "io/change_history.h"
 
@@ -61,8 +62,9 @@ Form14::Form14(QWidget *parent)
 
 // Writes the record and, when it was an empty slot saved with a pilot, marks the
 // next record of the stage as an empty slot: both in one operation, all or nothing.
-// A mark over a unit is asked about with the file closed; the write then finds the
-// file as it was when the user answered, or writes nothing.
+// A record changed in the file since it was shown, and a mark over a unit, are
+// asked about with the file closed; the write then finds the file as it was when
+// the user answered about the mark, or writes nothing.
 void Form14::Command2_Click() {
   int stage = 0;
   int record = 0;
@@ -72,18 +74,25 @@ void Form14::Command2_Click() {
   const RecordLayout &layout = allyRecordLayout();
   const quint32 pilot = values[size_t(deploymentFieldIndex(layout, QStringLiteral("PilotCode")))];
   std::optional<MarkCheck> asked;
+  QStringList changes;
   {
     Module1::Operation op(gamePaths().StagePath);
     asked = checkMark(op, stage, record, pilot);
+    if (asked)
+      changes = fieldsChangedSinceShown(*binder_, recordOffset(stage, record),
+                                        readRecord(op, layout, recordOffset(stage, record)));
     if (!finishOperation(this, op))
       return;
   }
+  if (!confirmOverwrite(this, layout, changes, Command2->text()))
+    return;
   const bool mark =
       asked->mark && (asked->nextUnit == kNoneCode || confirmMark(record, asked->nextUnit));
   const Field &unit =
       layout.fields[size_t(deploymentFieldIndex(layout, QStringLiteral("UnitCode")))];
   {
     const ChangeLabel label(windowTitle(), Command2->text());
+    const OwnSave own(*binder_);
     Module1::Operation op(gamePaths().StagePath);
     const std::optional<MarkCheck> found = checkMark(op, stage, record, pilot);
     if (found && *found != *asked) {

@@ -3,6 +3,7 @@
 #include "editors/shared/editor_window.h"
 #include "editors/shared/game_paths.h"
 #include "editors/shared/record_actions.h"
+#include "editors/shared/record_coherence.h"
 
 #include <QListWidget>
 #include <QPushButton>
@@ -16,13 +17,21 @@ ListedRecordWindow::ListedRecordWindow(const char *name, const QString &caption,
   List1 = makeRecordList("List1", this);
 }
 
-QPushButton *ListedRecordWindow::makeSaveButton(const char *name, QWidget *parent) {
+QPushButton *ListedRecordWindow::makeSaveButton(const char *name, QWidget *parent,
+                                                Handler handler) {
   save = makeButton(name, QStringLiteral("保存"), parent ? parent : this);
+  if (!handler)
+    handler = [this] { save_Click(); };
+  connect(save, &QPushButton::clicked, this, std::move(handler));
   return save;
 }
 
-QPushButton *ListedRecordWindow::makeReturnButton(const char *name, QWidget *parent) {
+QPushButton *ListedRecordWindow::makeReturnButton(const char *name, QWidget *parent,
+                                                  Handler handler) {
   open = makeButton(name, QStringLiteral("返回"), parent ? parent : this);
+  if (!handler)
+    handler = [this] { open_Click(); };
+  connect(open, &QPushButton::clicked, this, std::move(handler));
   return open;
 }
 
@@ -30,9 +39,8 @@ void ListedRecordWindow::finishSetUp() {
   Q_ASSERT(save && open);
   // The binder finds the controls by name, so it comes after them.
   binder_ = std::make_unique<RecordBinder>(this, layout_);
+  keepShownRecordCurrent(this, *binder_);
   connect(List1, &QListWidget::currentRowChanged, this, [this] { List1_Click(); });
-  connect(save, &QPushButton::clicked, this, &ListedRecordWindow::save_Click);
-  connect(open, &QPushButton::clicked, this, &ListedRecordWindow::open_Click);
   Form_Load();
 }
 
@@ -42,10 +50,10 @@ bool ListedRecordWindow::showunit() {
   return showListedRecord(this, List1, gamePaths().ExePath, *binder_);
 }
 
-void ListedRecordWindow::save_Click() {
+void ListedRecordWindow::saveShownRecord() {
   saveListedRecord(this, List1, gamePaths().ExePath, *binder_);
 }
 
-void ListedRecordWindow::open_Click() { returnToMainWindow(this); }
+void ListedRecordWindow::returnToMain() { returnToMainWindow(this); }
 
 } // namespace korvane

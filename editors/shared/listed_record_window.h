@@ -9,6 +9,7 @@
 #include "editors/shared/record_binder.h"
 
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class QListWidget;
@@ -23,9 +24,13 @@ protected:
                      QWidget *parent);
 
   // The buttons, made where the window wants them in its focus order; `name` is
-  // the objectName the window's buttons have always had.
-  QPushButton *makeSaveButton(const char *name = "save", QWidget *parent = nullptr);
-  QPushButton *makeReturnButton(const char *name = "open", QWidget *parent = nullptr);
+  // the objectName the window's buttons have always had. A click runs `handler`,
+  // the window's handler of that name, or else save_Click and open_Click.
+  using Handler = std::function<void()>;
+  QPushButton *makeSaveButton(const char *name = "save", QWidget *parent = nullptr,
+                              Handler handler = {});
+  QPushButton *makeReturnButton(const char *name = "open", QWidget *parent = nullptr,
+                                Handler handler = {});
 
   // Binds the description to the controls made so far, connects the handlers and
   // loads the lists.
@@ -36,8 +41,11 @@ protected:
   virtual void List1_Click();
   // False when the picked record could not be shown; the pick is then undone.
   bool showunit();
-  void save_Click();
-  void open_Click();
+  // The buttons' steps, whatever their handlers are named.
+  void saveShownRecord();
+  void returnToMain();
+  void save_Click() { saveShownRecord(); }
+  void open_Click() { returnToMain(); }
 
   QListWidget *List1;
   QPushButton *save = nullptr;

@@ -2,6 +2,7 @@
 
 #include "editors/shared/messages.h"
 #include "editors/shared/record_clipboard.h"
+#include "editors/shared/record_coherence.h"
 #include "editors/shared/record_io.h"
 #include "io/change_history.h"
 
@@ -34,7 +35,7 @@ bool showRecord(QWidget *window, const QString &path, RecordBinder &binder, qint
     if (!finishOperation(window, op))
       return false;
   }
-  binder.show(values);
+  binder.showFrom(path, recordStart, values);
   return true;
 }
 
@@ -63,21 +64,36 @@ bool saveListedRecord(QWidget *window, const QListWidget *list, const QString &p
 
 bool saveRecord(QWidget *window, const QString &path, RecordBinder &binder, qint64 recordStart,
                 const QString &action) {
-  const RecordBinder::Collected entries = binder.collect();
-  if (!entries.ok()) {
-    showMessage(window, entries.error);
-    if (entries.culprit)
-      entries.culprit->setFocus();
+  RecordValues values;
+  if (!collectEntries(window, binder, values))
     return false;
-  }
+  const RecordLayout &layout = binder.layout();
   const ChangeLabel label(window->windowTitle(), action);
-  Module1::Operation op(path);
-  if (op.requireSpan(recordStart, binder.layout().recordSize, binder.layout().what))
-    writeRecord(op, binder.layout(), recordStart, entries.values);
-  if (!finishOperation(window, op))
+  const OwnSave own(binder);
+  QStringList changes;
+  {
+    Module1::Operation op(path);
+    if (op.requireSpan(recordStart, layout.recordSize, layout.what)) {
+      changes = fieldsChangedSinceShown(binder, recordStart, readRecord(op, layout, recordStart));
+      if (changes.isEmpty())
+        writeRecord(op, layout, recordStart, values);
+    }
+    if (!finishOperation(window, op))
+      return false;
+  }
+  if (!changes.isEmpty() && !(confirmOverwrite(window, layout, changes, action) &&
+                              writeRecordAt(window, path, layout, recordStart, values)))
     return false;
-  binder.showWritten(entries.values);
+  binder.showWritten(values);
   return true;
+}
+
+bool writeRecordAt(QWidget *window, const QString &path, const RecordLayout &layout,
+                   qint64 recordStart, const RecordValues &values) {
+  Module1::Operation op(path);
+  if (op.requireSpan(recordStart, layout.recordSize, layout.what))
+    writeRecord(op, layout, recordStart, values);
+  return finishOperation(window, op);
 }
 
 bool collectEntries(QWidget *window, const RecordBinder &binder, RecordValues &values) {

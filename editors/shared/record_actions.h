@@ -3,7 +3,8 @@
 // The show and save protocol that every record window follows:
 // a show reads every field, closes the file and only then fills the controls;
 // a save checks every entry first, then opens the file, checks that the record
-// lies inside it, writes the fields in offset order and closes it. Any refusal or
+// lies inside it and still holds what was shown, writes the fields in offset order
+// and closes it. Any refusal or
 // failure is reported with a message; silence means success.
 
 #include "editors/shared/record_binder.h"
@@ -35,8 +36,13 @@ bool saveListedRecord(QWidget *window, const QListWidget *list, const QString &p
                       RecordBinder &binder);
 
 // `action` names the save in the change history by its button ("保存", "写入").
+// The save reads the record first: a field changed in the file since it was shown
+// is asked about with the file closed, and Cancel writes nothing.
 bool saveRecord(QWidget *window, const QString &path, RecordBinder &binder, qint64 recordStart,
                 const QString &action = QStringLiteral("保存"));
+// Writes every field of the record in one operation; a refusal is reported.
+bool writeRecordAt(QWidget *window, const QString &path, const RecordLayout &layout,
+                   qint64 recordStart, const RecordValues &values);
 
 // The first step of a save that writes more than the record: every entry checked
 // and converted; a refusal is reported and its control gets the focus.

@@ -65,6 +65,11 @@ void RecordBinder::show(const RecordValues &values) {
   }
 }
 
+void RecordBinder::showFrom(const QString &path, qint64 start, const RecordValues &values) {
+  show(values);
+  shown_ = Shown{path, start, values};
+}
+
 void RecordBinder::showPart(Binding &binding, quint32 raw) {
   const FieldPart &part = *binding.part;
   const Field &field = *binding.field;
@@ -175,6 +180,8 @@ RecordBinder::Collected RecordBinder::collect() const {
 }
 
 void RecordBinder::showWritten(const RecordValues &values) {
+  if (shown_)
+    shown_->values = values;
   for (size_t i = 0; i < bindings_.size(); ++i) {
     const Field &field = layout_.fields[i];
     if (displays_[i] && field.displayShowsWritten)

@@ -23,6 +23,18 @@ public:
   const RecordLayout &layout() const { return layout_; }
 
   void show(const RecordValues &values);
+  // Shows the values read from the record at the 0-based `start` of `path`, and
+  // keeps them as what the window last showed of the file.
+  void showFrom(const QString &path, qint64 start, const RecordValues &values);
+
+  // What the window last showed of the file, so that writes made elsewhere can be
+  // shown and a save can tell what changed underneath.
+  struct Shown {
+    QString path;
+    qint64 start = -1;
+    RecordValues values;
+  };
+  const std::optional<Shown> &shown() const { return shown_; }
 
   struct Collected {
     RecordValues values;
@@ -34,7 +46,8 @@ public:
   Collected collect() const;
 
   // After a save: boxes whose stored form differs from what was typed show what
-  // was written (a negative bonus as value + 65536, the upgrade-range word).
+  // was written (a negative bonus as value + 65536, the upgrade-range word), and
+  // the file holds what was written.
   void showWritten(const RecordValues &values);
 
 private:
@@ -56,6 +69,7 @@ private:
   const RecordLayout &layout_;
   std::vector<std::vector<Binding>> bindings_; // per field, per part
   std::vector<QLineEdit *> displays_;          // per field, may be null
+  std::optional<Shown> shown_;
 };
 
 } // namespace korvane

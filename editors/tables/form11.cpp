@@ -1,6 +1,7 @@
 #include "editors/tables/form11.h"
 
 #include "editors/shared/editor_window.h"
+#include "editors/shared/record_coherence.h"
 #include "editors/tables/area_actions.h"
 #include "editors/tables/upgrade_record.h"
 
@@ -45,6 +46,7 @@ Form11::Form11(QWidget *parent) : QWidget(parent) {
 
   // The binder finds the boxes by name, so it comes after them.
   binder_ = std::make_unique<RecordBinder>(this, upgradeSettingsLayout());
+  keepShownRecordCurrent(this, *binder_);
 
   connect(save, &QPushButton::clicked, this, &Form11::save_Click);
   connect(open, &QPushButton::clicked, this, &Form11::open_Click);

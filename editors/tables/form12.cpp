@@ -1,6 +1,7 @@
 #include "editors/tables/form12.h"
 
 #include "editors/shared/editor_window.h"
+#include "editors/shared/record_coherence.h"
 #include "editors/tables/area_actions.h"
 
 #include <QFontDatabase>
@@ -68,6 +69,7 @@ Form12::Form12(QWidget *parent) : QWidget(parent) {
 
   // The binder finds the boxes by name, so it comes after them.
   binder_ = std::make_unique<RecordBinder>(this, systemSettingsLayout());
+  keepShownRecordCurrent(this, *binder_);
 
   connect(save, &QPushButton::clicked, this, &Form12::save_Click);
   connect(open, &QPushButton::clicked, this, &Form12::open_Click);

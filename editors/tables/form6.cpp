@@ -15,7 +15,7 @@ namespace korvane {
 Form6::Form6(QWidget *parent)
     : ListedRecordWindow("Form6", QStringLiteral("小队长能力"), leaderAbilityLayout(), parent) {
   makeSaveButton();
-  makeReturnButton("Open");
+  makeReturnButton("Open", this, [this] { Open_Click(); });
 
   // "返回" and "保存" side by side at the bottom right.
   auto *buttons = new QHBoxLayout;
@@ -37,6 +37,8 @@ Form6::Form6(QWidget *parent)
   fitListToRows(List1);
   resize(sizeHint().width(), 480);
 }
+
+void Form6::Open_Click() { returnToMain(); }
 
 void Form6::Form_Load() {
   unitname();

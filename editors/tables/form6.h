@@ -15,6 +15,7 @@ public:
 private:
   void Form_Load() override;
   void unitname();
+  void Open_Click();
 };
 
 } // namespace korvane

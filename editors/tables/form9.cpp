@@ -3,6 +3,7 @@
 #include "editors/shared/editor_window.h"
 #include "editors/shared/game_paths.h"
 #include "editors/shared/record_actions.h"
+#include "editors/shared/record_coherence.h"
 #include "editors/tables/area_actions.h"
 #include "editors/tables/growth_levels.h"
 #include "editors/tables/skill_correction_record.h"
@@ -54,6 +55,7 @@ Form9::Form9(QWidget *parent) : QWidget(parent) {
 
   // The binder finds the controls by name, so it comes after them.
   binder_ = std::make_unique<RecordBinder>(this, skillCorrectionLayout());
+  keepShownRecordCurrent(this, *binder_);
   nameControlsInToolTips(this, skillCorrectionLayout());
 
   connect(save, &QPushButton::clicked, this, &Form9::save_Click);

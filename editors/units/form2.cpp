@@ -5,6 +5,7 @@
 #include "editors/shared/game_paths.h"
 #include "editors/shared/messages.h"
 #include "editors/shared/record_actions.h"
+#include "editors/shared/record_coherence.h"
 #include "editors/units/unit_lists.h"
 #include "editors/units/unit_record.h"
 #include "editors/units/weapon_record.h"
@@ -137,13 +138,15 @@ Form2::Form2(QWidget *parent)
   SSTab1->addTab(buildWeaponPage(), QStringLiteral("武器修改"));
   auto *right = new QVBoxLayout;
   right->addWidget(SSTab1, 1);
-  right->addWidget(makeReturnButton("Command3"), 0, Qt::AlignRight);
+  right->addWidget(makeReturnButton("Command3", this, [this] { Command3_Click(); }), 0,
+                   Qt::AlignRight);
   auto *layout = new QHBoxLayout(this);
   layout->addLayout(withFilterBox(List1));
   layout->addLayout(right, 1);
 
   // The weapon binder finds the controls by name, so every control exists by now.
   weaponBinder_ = std::make_unique<RecordBinder>(this, weaponLayout());
+  keepShownRecordCurrent(this, *weaponBinder_);
   connectHandlers();
   finishSetUp();
 }
@@ -164,7 +167,7 @@ QWidget *Form2::buildUnitPage() {
   fields->addSpacing(12);
   fields->addLayout(buildUnitFlagLists(page));
 
-  QPushButton *Command1 = makeSaveButton("Command1", page);
+  QPushButton *Command1 = makeSaveButton("Command1", page, [this] { Command1_Click(); });
   Command5 = makeButton("Command5", QStringLiteral("复制该机体数据"), page);
   Command6 = makeButton("Command6", QStringLiteral("粘贴机体数据"), page);
   Command4 = makeButton("Command4", QStringLiteral("全机体可装备4个强化部件"), page);
@@ -395,6 +398,10 @@ void Form2::List4_Click() {
   else
     List4->clear();
 }
+
+void Form2::Command1_Click() { saveShownRecord(); }
+
+void Form2::Command3_Click() { returnToMain(); }
 
 void Form2::Command2_Click() {
   const int unit = List1->currentRow();

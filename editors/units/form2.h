@@ -47,7 +47,9 @@ private:
   // Shows the picked unit's head (showunit) and lists its weapon entries.
   void List1_Click() override;
   void List4_Click();
+  void Command1_Click();
   void Command2_Click();
+  void Command3_Click();
   void Command4_Click();
   void Command5_Click();
   void Command6_Click();

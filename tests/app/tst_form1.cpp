@@ -366,6 +366,71 @@ private slots:
     QCOMPARE(answerer.texts().size(), 2);
   }
 
+  // A link named stage.bin to the chosen SLPS_255.37 is the same file: refused,
+  // named, and the earlier choice kept; the same the other way round.
+  void oneFileIsNeverChosenForBothButtons() {
+    Form1 form;
+    ModalAnswerer answerer;
+    const QString exe = touch("same/SLPS_255.37");
+    const QString stage = touch("same/stage.bin");
+    const QString exeLink = dir_.filePath("links/stage.bin");
+    const QString stageLink = dir_.filePath("links/SLPS_255.37");
+    QDir().mkpath(dir_.filePath("links"));
+    QVERIFY(QFile::link(exe, exeLink) && QFile::link(stage, stageLink));
+
+    answerer.onFileDialog(choose(exe));
+    button(form, "Command1")->click();
+    answerer.onFileDialog(choose(exeLink));
+    button(form, "Command4")->click();
+    QVERIFY(gamePaths().StagePath.isEmpty());
+    QCOMPARE(answerer.texts().size(), 1);
+    QVERIFY2(answerer.last().contains(QStringLiteral("已经选作SLPS_255.37")) &&
+                 answerer.last().contains(QDir::toNativeSeparators(exe)),
+             qPrintable(answerer.last()));
+
+    answerer.onFileDialog(choose(stage));
+    button(form, "Command4")->click();
+    answerer.onFileDialog(choose(stageLink));
+    button(form, "Command1")->click();
+    QCOMPARE(gamePaths().ExePath, exe);
+    QCOMPARE(gamePaths().StagePath, stage);
+    QCOMPARE(answerer.texts().size(), 2);
+    QVERIFY2(answerer.last().contains(QStringLiteral("已经选作stage.bin")),
+             qPrintable(answerer.last()));
+  }
+
+  // A file replaced by a link after it was chosen is found at "进入编辑".
+  void noEditorOpensOverTwoPathsThatAreOneFile() {
+    Form1 form;
+    ModalAnswerer answerer;
+    CountingFactory counter;
+    form.registry().add(3, std::ref(counter));
+    const QString exe = touch("replaced/SLPS_255.37");
+    const QString stage = dir_.filePath("replaced/stage.bin");
+    QVERIFY(QFile::link(exe, stage));
+    gamePaths() = {exe, stage};
+    sections(form)->setCurrentRow(3);
+    button(form, "Command3")->click();
+    QCOMPARE(counter.created, 0);
+    QVERIFY(!form.registry().openWindow(3));
+    QVERIFY2(answerer.last().contains(QStringLiteral("同一个文件")), qPrintable(answerer.last()));
+  }
+
+  void closingTheMainWindowClosesEveryWindow() {
+    Form1 form;
+    CountingFactory counter;
+    form.registry().add(3, std::ref(counter));
+    gamePaths() = {touch("SLPS_255.37"), touch("stage.bin")};
+    form.show();
+    sections(form)->setCurrentRow(3);
+    button(form, "Command3")->click();
+    QPointer<QWidget> editor = form.registry().openWindow(3);
+    QVERIFY(editor && editor->isVisible());
+    form.close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!editor);
+  }
+
   void quitClosesEveryWindow() {
     Form1 form;
     CountingFactory counter;

@@ -34,8 +34,8 @@ private slots:
     for (qint64 offset : differences(before, after))
       QVERIFY(offset >= characterAt(kLastPilot) && offset < kCharacterTableEnd);
 
-    // The fields keep what they showed until the pilot is picked again.
-    QCOMPARE(h.combo("Combo7")->currentIndex(), kLastPilot);
+    // The fields show the pasted record at once, as a new pick of the pilot does.
+    QCOMPARE(h.combo("Combo7")->currentIndex(), 3);
     h.pick(0);
     h.pick(kLastPilot);
     QCOMPARE(h.combo("Combo7")->currentIndex(), 3);
