@@ -69,6 +69,14 @@ struct GameFileRef {
   bool inImage() const { return !entry.isEmpty(); }
   // "/home/me/game.iso › SLPS_255.37", or the plain file's path.
   QString displayName() const;
+  // The one text that names it wherever a game file's path is kept (the chosen
+  // paths, the change history, an operation): "/home/me/game.iso › SLPS_255.37"
+  // for an entry, the path itself for a plain file.
+  QString pathText() const;
+  // Reads a path text back. A file that exists under the whole text is a plain
+  // file even when its name holds " › "; otherwise the text after the last
+  // " › " must be one of the two entry names, and the text before it a file.
+  static GameFileRef fromPathText(const QString &text);
   friend bool operator==(const GameFileRef &, const GameFileRef &) = default;
 };
 
