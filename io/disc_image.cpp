@@ -1,9 +1,11 @@
 #include "io/disc_image.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QList>
 #include <QSaveFile>
 #include <QSet>
@@ -277,6 +279,62 @@ ImageEntryResult findImageEntry(const QString &imagePath, const QString &fileNam
                 .arg(found.size)
                 .arg(image.size())};
   return {{fileName, found.isoPath(), found.start, found.size}, {}};
+}
+
+namespace {
+
+// What a kept lookup was made against.
+struct ImageStamp {
+  qint64 size = -1;
+  QDateTime modified;
+  QByteArray volumeDescriptor;
+  bool operator==(const ImageStamp &) const = default;
+};
+
+struct KeptLookup {
+  ImageStamp stamp;
+  ImageEntry entry;
+};
+
+// The lookups kept for the file access, by image path and entry name; only the
+// program's main thread opens game files.
+QHash<QString, KeptLookup> &keptLookups() {
+  static QHash<QString, KeptLookup> kept;
+  return kept;
+}
+
+QString lookupKey(const QString &imagePath, const QString &fileName) {
+  return imagePath + u'\n' + fileName.toLower();
+}
+
+ImageStamp stampOf(QFile &image) {
+  return {image.size(), image.fileTime(QFileDevice::FileModificationTime),
+          bytesAt(image, kVolumeDescriptorSector * kSectorSize, kSectorSize)};
+}
+
+} // namespace
+
+ImageEntryResult locateImageEntry(QFile &image, const QString &fileName) {
+  const QString imagePath = image.fileName();
+  const QString key = lookupKey(imagePath, fileName);
+  const ImageStamp stamp = stampOf(image);
+  if (const auto kept = keptLookups().constFind(key);
+      kept != keptLookups().cend() && kept->stamp == stamp)
+    return {kept->entry, {}};
+  ImageEntryResult found = findImageEntry(imagePath, fileName);
+  if (found.ok())
+    keptLookups().insert(key, {stamp, found.entry});
+  else
+    keptLookups().remove(key);
+  return found;
+}
+
+void noteImageWritten(QFile &image) {
+  const QDateTime modified = image.fileTime(QFileDevice::FileModificationTime);
+  const QString prefix = image.fileName() + u'\n';
+  for (auto kept = keptLookups().begin(); kept != keptLookups().end(); ++kept)
+    if (kept.key().startsWith(prefix))
+      kept->stamp.modified = modified;
 }
 
 bool extractImageEntry(const QString &imagePath, const QString &fileName, const QString &targetPath,

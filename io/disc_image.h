@@ -11,6 +11,7 @@
 // Anything that is not such an image is refused with a message naming what is
 // accepted; nothing here guesses at an offset or a sector layout.
 
+#include <QFile>
 #include <QString>
 
 namespace korvane {
@@ -54,6 +55,18 @@ bool isDiscImagePath(const QString &path);
 // image of another form, an unreadable or truncated volume, a name found twice or not at all, an
 // entry that does not lie wholly inside the image as one extent.
 ImageEntryResult findImageEntry(const QString &imagePath, const QString &fileName);
+
+// findImageEntry for the file access, which looks an entry up on every
+// operation: the last lookup of the same entry is reused while the image keeps
+// its size, its modification time and its primary volume descriptor; any other
+// program's change to the image makes it look the entry up again.
+// `image` is the image, open for reading.
+ImageEntryResult locateImageEntry(QFile &image, const QString &fileName);
+
+// Tells the lookups kept by locateImageEntry that this program has just written
+// inside an entry of the image, still open as `image`: its new modification
+// time is its own doing.
+void noteImageWritten(QFile &image);
 
 // Copies the entry `fileName` out of the image into `targetPath`, whole or not
 // at all. On failure returns false and sets `error` (in Chinese).

@@ -119,12 +119,13 @@ Operation::Operation(const QString &path) : path_(path), gameFile_(korvane::game
   }
   // The image may have been rebuilt since the last operation: the entry is found
   // afresh, and every offset below counts from its first byte.
-  const korvane::ImageEntryResult found = korvane::findImageEntry(ref.path, ref.entry);
+  const korvane::ImageEntryResult found = korvane::locateImageEntry(file_, ref.entry);
   if (!found.ok()) {
     fail(found.error + QStringLiteral("\n没有写入任何内容。"));
     file_.close();
     return;
   }
+  inImage_ = true;
   base_ = found.entry.start;
   size_ = found.entry.size;
 }
@@ -439,6 +440,8 @@ bool Operation::close() {
   }
   const bool written = held_.empty() || flushPending();
   const QString reason = file_.errorString();
+  if (written && inImage_ && !held_.empty())
+    korvane::noteImageWritten(file_);
   file_.close();
   const bool closed = file_.error() == QFileDevice::NoError;
   if (!written || !closed) {

@@ -125,6 +125,31 @@ private slots:
     QCOMPARE(SampleGame::readFile(image), before);
   }
 
+  // The image may be rebuilt between two operations, its entry moved: the next
+  // operation writes where the entry lies now.
+  void anImageRebuiltMeanwhileIsLookedUpAfresh() {
+    const QString image = gameImageOf(dir_, nextName(), kExe, kStage);
+    const QString rebuilt = masterTestImage(dir_, nextName(),
+                                            {{QStringLiteral("BIG.DAT"), QByteArray(300000, 'x')},
+                                             {QStringLiteral("SLPS_255.37"), kExe},
+                                             {QStringLiteral("stage.bin"), kStage}});
+    QVERIFY(!image.isEmpty() && !rebuilt.isEmpty());
+    const QString path = entryPath(image, kStageEntryName);
+    {
+      Module1::Operation op(path);
+      op.writeBytes(1, "\x01");
+      QVERIFY(op.close());
+    }
+    const qint64 movedTo = imageEntryStart(rebuilt, kStageEntryName);
+    QVERIFY(movedTo != imageEntryStart(image, kStageEntryName));
+    const QByteArray before = SampleGame::readFile(rebuilt);
+    SampleGame::writeFile(image, before);
+    Module1::Operation op(path);
+    op.writeBytes(1, "\x02");
+    QVERIFY(op.close());
+    QCOMPARE(differences(before, SampleGame::readFile(image)), QList<qint64>{movedTo + 1});
+  }
+
   void aPathTextNamesAnEntryOrAFile() {
     const GameFileRef ref{QStringLiteral("/games/srw.iso"), kExeEntryName};
     QCOMPARE(GameFileRef::fromPathText(ref.pathText()), ref);
