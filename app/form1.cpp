@@ -6,6 +6,7 @@
 #include "editors/shared/game_paths.h"
 #include "editors/shared/messages.h"
 #include "editors/shared/sections.h"
+#include "io/disc_image.h"
 #include "io/patch_maker.h"
 
 #include <QApplication>
@@ -65,6 +66,8 @@ Form1::Form1(QWidget *parent) : QWidget(parent) {
   makePatch = makeButton("makePatch", QStringLiteral("制作补丁…"), this);
   for (QPushButton *button : {Command1, Command4, Command3, Command2, historyButton, makePatch})
     buttons->addWidget(button);
+  openImage = makeButton("openImage", QStringLiteral("打开光盘镜像"), this);
+  buttons->insertWidget(buttons->indexOf(Command4) + 1, openImage);
   buttons->addStretch();
   auto *top = new QHBoxLayout;
   top->addWidget(Frame1, 1);
@@ -92,6 +95,7 @@ Form1::Form1(QWidget *parent) : QWidget(parent) {
   connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
   connect(historyButton, &QPushButton::clicked, this, &Form1::historyButton_Click);
   connect(makePatch, &QPushButton::clicked, this, &Form1::makePatch_Click);
+  connect(openImage, &QPushButton::clicked, this, &Form1::openImage_Click);
   registerEditors(registry_);
 }
 
@@ -304,6 +308,48 @@ void Form1::makePatch_Click() {
                                       .arg(outcome.differingBytes);
   showMessage(this, QStringLiteral("%1 补丁已写入：\n%2\n%3")
                         .arg(patchFormatName(format), QDir::toNativeSeparators(output), differing));
+}
+
+} // namespace korvane
+
+namespace korvane {
+
+void Form1::openImage_Click() {
+  if (!ImageDialog) {
+    ImageDialog = new QFileDialog(this);
+    ImageDialog->setObjectName(QStringLiteral("ImageDialog"));
+    ImageDialog->setOption(QFileDialog::DontUseNativeDialog);
+    ImageDialog->setFileMode(QFileDialog::ExistingFile);
+    ImageDialog->setAcceptMode(QFileDialog::AcceptOpen);
+    ImageDialog->setNameFilter(QStringLiteral("光盘镜像 (*.iso)"));
+  }
+  const QString &near = gamePaths().ExePath.isEmpty() ? gamePaths().StagePath : gamePaths().ExePath;
+  if (!near.isEmpty())
+    ImageDialog->setDirectory(QFileInfo(GameFileRef::fromPathText(near).path).absolutePath());
+  if (ImageDialog->exec() != QDialog::Accepted || ImageDialog->selectedFiles().isEmpty())
+    return;
+  const QString image = ImageDialog->selectedFiles().constFirst();
+
+  QStringList found;
+  QStringList problems;
+  for (auto [name, path] : {std::pair{kExeEntryName, &gamePaths().ExePath},
+                            std::pair{kStageEntryName, &gamePaths().StagePath}}) {
+    const ImageEntryResult entry = findImageEntry(image, name);
+    if (entry.ok()) {
+      *path = GameFileRef{image, name}.pathText();
+      found.append(name);
+    } else if (!problems.contains(entry.error)) {
+      problems.append(entry.error);
+    }
+  }
+  showPaths();
+  if (found.isEmpty())
+    showMessage(this, problems.join(u'\n') + QStringLiteral("\n已选择的文件没有改变。"));
+  else if (found.size() == 1)
+    showMessage(this,
+                QStringLiteral("已打开光盘镜像里的 %1。\n%2\n请另外打开%3。")
+                    .arg(found.constFirst(), problems.join(u'\n'),
+                         found.constFirst() == kExeEntryName ? kStageEntryName : kExeEntryName));
 }
 
 } // namespace korvane

@@ -36,6 +36,9 @@ private:
   // The title-bar close button ends the program as "退出" does.
   void closeEvent(QCloseEvent *event) override;
   void closeEveryWindow();
+  // Sets both game files to their entries in a chosen disc image, or the one the
+  // image holds, saying which is missing or why the image is refused.
+  void openImage_Click();
   // Which game file a patch is made of: the chosen SLPS_255.37 or stage.bin;
   // empty when the user cancels.
   QString askPatchedFile();
@@ -58,6 +61,8 @@ private:
   QLabel *StagePathLabel;
   QPushButton *historyButton;
   QPushButton *makePatch;
+  QPushButton *openImage;
+  QFileDialog *ImageDialog = nullptr;
   QPointer<QWidget> history_; // the change history window, while it is open
   QFileDialog *CommonDialog1 = nullptr;
   QFileDialog *CommonDialog2 = nullptr;

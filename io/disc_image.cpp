@@ -1,9 +1,11 @@
 #include "io/disc_image.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QList>
 #include <QSaveFile>
 #include <QSet>
@@ -279,6 +281,62 @@ ImageEntryResult findImageEntry(const QString &imagePath, const QString &fileNam
   return {{fileName, found.isoPath(), found.start, found.size}, {}};
 }
 
+namespace {
+
+// What a kept lookup was made against.
+struct ImageStamp {
+  qint64 size = -1;
+  QDateTime modified;
+  QByteArray volumeDescriptor;
+  bool operator==(const ImageStamp &) const = default;
+};
+
+struct KeptLookup {
+  ImageStamp stamp;
+  ImageEntry entry;
+};
+
+// The lookups kept for the file access, by image path and entry name; only the
+// program's main thread opens game files.
+QHash<QString, KeptLookup> &keptLookups() {
+  static QHash<QString, KeptLookup> kept;
+  return kept;
+}
+
+QString lookupKey(const QString &imagePath, const QString &fileName) {
+  return imagePath + u'\n' + fileName.toLower();
+}
+
+ImageStamp stampOf(QFile &image) {
+  return {image.size(), image.fileTime(QFileDevice::FileModificationTime),
+          bytesAt(image, kVolumeDescriptorSector * kSectorSize, kSectorSize)};
+}
+
+} // namespace
+
+ImageEntryResult locateImageEntry(QFile &image, const QString &fileName) {
+  const QString imagePath = image.fileName();
+  const QString key = lookupKey(imagePath, fileName);
+  const ImageStamp stamp = stampOf(image);
+  if (const auto kept = keptLookups().constFind(key);
+      kept != keptLookups().cend() && kept->stamp == stamp)
+    return {kept->entry, {}};
+  ImageEntryResult found = findImageEntry(imagePath, fileName);
+  if (found.ok())
+    keptLookups().insert(key, {stamp, found.entry});
+  else
+    keptLookups().remove(key);
+  return found;
+}
+
+void noteImageWritten(QFile &image) {
+  const QDateTime modified = image.fileTime(QFileDevice::FileModificationTime);
+  const QString prefix = image.fileName() + u'\n';
+  for (auto kept = keptLookups().begin(); kept != keptLookups().end(); ++kept)
+    if (kept.key().startsWith(prefix))
+      kept->stamp.modified = modified;
+}
+
 bool extractImageEntry(const QString &imagePath, const QString &fileName, const QString &targetPath,
                        QString *error) {
   auto failWith = [&](const QString &message) {
@@ -303,8 +361,25 @@ bool extractImageEntry(const QString &imagePath, const QString &fileName, const 
   return true;
 }
 
+namespace {
+const QString kEntryMarker = QStringLiteral(" \u203A ");
+} // namespace
+
+QString GameFileRef::pathText() const { return inImage() ? path + kEntryMarker + entry : path; }
+
+GameFileRef GameFileRef::fromPathText(const QString &text) {
+  const qsizetype marker = text.lastIndexOf(kEntryMarker);
+  if (marker <= 0 || QFileInfo::exists(text))
+    return {text, {}};
+  const QString named = text.mid(marker + kEntryMarker.size());
+  for (const QString &entry : {kExeEntryName, kStageEntryName})
+    if (named.compare(entry, Qt::CaseInsensitive) == 0)
+      return {text.left(marker), entry};
+  return {text, {}};
+}
+
 QString GameFileRef::displayName() const {
-  return inImage() ? QStringLiteral("%1 › %2").arg(shown(path), entry) : shown(path);
+  return inImage() ? shown(path) + kEntryMarker + entry : shown(path);
 }
 
 ImageEntryResult locateGameFile(const GameFileRef &ref) {

@@ -11,6 +11,7 @@
 // Anything that is not such an image is refused with a message naming what is
 // accepted; nothing here guesses at an offset or a sector layout.
 
+#include <QFile>
 #include <QString>
 
 namespace korvane {
@@ -55,6 +56,18 @@ bool isDiscImagePath(const QString &path);
 // entry that does not lie wholly inside the image as one extent.
 ImageEntryResult findImageEntry(const QString &imagePath, const QString &fileName);
 
+// findImageEntry for the file access, which looks an entry up on every
+// operation: the last lookup of the same entry is reused while the image keeps
+// its size, its modification time and its primary volume descriptor; any other
+// program's change to the image makes it look the entry up again.
+// `image` is the image, open for reading.
+ImageEntryResult locateImageEntry(QFile &image, const QString &fileName);
+
+// Tells the lookups kept by locateImageEntry that this program has just written
+// inside an entry of the image, still open as `image`: its new modification
+// time is its own doing.
+void noteImageWritten(QFile &image);
+
 // Copies the entry `fileName` out of the image into `targetPath`, whole or not
 // at all. On failure returns false and sets `error` (in Chinese).
 bool extractImageEntry(const QString &imagePath, const QString &fileName, const QString &targetPath,
@@ -69,6 +82,14 @@ struct GameFileRef {
   bool inImage() const { return !entry.isEmpty(); }
   // "/home/me/game.iso › SLPS_255.37", or the plain file's path.
   QString displayName() const;
+  // The one text that names it wherever a game file's path is kept (the chosen
+  // paths, the change history, an operation): "/home/me/game.iso › SLPS_255.37"
+  // for an entry, the path itself for a plain file.
+  QString pathText() const;
+  // Reads a path text back. A file that exists under the whole text is a plain
+  // file even when its name holds " › "; otherwise the text after the last
+  // " › " must be one of the two entry names, and the text before it a file.
+  static GameFileRef fromPathText(const QString &text);
   friend bool operator==(const GameFileRef &, const GameFileRef &) = default;
 };
 

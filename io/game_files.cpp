@@ -1,5 +1,7 @@
 #include "io/game_files.h"
 
+#include "io/disc_image.h"
+
 #include <QFileInfo>
 
 namespace korvane {
@@ -20,7 +22,9 @@ std::optional<GameFile> gameFileAt(const QString &path) {
     return GameFile::Exe;
   if (path == gamePaths().StagePath)
     return GameFile::Stage;
-  const QString name = QFileInfo(path).fileName();
+  // An entry of a disc image is the game file it is named after.
+  const GameFileRef ref = GameFileRef::fromPathText(path);
+  const QString name = ref.inImage() ? ref.entry : QFileInfo(path).fileName();
   for (GameFile file : {GameFile::Exe, GameFile::Stage})
     if (name.compare(gameFileName(file), Qt::CaseInsensitive) == 0)
       return file;

@@ -23,7 +23,7 @@ struct GamePaths {
 GamePaths &gamePaths();
 
 // The game file `path` is: one of the two chosen paths, or else by its file name
-// (a copy chosen elsewhere). None for any other file.
+// (a copy chosen elsewhere) or its entry name in a disc image. None for any other file.
 std::optional<GameFile> gameFileAt(const QString &path);
 
 // Whether two paths name one file: the same text, or the same canonical path

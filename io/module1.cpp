@@ -1,6 +1,7 @@
 #include "io/module1.h"
 
 #include "io/change_history.h"
+#include "io/disc_image.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -53,7 +54,31 @@ bool IsHexDigits(QStringView text) {
   return true;
 }
 
+namespace {
+
+// An entry of a disc image, read as a file of its own.
+FileContents readImageEntry(const korvane::GameFileRef &ref, qint64 maxSize) {
+  const korvane::ImageEntryResult found = korvane::findImageEntry(ref.path, ref.entry);
+  if (!found.ok())
+    return {{}, found.error};
+  const QString shown = ref.displayName();
+  if (found.entry.size > maxSize)
+    return {
+        {},
+        QStringLiteral("文件“%1”超过 %2 字节，不是游戏文件，没有读取。").arg(shown).arg(maxSize)};
+  QFile image(ref.path);
+  QByteArray bytes(found.entry.size, Qt::Uninitialized);
+  if (!image.open(QIODevice::ReadOnly) || !image.seek(found.entry.start) ||
+      image.read(bytes.data(), bytes.size()) != bytes.size())
+    return {{}, QStringLiteral("读取文件失败：\n%1\n原因：%2").arg(shown, image.errorString())};
+  return {std::move(bytes), {}};
+}
+
+} // namespace
+
 FileContents readWholeFile(const QString &path, qint64 maxSize) {
+  if (const korvane::GameFileRef ref = korvane::GameFileRef::fromPathText(path); ref.inImage())
+    return readImageEntry(ref, maxSize);
   const QFileInfo info(path);
   const QString shown = info.absoluteFilePath();
   // A pipe or device could block the read or never end.
@@ -76,18 +101,33 @@ FileContents readWholeFile(const QString &path, qint64 maxSize) {
   return {std::move(bytes), {}};
 }
 
-Operation::Operation(const QString &path)
-    : path_(path), gameFile_(korvane::gameFileAt(path)), file_(path) {
+Operation::Operation(const QString &path) : path_(path), gameFile_(korvane::gameFileAt(path)) {
   if (path.isEmpty()) {
     fail(QStringLiteral("尚未选择要打开的文件。"));
     return;
   }
+  const korvane::GameFileRef ref = korvane::GameFileRef::fromPathText(path);
+  file_.setFileName(ref.path);
   if (!file_.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered)) {
     fail(QStringLiteral("无法以读写方式打开文件：\n%1\n原因：%2")
-             .arg(QFileInfo(path).absoluteFilePath(), file_.errorString()));
+             .arg(QFileInfo(ref.path).absoluteFilePath(), file_.errorString()));
     return;
   }
-  size_ = file_.size();
+  if (!ref.inImage()) {
+    size_ = file_.size();
+    return;
+  }
+  // The image may have been rebuilt since the last operation: the entry is found
+  // afresh, and every offset below counts from its first byte.
+  const korvane::ImageEntryResult found = korvane::locateImageEntry(file_, ref.entry);
+  if (!found.ok()) {
+    fail(found.error + QStringLiteral("\n没有写入任何内容。"));
+    file_.close();
+    return;
+  }
+  inImage_ = true;
+  base_ = found.entry.start;
+  size_ = found.entry.size;
 }
 
 Operation::~Operation() {
@@ -123,8 +163,8 @@ quint8 Operation::byteAt(qint64 offset) {
   if (windowStart_ < 0 || offset < windowStart_ || offset >= windowStart_ + window_.size()) {
     window_.clear();
     windowStart_ = offset;
-    if (file_.seek(offset))
-      window_ = file_.read(kWindowSize);
+    if (file_.seek(base_ + offset))
+      window_ = file_.read(std::min(kWindowSize, size_ - offset));
     if (window_.isEmpty()) {
       fail(QStringLiteral("读取文件失败：\n%1\n原因：%2").arg(path_, file_.errorString()));
       windowStart_ = -1;
@@ -201,7 +241,7 @@ QByteArray Operation::readBytes(qint64 offset, qint64 length) {
   if (length < 0 || !requireSpan(offset, length, QStringLiteral("要读取的数据")) || !file_.isOpen())
     return {};
   QByteArray bytes(length, Qt::Uninitialized);
-  if (!file_.seek(offset) || file_.read(bytes.data(), length) != length) {
+  if (!file_.seek(base_ + offset) || file_.read(bytes.data(), length) != length) {
     fail(QStringLiteral("读取文件失败：\n%1\n原因：%2").arg(path_, file_.errorString()));
     return {};
   }
@@ -325,7 +365,8 @@ bool Operation::flushPending() {
   old.reserve(runs.size());
   for (const auto &[begin, end] : runs) {
     QByteArray bytes(end - begin, Qt::Uninitialized);
-    if (!file_.seek(heldStart_ + begin) || file_.read(bytes.data(), bytes.size()) != bytes.size())
+    if (!file_.seek(base_ + heldStart_ + begin) ||
+        file_.read(bytes.data(), bytes.size()) != bytes.size())
       return false;
     old.push_back(std::move(bytes));
   }
@@ -337,7 +378,7 @@ bool Operation::flushPending() {
     for (qint64 i = 0; i < bytes.size(); ++i)
       if (marks[begin + i])
         bytes[i] = held_[begin + i];
-    if (!file_.seek(heldStart_ + begin) || file_.write(bytes) != bytes.size()) {
+    if (!file_.seek(base_ + heldStart_ + begin) || file_.write(bytes) != bytes.size()) {
       restoreRuns(runs, old, run + 1);
       return false;
     }
@@ -351,12 +392,12 @@ bool Operation::flushPending() {
 void Operation::restoreRuns(const std::vector<std::pair<qint64, qint64>> &runs,
                             const std::vector<QByteArray> &old, size_t count) {
   for (size_t run = 0; run < count; ++run)
-    if (file_.seek(heldStart_ + runs[run].first))
+    if (file_.seek(base_ + heldStart_ + runs[run].first))
       file_.write(old[run]);
   restored_ = true;
   for (size_t run = 0; run < count && restored_; ++run) {
     QByteArray now(old[run].size(), Qt::Uninitialized);
-    restored_ = file_.seek(heldStart_ + runs[run].first) &&
+    restored_ = file_.seek(base_ + heldStart_ + runs[run].first) &&
                 file_.read(now.data(), now.size()) == now.size() && now == old[run];
   }
 }
@@ -399,6 +440,8 @@ bool Operation::close() {
   }
   const bool written = held_.empty() || flushPending();
   const QString reason = file_.errorString();
+  if (written && inImage_ && !held_.empty())
+    korvane::noteImageWritten(file_);
   file_.close();
   const bool closed = file_.error() == QFileDevice::NoError;
   if (!written || !closed) {

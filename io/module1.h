@@ -51,7 +51,10 @@ FileContents readWholeFile(const QString &path, qint64 maxSize);
 class Operation {
 public:
   // Opens `path` for reading and writing. On failure `ok()` is false and `error()`
-  // names the path and the system's reason.
+  // names the path and the system's reason. A path naming an entry of a disc image
+  // ("game.iso › SLPS_255.37") opens the image and finds the entry afresh: offsets,
+  // `size()` and every check then count within the entry, and no byte outside it
+  // is read by the accessors or ever written.
   explicit Operation(const QString &path);
   ~Operation(); // closes the file; writes not yet committed by close() are dropped
 
@@ -115,6 +118,8 @@ private:
   std::optional<korvane::GameFile> gameFile_;
   QString error_;
   QFile file_;
+  bool inImage_ = false;
+  qint64 base_ = 0; // where the game file starts in file_: an image entry's start, else 0
   qint64 size_ = 0;
   // A read-through window of the file, so that walking a record field by field
   // costs one system read.

@@ -1,13 +1,16 @@
 #include "io/patch_maker.h"
 
 #include "io/bps.h"
+#include "io/disc_image.h"
 #include "io/ips.h"
+#include "io/module1.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <cstring>
+#include <limits>
 #include <optional>
 
 namespace korvane {
@@ -16,14 +19,22 @@ namespace {
 
 QString label(const QString &path) { return QDir::toNativeSeparators(path); }
 
+// An entry of a disc image is the same file as the image.
 bool sameFile(const QString &a, const QString &b) {
-  const QString canonical = QFileInfo(a).canonicalFilePath();
+  const QFileInfo first(GameFileRef::fromPathText(a).path);
+  const QFileInfo second(GameFileRef::fromPathText(b).path);
+  const QString canonical = first.canonicalFilePath();
   if (!canonical.isEmpty())
-    return canonical == QFileInfo(b).canonicalFilePath();
-  return QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
+    return canonical == second.canonicalFilePath();
+  return first.absoluteFilePath() == second.absoluteFilePath();
 }
 
 std::optional<QByteArray> readWhole(const QString &path, QString &error) {
+  if (GameFileRef::fromPathText(path).inImage()) {
+    Module1::FileContents entry = Module1::readWholeFile(path, std::numeric_limits<qint64>::max());
+    error = entry.error;
+    return entry.ok() ? std::optional(std::move(entry.bytes)) : std::nullopt;
+  }
   QFile file(path);
   if (!QFileInfo(path).isFile()) {
     error = QStringLiteral("“%1”不是一个普通文件，没有生成补丁。").arg(label(path));

@@ -1,5 +1,6 @@
 // korvane-tool: lists, dumps, diffs, imports and patches the game's tables by name.
 
+#include "io/disc_image.h"
 #include "tools/korvane_tool/tool_commands.h"
 
 #include <QCommandLineOption>
@@ -28,7 +29,11 @@ const char kUsage[] = R"(命令：
   patch --check FILE PATCH              检查补丁是否适用于 FILE，列出它会改的栏位
   apply FILE PATCH [--dry-run]          把 BPS 或 IPS 补丁写入 FILE（按补丁开头判断格式）；
                                         BPS 补丁先核对文件的长度和 CRC32
-dump、diff、import、apply 可加 --file-kind exe|stage 指定文件种类（默认按文件名判断）。)";
+  extract IMAGE DIR                     把光盘镜像里的 SLPS_255.37 和 stage.bin 复制到 DIR
+dump、diff、import、apply 可加 --file-kind exe|stage 指定文件种类（默认按文件名判断）。
+游戏文件处都可以给出光盘镜像（.iso）：dump、import 按表格取镜像里的文件，
+diff 按 --file-kind（或另一个参数的文件名）取；patch 两个镜像时做整个镜像的补丁，
+patch、apply 加 --entry SLPS_255.37|stage.bin 时只针对镜像里的这个文件。)";
 
 struct Command {
   const char *name;
@@ -42,8 +47,9 @@ const QList<Command> &commands() {
       {"dump", 2, {"format", "bom", "output", "file-kind"}},
       {"diff", 2, {"format", "file-kind"}},
       {"import", 3, {"dry-run", "file-kind"}},
-      {"patch", 2, {"output", "format", "check", "file-kind"}},
-      {"apply", 2, {"dry-run", "file-kind"}},
+      {"patch", 2, {"output", "format", "check", "file-kind", "entry"}},
+      {"apply", 2, {"dry-run", "file-kind", "entry"}},
+      {"extract", 2, {}},
   };
   return list;
 }
@@ -114,8 +120,12 @@ int main(int argc, char *argv[]) {
   const QCommandLineOption check(
       QStringLiteral("check"),
       QStringLiteral("patch：不制作补丁，只检查补丁 PATCH 是否适用于 FILE。"));
-  const QList<QCommandLineOption> options{format, bom,   output,   dryRun,
-                                          check,  names, fileKind, helpOption};
+  const QCommandLineOption entry(
+      QStringLiteral("entry"),
+      QStringLiteral("patch、apply：只针对光盘镜像里的这个文件，SLPS_255.37 或 stage.bin。"),
+      QStringLiteral("文件名"));
+  const QList<QCommandLineOption> options{format, bom,      output, dryRun,    check,
+                                          names,  fileKind, entry,  helpOption};
   parser.addOptions(options);
 
   if (!parser.parse(app.arguments())) {
@@ -156,7 +166,8 @@ int main(int argc, char *argv[]) {
                                .arg(command->arguments)
                                .arg(arguments.size()) +
                            QString::fromUtf8(kUsage));
-  for (const QCommandLineOption *option : {&format, &bom, &output, &dryRun, &check, &fileKind})
+  for (const QCommandLineOption *option :
+       {&format, &bom, &output, &dryRun, &check, &fileKind, &entry})
     if (parser.isSet(*option) && !command->options.contains(option->names().constLast()))
       return refuse(
           err,
@@ -169,11 +180,23 @@ int main(int argc, char *argv[]) {
       return refuse(err, QStringLiteral("--file-kind 应为 exe 或 stage，而不是“%1”。").arg(value));
     kind = value == QLatin1String("exe") ? GameFile::Exe : GameFile::Stage;
   }
+  std::optional<GameFile> entryFile;
+  if (parser.isSet(entry)) {
+    const QString value = parser.value(entry);
+    if (value.compare(kExeEntryName, Qt::CaseInsensitive) != 0 &&
+        value.compare(kStageEntryName, Qt::CaseInsensitive) != 0)
+      return refuse(
+          err, QStringLiteral("--entry 应为 SLPS_255.37 或 stage.bin，而不是“%1”。").arg(value));
+    entryFile =
+        value.compare(kExeEntryName, Qt::CaseInsensitive) == 0 ? GameFile::Exe : GameFile::Stage;
+  }
   Tool tool(out, err, parser.value(names));
+  if (name == QLatin1String("extract"))
+    return tool.extract(arguments[0], arguments[1]);
   if (name == QLatin1String("patch") && parser.isSet(check)) {
     if (parser.isSet(output) || parser.isSet(format))
       return refuse(err, QStringLiteral("patch --check 只检查补丁，不带 -o 或 --format。"));
-    return tool.apply(arguments[0], arguments[1], true, kind);
+    return tool.apply(arguments[0], arguments[1], true, entryFile ? entryFile : kind);
   }
   if (name == QLatin1String("patch")) {
     std::optional<PatchFormat> patchFormat;
@@ -183,10 +206,11 @@ int main(int argc, char *argv[]) {
         return refuse(err, QStringLiteral("--format 应为 bps 或 ips，而不是“%1”。").arg(value));
       patchFormat = value == QLatin1String("bps") ? PatchFormat::Bps : PatchFormat::Ips;
     }
-    return tool.patch(arguments[0], arguments[1], parser.value(output), patchFormat);
+    return tool.patch(arguments[0], arguments[1], parser.value(output), patchFormat, entryFile);
   }
   if (name == QLatin1String("apply"))
-    return tool.apply(arguments[0], arguments[1], parser.isSet(dryRun), kind);
+    return tool.apply(arguments[0], arguments[1], parser.isSet(dryRun),
+                      entryFile ? entryFile : kind);
 
   const bool isDiff = name == QLatin1String("diff");
   Format chosenFormat = isDiff ? Format::Text : Format::Csv;

@@ -2,6 +2,7 @@
 
 #include "editors/shared/record_io.h"
 #include "io/bps.h"
+#include "io/disc_image.h"
 #include "io/ips.h"
 #include "io/module1.h"
 #include "tools/korvane_tool/json_writer.h"
@@ -80,9 +81,10 @@ QString knownKeys() {
 
 QString fileLabel(const QString &path) { return QDir::toNativeSeparators(path); }
 
+// An entry of a disc image is the same file as the image.
 bool samePath(const QString &a, const QString &b) {
-  const QFileInfo first(a);
-  const QFileInfo second(b);
+  const QFileInfo first(GameFileRef::fromPathText(a).path);
+  const QFileInfo second(GameFileRef::fromPathText(b).path);
   const QString canonical = first.canonicalFilePath();
   if (!canonical.isEmpty())
     return canonical == second.canonicalFilePath();
@@ -178,6 +180,8 @@ private:
 } // namespace
 
 GameFile guessFileKind(const QString &path) {
+  if (const GameFileRef ref = GameFileRef::fromPathText(path); ref.inImage())
+    return ref.entry == kStageEntryName ? GameFile::Stage : GameFile::Exe;
   const QString name = QFileInfo(path).fileName().toLower();
   return name.endsWith(QLatin1String(".bin")) || name.contains(QLatin1String("stage"))
              ? GameFile::Stage
@@ -199,6 +203,18 @@ QString misplacedTable(const CatalogTable &table, const QString &file,
 }
 
 } // namespace
+
+bool namesImage(const QString &argument) {
+  return !GameFileRef::fromPathText(argument).inImage() && isDiscImagePath(argument);
+}
+
+QString imageEntryPath(const QString &image, GameFile file) {
+  return GameFileRef{image, gameFileName(file)}.pathText();
+}
+
+QString entryArgument(const QString &argument, GameFile file) {
+  return namesImage(argument) ? imageEntryPath(argument, file) : argument;
+}
 
 QStringList dumpColumns(const CatalogTable &table) {
   QStringList names = indexColumns(table);
@@ -342,7 +358,27 @@ void Tool::dumpTo(QIODevice &device, const CatalogTable &table, const QByteArray
   stream.flush();
 }
 
+// The table decides which entry of an image is dumped; "all" dumps the tables of
+// the entry --file-kind names, or else of both.
+int Tool::dumpImage(const DumpRequest &request) {
+  std::vector<GameFile> files{GameFile::Exe, GameFile::Stage};
+  if (const CatalogTable *single = tableOrNull(request.table))
+    files = {single->file};
+  else if (request.kind)
+    files = {*request.kind};
+  for (GameFile file : files) {
+    DumpRequest entryRequest = request;
+    entryRequest.file = imageEntryPath(request.file, file);
+    entryRequest.kind = file;
+    if (const int status = dump(entryRequest); status != kSuccess)
+      return status;
+  }
+  return kSuccess;
+}
+
 int Tool::dump(const DumpRequest &request) {
+  if (namesImage(request.file))
+    return dumpImage(request);
   const bool all = request.table == QLatin1String("all");
   const CatalogTable *single = all ? nullptr : tableOrNull(request.table);
   if (!all && !single)
@@ -405,6 +441,15 @@ int Tool::dump(const DumpRequest &request) {
 }
 
 int Tool::diff(const DiffRequest &request) {
+  if (namesImage(request.original) || namesImage(request.modified)) {
+    // The entry compared is the one --file-kind names, or else the game file the
+    // plain argument is, or else SLPS_255.37.
+    const QString &plain = namesImage(request.original) ? request.modified : request.original;
+    const GameFile kind =
+        request.kind.value_or(namesImage(plain) ? GameFile::Exe : guessFileKind(plain));
+    return diff({entryArgument(request.original, kind), entryArgument(request.modified, kind),
+                 request.format, kind});
+  }
   const std::optional<QByteArray> before = readGameFile(request.original);
   if (!before)
     return kFailed;
@@ -643,6 +688,11 @@ int Tool::importCsv(const ImportRequest &request) {
   if (!table)
     return fail(
         QStringLiteral("没有名为“%1”的表格。可用的表格：%2。").arg(request.table, knownKeys()));
+  if (namesImage(request.file)) {
+    ImportRequest entryRequest = request;
+    entryRequest.file = imageEntryPath(request.file, table->file);
+    return importCsv(entryRequest);
+  }
   if (const QString misplaced = misplacedTable(*table, request.file, request.kind);
       !misplaced.isEmpty())
     return fail(misplaced + kNothingWritten);
@@ -730,9 +780,11 @@ int Tool::importCsv(const ImportRequest &request) {
 }
 
 int Tool::patch(const QString &original, const QString &modified, const QString &output,
-                std::optional<PatchFormat> format) {
+                std::optional<PatchFormat> format, std::optional<GameFile> entry) {
   if (output.isEmpty())
     return fail(QStringLiteral("请用 -o 指定补丁文件。"));
+  if (entry && (namesImage(original) || namesImage(modified)))
+    return patch(entryArgument(original, *entry), entryArgument(modified, *entry), output, format);
   const PatchFormat chosen = format.value_or(patchFormatFor(output));
   const PatchOutcome outcome = writePatchFile(original, modified, output, chosen);
   if (!outcome.error.isEmpty())
@@ -814,6 +866,8 @@ bool Tool::writtenAsPatched(const QString &file, const QByteArray &source, const
 
 int Tool::apply(const QString &file, const QString &patchPath, bool dryRun,
                 std::optional<GameFile> kind) {
+  if (kind && namesImage(file))
+    return apply(imageEntryPath(file, *kind), patchPath, dryRun, kind);
   QFile patchFile(patchPath);
   if (!patchFile.open(QIODevice::ReadOnly))
     return fail(QStringLiteral("无法打开补丁文件：\n%1\n原因：%2")
@@ -835,7 +889,9 @@ int Tool::apply(const QString &file, const QString &patchPath, bool dryRun,
 
   if (dryRun) {
     out_ << QStringLiteral("%1 补丁适用于“%2”。\n").arg(result.format, fileLabel(file));
-    listChanges(kind.value_or(guessFileKind(file)), source, result.target, Format::Text);
+    // A whole image's bytes are no game file's: only their count is told.
+    if (!namesImage(file))
+      listChanges(kind.value_or(guessFileKind(file)), source, result.target, Format::Text);
     out_ << QStringLiteral("试运行：上面的变化共 %1 字节；没有写入任何内容。\n").arg(changed);
     out_.flush();
     warnAboutLists();
@@ -851,6 +907,33 @@ int Tool::apply(const QString &file, const QString &patchPath, bool dryRun,
   out_ << QStringLiteral("已应用 %1 补丁：文件中 %2 字节有了变化。\n")
               .arg(result.format)
               .arg(changed);
+  out_.flush();
+  return kSuccess;
+}
+
+} // namespace korvane::tool
+
+namespace korvane::tool {
+
+// Both game files are found before either is written, so that a refused image
+// leaves nothing behind; a file already in the folder is never replaced.
+int Tool::extract(const QString &image, const QString &folder) {
+  const QDir target(folder);
+  for (const QString &name : {kExeEntryName, kStageEntryName}) {
+    if (const ImageEntryResult found = findImageEntry(image, name); !found.ok())
+      return fail(found.error + kNothingWritten);
+    if (QFileInfo::exists(target.filePath(name)))
+      return fail(QStringLiteral("“%1”已经存在，没有覆盖它。没有写入任何内容。")
+                      .arg(fileLabel(target.filePath(name))));
+  }
+  if (!target.exists() && !QDir().mkpath(folder))
+    return fail(QStringLiteral("无法建立文件夹“%1”。").arg(fileLabel(folder)));
+  for (const QString &name : {kExeEntryName, kStageEntryName}) {
+    QString error;
+    if (!extractImageEntry(image, name, target.filePath(name), &error))
+      return fail(error);
+    out_ << QStringLiteral("已写出 %1\n").arg(fileLabel(target.filePath(name)));
+  }
   out_.flush();
   return kSuccess;
 }

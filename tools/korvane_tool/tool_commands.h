@@ -26,7 +26,16 @@ enum class Format { Text, Csv, Json };
 
 // The file kind of a game file when the command does not name a table: a name
 // ending in ".bin" or holding "stage" is a stage file, anything else the executable.
+// An entry of a disc image ("game.iso › stage.bin") is the game file it names.
 GameFile guessFileKind(const QString &path);
+
+// Every argument that names a game file may name a disc image instead; the
+// table, or the command's entry option, decides which entry is meant.
+bool namesImage(const QString &argument);
+// "game.iso › SLPS_255.37": the path text of the entry `file` in `image`.
+QString imageEntryPath(const QString &image, GameFile file);
+// The entry `file` when `argument` names an image, else the argument itself.
+QString entryArgument(const QString &argument, GameFile file);
 
 // The column names of a table's dump: "序号" (for the tables the stage lists split,
 // "关卡" and "记录" instead), "名称", then one per shown part, named by its caption
@@ -69,13 +78,18 @@ public:
   int importCsv(const ImportRequest &request);
   // The format is `format`, or else told by the output's name (IPS for ".ips", BPS
   // otherwise).
+  // Two disc images make a patch of the whole image, or with `entry` of that
+  // entry alone.
   int patch(const QString &original, const QString &modified, const QString &output,
-            std::optional<PatchFormat> format = {});
+            std::optional<PatchFormat> format = {}, std::optional<GameFile> entry = {});
   // Applies a BPS or IPS patch, told by its header, all or nothing. With `dryRun`
   // it only says whether the patch fits and what it would change, by table,
   // record and field.
+  // A disc image takes the patch on the entry `kind` names, or whole without it.
   int apply(const QString &file, const QString &patch, bool dryRun = false,
             std::optional<GameFile> kind = {});
+  // Copies SLPS_255.37 and stage.bin out of a disc image into `folder`.
+  int extract(const QString &image, const QString &folder);
 
 private:
   // The records an import walks: where each lies, what it holds, what the CSV wants.
@@ -93,6 +107,7 @@ private:
   QString recordKey(const CatalogTable &table, int index);
   // The same in a sentence: "序号 5" or "关卡3 机体2".
   QString recordLabel(const CatalogTable &table, int index);
+  int dumpImage(const DumpRequest &request);
   // Lists the fields and unnamed bytes in which `was` and `is` differ; true when any do.
   bool listChanges(GameFile kind, QByteArrayView was, QByteArrayView is, Format format);
   bool readImportRows(const CatalogTable &table, const CsvTable &csv,

@@ -1,0 +1,221 @@
+// The file access on a game file that lies inside a disc image: every offset
+// counts from the entry's start, and no byte outside the entry is ever written.
+
+#include "io/change_history.h"
+#include "io/disc_image.h"
+#include "io/module1.h"
+#include "tests/support/game_image.h"
+
+#include <QTest>
+#include <QtEndian>
+
+using namespace korvane;
+using korvane::samples::ImageMaker;
+using namespace korvane::test;
+
+Q_DECLARE_METATYPE(ImageMaker)
+
+namespace {
+
+QByteArray patterned(int size, char seed) {
+  QByteArray bytes(size, Qt::Uninitialized);
+  for (int i = 0; i < size; ++i)
+    bytes[i] = char(seed + i * 7 + i / 251);
+  return bytes;
+}
+
+const QByteArray kExe = patterned(70001, 1);
+const QByteArray kStage = patterned(9003, 2);
+
+// Each 2048-byte sector behind a sync header, as a raw .bin image holds it.
+QByteArray rawSectors(const QByteArray &image) {
+  QByteArray raw;
+  for (qint64 at = 0; at < image.size(); at += 2048)
+    raw += QByteArray::fromHex("00FFFFFFFFFFFFFFFFFFFF0000020001") + image.mid(at, 2048) +
+           QByteArray(2352 - 16 - 2048, '\0');
+  return raw;
+}
+
+} // namespace
+
+class TestImageOperation : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir dir_;
+  int made_ = 0;
+
+  QString nextName() { return QStringLiteral("image%1").arg(++made_); }
+
+private slots:
+  void initTestCase() {
+    if (!samples::imageMakerPresent(ImageMaker::Xorriso))
+      QSKIP("xorriso is not installed");
+  }
+  void init() { changeHistory().clear(); }
+
+  void readsAndWritesOnlyInsideTheEntry_data() {
+    QTest::addColumn<ImageMaker>("maker");
+    QTest::addColumn<bool>("udf");
+    QTest::addColumn<QString>("folder");
+    for (const QString &folder : {QString(), QStringLiteral("GAME/")}) {
+      const QByteArray where = folder.isEmpty() ? "root" : "folder";
+      QTest::newRow("xorriso " + where) << ImageMaker::Xorriso << false << folder;
+      QTest::newRow("genisoimage " + where) << ImageMaker::Genisoimage << false << folder;
+      QTest::newRow("genisoimage udf " + where) << ImageMaker::Genisoimage << true << folder;
+    }
+  }
+  void readsAndWritesOnlyInsideTheEntry() {
+    QFETCH(ImageMaker, maker);
+    QFETCH(bool, udf);
+    QFETCH(QString, folder);
+    if (!samples::imageMakerPresent(maker))
+      QSKIP("the image maker is not installed");
+    const QString image = gameImageOf(dir_, nextName(), kExe, kStage, maker, udf, folder);
+    QVERIFY(!image.isEmpty());
+    const QByteArray before = SampleGame::readFile(image);
+    const qint64 start = imageEntryStart(image, kStageEntryName);
+    const QString path = entryPath(image, kStageEntryName);
+
+    Module1::Operation op(path);
+    QVERIFY2(op.ok(), qPrintable(op.error()));
+    QCOMPARE(op.gameFile(), GameFile::Stage);
+    QCOMPARE(op.size(), kStage.size());
+    QCOMPARE(op.readBytes(0, kStage.size()), kStage);
+    Module1::FilePos = 1;
+    QCOMPARE(op.ReadDword(), qint32(qFromLittleEndian<quint32>(kStage.constData())));
+    op.writeBytes(0, "\xAA");
+    op.writeBytes(kStage.size() - 2, "\xBB\xCC");
+    QVERIFY2(op.close(), qPrintable(op.error()));
+
+    const QByteArray after = SampleGame::readFile(image);
+    QCOMPARE(differences(before, after),
+             (QList<qint64>{start, start + kStage.size() - 2, start + kStage.size() - 1}));
+    QCOMPARE(after.mid(start + kStage.size() - 2, 2), QByteArray("\xBB\xCC"));
+    // The history keeps the entry's path text and offsets within the entry.
+    const ChangeEntry &entry = changeHistory().entries().back();
+    QCOMPARE(entry.path, path);
+    QCOMPARE(entry.file, GameFile::Stage);
+    QCOMPARE(entry.spans.front().start, qint64(0));
+    QCOMPARE(entry.spans.back().start, kStage.size() - 2);
+  }
+
+  // The entry ends where the game file ends, not where the image does: a span or
+  // a write past it is refused and nothing at all is written.
+  void theEntrysEndIsTheFilesEnd() {
+    const QString image = gameImageOf(dir_, nextName(), kExe, kStage);
+    QVERIFY(!image.isEmpty());
+    const QByteArray before = SampleGame::readFile(image);
+    {
+      Module1::Operation op(entryPath(image, kStageEntryName));
+      QVERIFY(!op.requireSpan(kStage.size() - 1, 2, QStringLiteral("一条记录")));
+      QVERIFY2(op.error().contains(QString::number(kStage.size())), qPrintable(op.error()));
+    }
+    {
+      Module1::Operation op(entryPath(image, kStageEntryName));
+      op.writeBytes(0, "\x01");
+      op.writeBytes(kStage.size() - 1, "\x02\x03");
+      QVERIFY(!op.close());
+    }
+    {
+      Module1::Operation op(entryPath(image, kExeEntryName));
+      Module1::FilePos = int(kExe.size());
+      op.WriteWord(0x1234);
+      QVERIFY(!op.close());
+    }
+    QCOMPARE(SampleGame::readFile(image), before);
+  }
+
+  // The image may be rebuilt between two operations, its entry moved: the next
+  // operation writes where the entry lies now.
+  void anImageRebuiltMeanwhileIsLookedUpAfresh() {
+    const QString image = gameImageOf(dir_, nextName(), kExe, kStage);
+    const QString rebuilt = masterTestImage(dir_, nextName(),
+                                            {{QStringLiteral("BIG.DAT"), QByteArray(300000, 'x')},
+                                             {QStringLiteral("SLPS_255.37"), kExe},
+                                             {QStringLiteral("stage.bin"), kStage}});
+    QVERIFY(!image.isEmpty() && !rebuilt.isEmpty());
+    const QString path = entryPath(image, kStageEntryName);
+    {
+      Module1::Operation op(path);
+      op.writeBytes(1, "\x01");
+      QVERIFY(op.close());
+    }
+    const qint64 movedTo = imageEntryStart(rebuilt, kStageEntryName);
+    QVERIFY(movedTo != imageEntryStart(image, kStageEntryName));
+    const QByteArray before = SampleGame::readFile(rebuilt);
+    SampleGame::writeFile(image, before);
+    Module1::Operation op(path);
+    op.writeBytes(1, "\x02");
+    QVERIFY(op.close());
+    QCOMPARE(differences(before, SampleGame::readFile(image)), QList<qint64>{movedTo + 1});
+  }
+
+  void aPathTextNamesAnEntryOrAFile() {
+    const GameFileRef ref{QStringLiteral("/games/srw.iso"), kExeEntryName};
+    QCOMPARE(GameFileRef::fromPathText(ref.pathText()), ref);
+    QCOMPARE(GameFileRef::fromPathText(QStringLiteral("/g/srw.iso › STAGE.BIN")).entry,
+             kStageEntryName);
+    QVERIFY(!GameFileRef::fromPathText(QStringLiteral("/g/srw.iso › other.bin")).inImage());
+    QVERIFY(!GameFileRef::fromPathText(QStringLiteral("/g/SLPS_255.37")).inImage());
+    QCOMPARE(gameFileAt(ref.pathText()), GameFile::Exe);
+    QCOMPARE(gameFileAt(GameFileRef{ref.path, kStageEntryName}.pathText()), GameFile::Stage);
+
+    // A real file named like an entry is that file.
+    const QString odd = dir_.filePath(QStringLiteral("copy.iso › SLPS_255.37"));
+    SampleGame::writeFile(odd, QByteArray(16, '\0'));
+    QVERIFY(!GameFileRef::fromPathText(odd).inImage());
+    Module1::Operation op(odd);
+    QVERIFY2(op.ok(), qPrintable(op.error()));
+    QCOMPARE(op.size(), 16);
+    op.writeBytes(3, "\x7F");
+    QVERIFY(op.close());
+    QCOMPARE(SampleGame::readFile(odd).at(3), '\x7F');
+  }
+
+  void refusedImagesWriteNothing_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("named twice") << "twice" << QStringLiteral("有 2 个");
+    QTest::newRow("missing") << "missing" << QStringLiteral("找不到");
+    QTest::newRow("raw sectors") << "raw" << QStringLiteral("2352");
+    QTest::newRow("truncated") << "truncated" << QStringLiteral("不完整");
+    QTest::newRow("no image") << "gone" << QStringLiteral("无法以读写方式打开");
+  }
+  void refusedImagesWriteNothing() {
+    QFETCH(QString, kind);
+    QFETCH(QString, expected);
+    QString image;
+    if (kind == u"twice")
+      image = masterTestImage(dir_, nextName(),
+                              {{QStringLiteral("A/SLPS_255.37"), kExe},
+                               {QStringLiteral("B/slps_255.37"), kExe},
+                               {QStringLiteral("stage.bin"), kStage}});
+    else if (kind == u"missing")
+      image = masterTestImage(dir_, nextName(), {{QStringLiteral("stage.bin"), kStage}});
+    else
+      image = gameImageOf(dir_, nextName(), kExe, kStage);
+    QVERIFY(!image.isEmpty());
+    const QByteArray whole = SampleGame::readFile(image);
+    if (kind == u"raw") {
+      image += QStringLiteral(".bin");
+      SampleGame::writeFile(image, rawSectors(whole));
+    } else if (kind == u"truncated") {
+      SampleGame::writeFile(image, whole.left(whole.size() / 2));
+    } else if (kind == u"gone") {
+      image += QStringLiteral(".gone");
+    }
+    const QByteArray before = SampleGame::readFile(image);
+
+    Module1::Operation op(entryPath(image, kExeEntryName));
+    QVERIFY(!op.ok());
+    QVERIFY2(op.error().contains(expected), qPrintable(op.error()));
+    QCOMPARE(op.size(), 0);
+    op.writeBytes(0, "\x01");
+    QVERIFY(!op.close());
+    QCOMPARE(SampleGame::readFile(image), before);
+    QVERIFY(changeHistory().entries().empty());
+  }
+};
+
+QTEST_GUILESS_MAIN(TestImageOperation)
+#include "tst_image_operation.moc"

@@ -1,0 +1,163 @@
+// korvane-tool on a disc image: the table decides the entry, and every command
+// reads or writes that entry as it would the extracted file.
+
+#include "tests/support/game_image.h"
+#include "tests/tools/tool_harness.h"
+
+#include <QTest>
+
+using namespace korvane;
+using namespace korvane::test;
+using korvane::tool::CsvRow;
+using korvane::tool::csvRow;
+using korvane::tool::kDiffers;
+using korvane::tool::kFailed;
+using korvane::tool::kSuccess;
+using korvane::tool::parseCsv;
+using korvane::tool::Tool;
+
+namespace {
+
+QList<QStringList> csvRows(const QString &path) {
+  QList<QStringList> rows;
+  for (const CsvRow &row : parseCsv(SampleGame::readFile(path)).rows)
+    rows << row.fields;
+  return rows;
+}
+
+QString csvText(const QList<QStringList> &rows) {
+  QString text;
+  for (const QStringList &row : rows)
+    text += csvRow(row);
+  return text;
+}
+
+QByteArray shiftedDifferences(const QByteArray &before, const QByteArray &after, qint64 by) {
+  QByteArray text;
+  for (qint64 offset : differences(before, after))
+    text += QByteArray::number(offset - by) + ' ';
+  return text;
+}
+
+} // namespace
+
+class TestImageCommands : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir dir_;
+  int made_ = 0;
+
+  QString imageOf(const SampleGame &game) {
+    return gameImageOf(dir_, QStringLiteral("image%1").arg(++made_), game.exe(), game.stage());
+  }
+
+private slots:
+  void initTestCase() {
+    if (!samples::imageMakerPresent(samples::ImageMaker::Xorriso))
+      QSKIP("xorriso is not installed");
+  }
+
+  void dumpOfAnImageIsTheDumpOfItsEntry_data() {
+    QTest::addColumn<QString>("table");
+    QTest::newRow("units") << QStringLiteral("units");
+    QTest::newRow("enemies") << QStringLiteral("enemies");
+  }
+  void dumpOfAnImageIsTheDumpOfItsEntry() {
+    QFETCH(QString, table);
+    SampleGame game;
+    const QString image = imageOf(game);
+    QVERIFY(!image.isEmpty());
+    const QString fromImage = dir_.filePath(table + QStringLiteral("-image.csv"));
+    const QString fromFile = dir_.filePath(table + QStringLiteral("-file.csv"));
+    QCOMPARE(dumpTable(game, image, table, fromImage), int(kSuccess));
+    QCOMPARE(dumpTable(game, gamePath(game, *findTable(table)), table, fromFile), int(kSuccess));
+    QCOMPARE(SampleGame::readFile(fromImage), SampleGame::readFile(fromFile));
+  }
+
+  // The same edit imported into the image and into the plain file changes the
+  // same bytes, counted from the entry's start.
+  void importIntoAnImageChangesOnlyThatField() {
+    SampleGame game;
+    const QString image = imageOf(game);
+    QVERIFY(!image.isEmpty());
+    const QString csv = dir_.filePath(QStringLiteral("units.csv"));
+    QCOMPARE(dumpTable(game, image, QStringLiteral("units"), csv), int(kSuccess));
+    QList<QStringList> rows = csvRows(csv);
+    rows[6][rows[0].indexOf(QStringLiteral("HP"))] = QStringLiteral("4321");
+    writeText(csv, csvText(rows));
+
+    const QByteArray imageBefore = SampleGame::readFile(image);
+    const QByteArray exeBefore = game.exe();
+    for (const QString &target : {image, game.exePath()}) {
+      const ToolRun run = runTool(game, [&](Tool &tool) {
+        return tool.importCsv({target, QStringLiteral("units"), csv, false, {}});
+      });
+      QCOMPARE(run.status, int(kSuccess));
+    }
+    const QByteArray inFile = shiftedDifferences(exeBefore, game.exe(), 0);
+    QVERIFY(!inFile.isEmpty());
+    QCOMPARE(shiftedDifferences(imageBefore, SampleGame::readFile(image),
+                                imageEntryStart(image, kExeEntryName)),
+             inFile);
+  }
+
+  void diffAndPatchTakeImages() {
+    SampleGame game;
+    const QString original = imageOf(game);
+    game.patchExe(0x2BE710 + 732 * 5 + 18, QByteArray::fromHex("3412"));
+    const QString modified = imageOf(game);
+    QVERIFY(!original.isEmpty() && !modified.isEmpty());
+    const auto diffOf = [&](const QString &a, const QString &b) {
+      return runTool(game, [&](Tool &tool) { return tool.diff({a, b, tool::Format::Text, {}}); });
+    };
+    const ToolRun images = diffOf(original, modified);
+    QCOMPARE(images.status, int(kDiffers));
+    QCOMPARE(diffOf(original, game.exePath()).out, images.out);
+    QCOMPARE(diffOf(modified, game.exePath()).status, int(kSuccess));
+
+    // A patch of one entry applies to the extracted file; a patch of the whole
+    // image turns one image into the other.
+    const QString entryPatch = dir_.filePath(QStringLiteral("entry.bps"));
+    const QString wholePatch = dir_.filePath(QStringLiteral("whole.bps"));
+    const QString extracted = dir_.filePath(QStringLiteral("extracted"));
+    const QByteArray wanted = SampleGame::readFile(modified);
+    const ToolRun made = runTool(game, [&](Tool &tool) {
+      return tool.patch(original, modified, entryPatch, {}, GameFile::Exe) +
+             tool.patch(original, modified, wholePatch) + tool.extract(original, extracted);
+    });
+    QCOMPARE(made.status, int(kSuccess));
+    const QString extractedExe = extracted + QStringLiteral("/SLPS_255.37");
+    const ToolRun applied = runTool(game, [&](Tool &tool) {
+      return tool.apply(extractedExe, entryPatch) + tool.apply(original, wholePatch);
+    });
+    QCOMPARE(applied.status, int(kSuccess));
+    QCOMPARE(SampleGame::readFile(extractedExe), game.exe());
+    QCOMPARE(SampleGame::readFile(original), wanted);
+    QVERIFY(QFile::exists(extracted + QStringLiteral("/stage.bin")));
+  }
+
+  // An image the tool cannot edit in place is refused before anything is written.
+  void aRawSectorImageIsRefused() {
+    SampleGame game;
+    const QString image = imageOf(game);
+    QVERIFY(!image.isEmpty());
+    const QString raw = dir_.filePath(QStringLiteral("game.bin"));
+    QByteArray bytes;
+    const QByteArray iso = SampleGame::readFile(image);
+    for (qint64 at = 0; at < iso.size(); at += 2048)
+      bytes += QByteArray::fromHex("00FFFFFFFFFFFFFFFFFFFF0000020001") + iso.mid(at, 2048) +
+               QByteArray(288, '\0');
+    SampleGame::writeFile(raw, bytes);
+    const QString csv = dir_.filePath(QStringLiteral("raw.csv"));
+    QCOMPARE(dumpTable(game, game.exePath(), QStringLiteral("units"), csv), int(kSuccess));
+    const ToolRun run = runTool(game, [&](Tool &tool) {
+      return tool.importCsv({raw, QStringLiteral("units"), csv, false, {}});
+    });
+    QCOMPARE(run.status, int(kFailed));
+    QVERIFY2(run.err.contains(QStringLiteral("2352")), qPrintable(run.err));
+    QCOMPARE(SampleGame::readFile(raw), bytes);
+  }
+};
+
+QTEST_GUILESS_MAIN(TestImageCommands)
+#include "tst_image_commands.moc"
