@@ -1,6 +1,7 @@
 #include "io/module1.h"
 
 #include "io/change_history.h"
+#include "io/system_errors.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -54,26 +55,7 @@ bool IsHexDigits(QStringView text) {
 }
 
 FileContents readWholeFile(const QString &path, qint64 maxSize) {
-  const QFileInfo info(path);
-  const QString shown = info.absoluteFilePath();
-  // A pipe or device could block the read or never end.
-  if (info.exists() && !info.isFile())
-    return {{}, QStringLiteral("无法打开文件：\n%1\n原因：它不是普通文件。").arg(shown)};
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly))
-    return {{}, QStringLiteral("无法打开文件：\n%1\n原因：%2").arg(shown, file.errorString())};
-  const QString tooLong =
-      QStringLiteral("文件“%1”超过 %2 字节，不是游戏文件，没有读取。").arg(shown).arg(maxSize);
-  if (file.size() > maxSize)
-    return {{}, tooLong};
-  QByteArray bytes(file.size(), Qt::Uninitialized);
-  const qint64 read = file.read(bytes.data(), bytes.size());
-  char more = 0;
-  if (read != bytes.size() || file.error() != QFileDevice::NoError)
-    return {{}, QStringLiteral("读取文件失败：\n%1\n原因：%2").arg(shown, file.errorString())};
-  if (file.getChar(&more))
-    return {{}, tooLong}; // it grew while being read
-  return {std::move(bytes), {}};
+  return korvane::readRegularFile(path, maxSize, QStringLiteral("游戏文件"));
 }
 
 Operation::Operation(const QString &path)
@@ -82,9 +64,11 @@ Operation::Operation(const QString &path)
     fail(QStringLiteral("尚未选择要打开的文件。"));
     return;
   }
-  if (!file_.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered)) {
-    fail(QStringLiteral("无法以读写方式打开文件：\n%1\n原因：%2")
-             .arg(QFileInfo(path).absoluteFilePath(), file_.errorString()));
+  if (const QString reason =
+          korvane::openRegularFile(file_, QIODevice::ReadWrite | QIODevice::Unbuffered);
+      !reason.isEmpty()) {
+    fail(QStringLiteral("无法以读写方式打开文件：\n%1\n原因：%2。")
+             .arg(QFileInfo(path).absoluteFilePath(), reason));
     return;
   }
   size_ = file_.size();
@@ -126,7 +110,8 @@ quint8 Operation::byteAt(qint64 offset) {
     if (file_.seek(offset))
       window_ = file_.read(kWindowSize);
     if (window_.isEmpty()) {
-      fail(QStringLiteral("读取文件失败：\n%1\n原因：%2").arg(path_, file_.errorString()));
+      fail(QStringLiteral("读取文件失败：\n%1\n原因：%2。")
+               .arg(path_, korvane::fileErrorReason(file_)));
       windowStart_ = -1;
       return 0;
     }
@@ -202,7 +187,8 @@ QByteArray Operation::readBytes(qint64 offset, qint64 length) {
     return {};
   QByteArray bytes(length, Qt::Uninitialized);
   if (!file_.seek(offset) || file_.read(bytes.data(), length) != length) {
-    fail(QStringLiteral("读取文件失败：\n%1\n原因：%2").arg(path_, file_.errorString()));
+    fail(QStringLiteral("读取文件失败：\n%1\n原因：%2。")
+             .arg(path_, korvane::fileErrorReason(file_)));
     return {};
   }
   // The held bytes inside the span stand for what the file will hold.
@@ -398,16 +384,16 @@ bool Operation::close() {
     return false;
   }
   const bool written = held_.empty() || flushPending();
-  const QString reason = file_.errorString();
+  const QString reason = korvane::fileErrorReason(file_);
   file_.close();
   const bool closed = file_.error() == QFileDevice::NoError;
   if (!written || !closed) {
     const QString outcome = !written && restored_
                                 ? QStringLiteral("已写入的部分已经恢复，文件没有改动。")
                                 : QStringLiteral("文件可能只写入了一部分。");
-    fail(QStringLiteral("写入文件失败：\n%1\n原因：%2\n%3")
-             .arg(QFileInfo(path_).absoluteFilePath(), written ? file_.errorString() : reason,
-                  outcome));
+    fail(QStringLiteral("写入文件失败：\n%1\n原因：%2。\n%3")
+             .arg(QFileInfo(path_).absoluteFilePath(),
+                  written ? korvane::fileErrorReason(file_) : reason, outcome));
     dropHeld();
     return false;
   }

@@ -12,6 +12,7 @@
 // writer, marks the operation failed and nothing at all is written.
 
 #include "io/change_history.h"
+#include "io/regular_file.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -36,12 +37,7 @@ QString FileOrderHex(quint32 value, int width);
 // True when `text` is one or more hex digits and nothing else.
 bool IsHexDigits(QStringView text);
 
-// A whole game file, read for commands that only look at it.
-struct FileContents {
-  QByteArray bytes;
-  QString error; // names the path and the reason; empty when read
-  bool ok() const { return error.isEmpty(); }
-};
+using korvane::FileContents;
 
 // Reads `path` without opening it for writing, so that a read-only file can be
 // read. Refuses anything that is no regular file (or link to one), and any file
@@ -50,8 +46,9 @@ FileContents readWholeFile(const QString &path, qint64 maxSize);
 
 class Operation {
 public:
-  // Opens `path` for reading and writing. On failure `ok()` is false and `error()`
-  // names the path and the system's reason.
+  // Opens `path` for reading and writing; anything but a regular file (or a link
+  // to one) is refused. On failure `ok()` is false and `error()` names the path
+  // and the system's reason.
   explicit Operation(const QString &path);
   ~Operation(); // closes the file; writes not yet committed by close() are dropped
 

@@ -2,6 +2,8 @@
 
 #include "io/bps.h"
 #include "io/ips.h"
+#include "io/regular_file.h"
+#include "io/system_errors.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,22 +25,16 @@ bool sameFile(const QString &a, const QString &b) {
   return QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
 }
 
+// The game files and the disc images holding them; anything longer is no game file.
+constexpr qint64 kMaxPatchedFileSize = qint64(16) * 1024 * 1024 * 1024;
+
 std::optional<QByteArray> readWhole(const QString &path, QString &error) {
-  QFile file(path);
-  if (!QFileInfo(path).isFile()) {
-    error = QStringLiteral("“%1”不是一个普通文件，没有生成补丁。").arg(label(path));
+  FileContents contents = readRegularFile(path, kMaxPatchedFileSize, QStringLiteral("游戏文件"));
+  if (!contents.ok()) {
+    error = contents.error + QStringLiteral("\n没有生成补丁。");
     return std::nullopt;
   }
-  if (!file.open(QIODevice::ReadOnly)) {
-    error = QStringLiteral("无法打开文件：\n%1\n原因：%2").arg(label(path), file.errorString());
-    return std::nullopt;
-  }
-  QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError) {
-    error = QStringLiteral("读取文件失败：\n%1\n原因：%2").arg(label(path), file.errorString());
-    return std::nullopt;
-  }
-  return bytes;
+  return std::move(contents.bytes);
 }
 
 qint64 countDifferences(QByteArrayView a, QByteArrayView b) {
@@ -105,8 +101,8 @@ PatchOutcome writePatchFile(const QString &original, const QString &modified, co
     return outcome;
   QSaveFile file(output);
   if (!file.open(QIODevice::WriteOnly) || file.write(*patch) != patch->size() || !file.commit()) {
-    outcome.error =
-        QStringLiteral("无法写入补丁文件：\n%1\n原因：%2").arg(label(output), file.errorString());
+    outcome.error = QStringLiteral("无法写入补丁文件：\n%1\n原因：%2。")
+                        .arg(label(output), fileErrorReason(file));
     return outcome;
   }
   outcome.differingBytes = countDifferences(*before, *after);
