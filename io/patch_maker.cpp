@@ -3,12 +3,10 @@
 #include "io/bps.h"
 #include "io/ips.h"
 #include "io/regular_file.h"
-#include "io/system_errors.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <cstring>
 #include <optional>
 
@@ -99,10 +97,8 @@ PatchOutcome writePatchFile(const QString &original, const QString &modified, co
   const std::optional<QByteArray> patch = encode(*before, *after, format, outcome.error);
   if (!patch)
     return outcome;
-  QSaveFile file(output);
-  if (!file.open(QIODevice::WriteOnly) || file.write(*patch) != patch->size() || !file.commit()) {
-    outcome.error = QStringLiteral("无法写入补丁文件：\n%1\n原因：%2。")
-                        .arg(label(output), fileErrorReason(file));
+  if (const QString reason = replaceFile(output, *patch); !reason.isEmpty()) {
+    outcome.error = QStringLiteral("无法写入补丁文件：\n%1\n原因：%2。").arg(label(output), reason);
     return outcome;
   }
   outcome.differingBytes = countDifferences(*before, *after);

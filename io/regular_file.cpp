@@ -3,6 +3,7 @@
 #include "io/system_errors.h"
 
 #include <QFileInfo>
+#include <QTemporaryFile>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -65,6 +66,28 @@ FileContents readRegularFile(const QString &path, qint64 maxSize, const QString 
   if (file.getChar(&more))
     return {{}, tooLong, tooLongReason}; // it grew while being read
   return {std::move(bytes), {}, {}};
+}
+
+QString replaceFile(const QString &path, QByteArrayView bytes) {
+  const QFileInfo target(path);
+  if (target.isDir())
+    return systemReason(EISDIR);
+  QTemporaryFile file(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
+                      QStringLiteral(".XXXXXX"));
+  if (!file.open())
+    return fileErrorReason(file);
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  struct stat old {};
+  const QByteArray name = QFile::encodeName(target.absoluteFilePath());
+  const mode_t mode = ::stat(name.constData(), &old) == 0 ? old.st_mode & 07777 : 0666 & ~mask;
+  if (file.write(bytes.data(), bytes.size()) != bytes.size() || !file.flush())
+    return fileErrorReason(file);
+  if (::fchmod(file.handle(), mode) != 0 ||
+      ::rename(QFile::encodeName(file.fileName()).constData(), name.constData()) != 0)
+    return systemReason(errno);
+  file.setAutoRemove(false);
+  return {};
 }
 
 } // namespace korvane

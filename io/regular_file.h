@@ -29,4 +29,12 @@ struct FileContents {
 // before reading more than that; `kind` names what it should be ("游戏文件").
 FileContents readRegularFile(const QString &path, qint64 maxSize, const QString &kind);
 
+// Writes `bytes` to `path` whole or not at all: through a new file beside it that
+// is renamed over it, so that a failed write leaves the old file as it was. The
+// new file gets the old one's permissions, or those of any new file. Unlike
+// QSaveFile it does not wait for the disk to confirm the data (a patch is written
+// in a few milliseconds instead of tens). Returns the reason, in Chinese, when
+// nothing was written; empty when all was.
+QString replaceFile(const QString &path, QByteArrayView bytes);
+
 } // namespace korvane

@@ -677,15 +677,23 @@ QString crcText(quint32 crc) {
 
 } // namespace
 
-// The file, read back after the commit, must hold the patched bytes; when it does
-// not, the old bytes of every changed stretch are put back.
+// Every changed stretch, read back after the commit, must hold the patched bytes
+// (the target's CRC32 was checked before writing, and the rest of the file is the
+// source it was checked against); when one does not, the old bytes of every
+// changed stretch are put back.
 bool Tool::writtenAsPatched(const QString &file, const QByteArray &source, const QByteArray &target,
                             const std::vector<ByteRange> &spans) {
   Module1::Operation check(file);
-  const QByteArray now = check.readBytes(0, check.size());
-  if (check.ok() && now == target)
+  bool same = check.ok() && check.size() == target.size();
+  for (auto span = spans.begin(); same && span != spans.end(); ++span) {
+    const qint64 length = span->end - span->start;
+    same =
+        check.readBytes(span->start, length) == QByteArrayView(target).sliced(span->start, length);
+  }
+  if (same && check.ok())
     return true;
-  const QString found = check.ok() ? crcText(crc32Of(now)) : check.error();
+  const QString found =
+      check.ok() ? crcText(crc32Of(check.readBytes(0, check.size()))) : check.error();
   for (const ByteRange &span : spans)
     check.writeBytes(span.start, QByteArrayView(source).sliced(span.start, span.end - span.start));
   const bool restored = check.close();
