@@ -5,6 +5,10 @@
 #include <optional>
 #include <zlib.h>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 namespace korvane {
 
 namespace {
@@ -186,18 +190,91 @@ QString runActions(PatchReader &reader, QByteArrayView source, QByteArray &targe
   return {};
 }
 
-} // namespace
-
-quint32 crc32Of(QByteArrayView bytes) {
-  uLong crc = crc32(0L, Z_NULL, 0);
-  const auto *data = reinterpret_cast<const Bytef *>(bytes.data());
-  for (qsizetype left = bytes.size(); left > 0;) {
+// zlib's CRC32 of `length` bytes from `data` on from `crc`.
+quint32 zlibCrc(quint32 crc, const uchar *data, qsizetype length) {
+  for (qsizetype left = length; left > 0;) {
     const uInt chunk = uInt(std::min<qsizetype>(left, 1 << 30));
-    crc = crc32(crc, data, chunk);
+    crc = quint32(crc32(crc, data, chunk));
     data += chunk;
     left -= chunk;
   }
-  return quint32(crc);
+  return crc;
+}
+
+#if defined(__x86_64__)
+// Carry-less multiplication folds 64 bytes per step, several times faster than
+// zlib's tables: a patch checks every byte of two game files. The constants are
+// x^(k) mod P for the reflected polynomial 0xEDB88320 at the folding distances
+// (512 +- 32, 128 +- 32 and 64 bits), then P and its Barrett quotient.
+#define KORVANE_FOLDING __attribute__((target("pclmul,sse4.1")))
+
+KORVANE_FOLDING __m128i load(const uchar *at) {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
+}
+
+// Moves a 128-bit lane forward over the distance `constants` stand for.
+KORVANE_FOLDING __m128i fold(__m128i lane, __m128i constants) {
+  return _mm_xor_si128(_mm_clmulepi64_si128(lane, constants, 0x00),
+                       _mm_clmulepi64_si128(lane, constants, 0x11));
+}
+
+// `crc` is the inverted running value; `length` is at least 64 and a multiple of 16.
+KORVANE_FOLDING quint32 foldedCrc(quint32 crc, const uchar *data, qsizetype length) {
+  const __m128i fold512 = _mm_set_epi64x(0x01c6e41596, 0x0154442bd4);
+  const __m128i fold128 = _mm_set_epi64x(0x00ccaa009e, 0x01751997d0);
+  const __m128i fold64 = _mm_set_epi64x(0, 0x0163cd6124);
+  const __m128i barrett = _mm_set_epi64x(0x01f7011641, 0x01db710641);
+  const __m128i low32 = _mm_setr_epi32(~0, 0, ~0, 0);
+  __m128i x1 = _mm_xor_si128(load(data), _mm_cvtsi32_si128(int(crc)));
+  __m128i x2 = load(data + 16);
+  __m128i x3 = load(data + 32);
+  __m128i x4 = load(data + 48);
+  data += 64;
+  length -= 64;
+  for (; length >= 64; data += 64, length -= 64) {
+    x1 = _mm_xor_si128(fold(x1, fold512), load(data));
+    x2 = _mm_xor_si128(fold(x2, fold512), load(data + 16));
+    x3 = _mm_xor_si128(fold(x3, fold512), load(data + 32));
+    x4 = _mm_xor_si128(fold(x4, fold512), load(data + 48));
+  }
+  x1 = _mm_xor_si128(fold(x1, fold128), x2);
+  x1 = _mm_xor_si128(fold(x1, fold128), x3);
+  x1 = _mm_xor_si128(fold(x1, fold128), x4);
+  for (; length >= 16; data += 16, length -= 16)
+    x1 = _mm_xor_si128(fold(x1, fold128), load(data));
+
+  // 128 bits to 64, then to 32 by Barrett reduction.
+  __m128i x2r = _mm_clmulepi64_si128(x1, fold128, 0x10);
+  x1 = _mm_xor_si128(_mm_srli_si128(x1, 8), x2r);
+  x2r = _mm_srli_si128(x1, 4);
+  x1 = _mm_xor_si128(_mm_clmulepi64_si128(_mm_and_si128(x1, low32), fold64, 0x00), x2r);
+  __m128i q = _mm_clmulepi64_si128(_mm_and_si128(x1, low32), barrett, 0x10);
+  q = _mm_clmulepi64_si128(_mm_and_si128(q, low32), barrett, 0x00);
+  return quint32(_mm_extract_epi32(_mm_xor_si128(x1, q), 1));
+}
+
+bool canFold() {
+  static const bool supported =
+      __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1");
+  return supported;
+}
+#endif
+
+} // namespace
+
+quint32 crc32Of(QByteArrayView bytes) {
+  const auto *data = reinterpret_cast<const uchar *>(bytes.data());
+  qsizetype length = bytes.size();
+  quint32 crc = 0;
+#if defined(__x86_64__)
+  if (length >= 64 && canFold()) {
+    const qsizetype folded = length & ~qsizetype(15);
+    crc = ~foldedCrc(~crc, data, folded);
+    data += folded;
+    length -= folded;
+  }
+#endif
+  return zlibCrc(crc, data, length);
 }
 
 QByteArray encodeBps(QByteArrayView source, QByteArrayView target) {

@@ -1,5 +1,7 @@
 #include "io/disc_image.h"
 
+#include "io/regular_file.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QDir>
@@ -235,8 +237,9 @@ IsoImage openVolume(const QString &imagePath, qint64 imageSize, QString &error) 
 
 ImageFormat probeImageFormat(const QString &path) {
   QFile file(path);
-  const ImageFormat byContent =
-      file.open(QIODevice::ReadOnly) ? formatByContent(file) : ImageFormat::NotAnImage;
+  const ImageFormat byContent = openRegularFile(file, QIODevice::ReadOnly).isEmpty()
+                                    ? formatByContent(file)
+                                    : ImageFormat::NotAnImage;
   return byContent != ImageFormat::NotAnImage ? byContent : formatByName(path);
 }
 
@@ -246,8 +249,8 @@ bool isDiscImagePath(const QString &path) {
 
 ImageEntryResult findImageEntry(const QString &imagePath, const QString &fileName) {
   QFile image(imagePath);
-  if (!image.open(QIODevice::ReadOnly))
-    return {{}, QStringLiteral("打不开光盘镜像 %1：%2").arg(shown(imagePath), image.errorString())};
+  if (const QString reason = openRegularFile(image, QIODevice::ReadOnly); !reason.isEmpty())
+    return {{}, QStringLiteral("打不开光盘镜像 %1：%2。").arg(shown(imagePath), reason)};
   const ImageFormat format = formatByContent(image);
   if (format != ImageFormat::Iso)
     return {{},
@@ -314,8 +317,7 @@ ImageStamp stampOf(QFile &image) {
 
 } // namespace
 
-ImageEntryResult locateImageEntry(QFile &image, const QString &fileName) {
-  const QString imagePath = image.fileName();
+ImageEntryResult locateImageEntry(QFile &image, const QString &imagePath, const QString &fileName) {
   const QString key = lookupKey(imagePath, fileName);
   const ImageStamp stamp = stampOf(image);
   if (const auto kept = keptLookups().constFind(key);
@@ -329,9 +331,9 @@ ImageEntryResult locateImageEntry(QFile &image, const QString &fileName) {
   return found;
 }
 
-void noteImageWritten(QFile &image) {
+void noteImageWritten(QFile &image, const QString &imagePath) {
   const QDateTime modified = image.fileTime(QFileDevice::FileModificationTime);
-  const QString prefix = image.fileName() + u'\n';
+  const QString prefix = imagePath + u'\n';
   for (auto kept = keptLookups().begin(); kept != keptLookups().end(); ++kept)
     if (kept.key().startsWith(prefix))
       kept->stamp.modified = modified;
@@ -348,9 +350,8 @@ bool extractImageEntry(const QString &imagePath, const QString &fileName, const 
   if (!found.ok())
     return failWith(found.error);
   QFile image(imagePath);
-  if (!image.open(QIODevice::ReadOnly))
-    return failWith(
-        QStringLiteral("打不开光盘镜像 %1：%2").arg(shown(imagePath), image.errorString()));
+  if (const QString reason = openRegularFile(image, QIODevice::ReadOnly); !reason.isEmpty())
+    return failWith(QStringLiteral("打不开光盘镜像 %1：%2。").arg(shown(imagePath), reason));
   const QByteArray bytes = bytesAt(image, found.entry.start, found.entry.size);
   if (bytes.size() != found.entry.size)
     return failWith(QStringLiteral("读不出光盘镜像 %1 里的 %2：%3")

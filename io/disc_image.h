@@ -61,12 +61,12 @@ ImageEntryResult findImageEntry(const QString &imagePath, const QString &fileNam
 // its size, its modification time and its primary volume descriptor; any other
 // program's change to the image makes it look the entry up again.
 // `image` is the image, open for reading.
-ImageEntryResult locateImageEntry(QFile &image, const QString &fileName);
+ImageEntryResult locateImageEntry(QFile &image, const QString &imagePath, const QString &fileName);
 
 // Tells the lookups kept by locateImageEntry that this program has just written
 // inside an entry of the image, still open as `image`: its new modification
 // time is its own doing.
-void noteImageWritten(QFile &image);
+void noteImageWritten(QFile &image, const QString &imagePath);
 
 // Copies the entry `fileName` out of the image into `targetPath`, whole or not
 // at all. On failure returns false and sets `error` (in Chinese).

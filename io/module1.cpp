@@ -2,6 +2,8 @@
 
 #include "io/change_history.h"
 #include "io/disc_image.h"
+#include "io/regular_file.h"
+#include "io/system_errors.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -58,20 +60,26 @@ namespace {
 
 // An entry of a disc image, read as a file of its own.
 FileContents readImageEntry(const korvane::GameFileRef &ref, qint64 maxSize) {
+  const auto refused = [](QString error, QString reason = {}) {
+    return FileContents{{}, std::move(error), std::move(reason)};
+  };
   const korvane::ImageEntryResult found = korvane::findImageEntry(ref.path, ref.entry);
   if (!found.ok())
-    return {{}, found.error};
+    return refused(found.error);
   const QString shown = ref.displayName();
   if (found.entry.size > maxSize)
-    return {
-        {},
-        QStringLiteral("文件“%1”超过 %2 字节，不是游戏文件，没有读取。").arg(shown).arg(maxSize)};
+    return refused(
+        QStringLiteral("文件“%1”超过 %2 字节，不是游戏文件，没有读取。").arg(shown).arg(maxSize));
   QFile image(ref.path);
+  if (const QString reason = korvane::openRegularFile(image, QIODevice::ReadOnly);
+      !reason.isEmpty())
+    return refused(QStringLiteral("无法打开文件：\n%1\n原因：%2。").arg(shown, reason), reason);
   QByteArray bytes(found.entry.size, Qt::Uninitialized);
-  if (!image.open(QIODevice::ReadOnly) || !image.seek(found.entry.start) ||
-      image.read(bytes.data(), bytes.size()) != bytes.size())
-    return {{}, QStringLiteral("读取文件失败：\n%1\n原因：%2").arg(shown, image.errorString())};
-  return {std::move(bytes), {}};
+  if (!image.seek(found.entry.start) || image.read(bytes.data(), bytes.size()) != bytes.size()) {
+    const QString reason = korvane::fileErrorReason(image);
+    return refused(QStringLiteral("读取文件失败：\n%1\n原因：%2。").arg(shown, reason), reason);
+  }
+  return {std::move(bytes), {}, {}};
 }
 
 } // namespace
@@ -79,26 +87,7 @@ FileContents readImageEntry(const korvane::GameFileRef &ref, qint64 maxSize) {
 FileContents readWholeFile(const QString &path, qint64 maxSize) {
   if (const korvane::GameFileRef ref = korvane::GameFileRef::fromPathText(path); ref.inImage())
     return readImageEntry(ref, maxSize);
-  const QFileInfo info(path);
-  const QString shown = info.absoluteFilePath();
-  // A pipe or device could block the read or never end.
-  if (info.exists() && !info.isFile())
-    return {{}, QStringLiteral("无法打开文件：\n%1\n原因：它不是普通文件。").arg(shown)};
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly))
-    return {{}, QStringLiteral("无法打开文件：\n%1\n原因：%2").arg(shown, file.errorString())};
-  const QString tooLong =
-      QStringLiteral("文件“%1”超过 %2 字节，不是游戏文件，没有读取。").arg(shown).arg(maxSize);
-  if (file.size() > maxSize)
-    return {{}, tooLong};
-  QByteArray bytes(file.size(), Qt::Uninitialized);
-  const qint64 read = file.read(bytes.data(), bytes.size());
-  char more = 0;
-  if (read != bytes.size() || file.error() != QFileDevice::NoError)
-    return {{}, QStringLiteral("读取文件失败：\n%1\n原因：%2").arg(shown, file.errorString())};
-  if (file.getChar(&more))
-    return {{}, tooLong}; // it grew while being read
-  return {std::move(bytes), {}};
+  return korvane::readRegularFile(path, maxSize, QStringLiteral("游戏文件"));
 }
 
 Operation::Operation(const QString &path) : path_(path), gameFile_(korvane::gameFileAt(path)) {
@@ -108,9 +97,11 @@ Operation::Operation(const QString &path) : path_(path), gameFile_(korvane::game
   }
   const korvane::GameFileRef ref = korvane::GameFileRef::fromPathText(path);
   file_.setFileName(ref.path);
-  if (!file_.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered)) {
-    fail(QStringLiteral("无法以读写方式打开文件：\n%1\n原因：%2")
-             .arg(QFileInfo(ref.path).absoluteFilePath(), file_.errorString()));
+  if (const QString reason =
+          korvane::openRegularFile(file_, QIODevice::ReadWrite | QIODevice::Unbuffered);
+      !reason.isEmpty()) {
+    fail(QStringLiteral("无法以读写方式打开文件：\n%1\n原因：%2。")
+             .arg(QFileInfo(ref.path).absoluteFilePath(), reason));
     return;
   }
   if (!ref.inImage()) {
@@ -119,13 +110,14 @@ Operation::Operation(const QString &path) : path_(path), gameFile_(korvane::game
   }
   // The image may have been rebuilt since the last operation: the entry is found
   // afresh, and every offset below counts from its first byte.
-  const korvane::ImageEntryResult found = korvane::locateImageEntry(file_, ref.entry);
+  const korvane::ImageEntryResult found = korvane::locateImageEntry(file_, ref.path, ref.entry);
   if (!found.ok()) {
     fail(found.error + QStringLiteral("\n没有写入任何内容。"));
     file_.close();
     return;
   }
   inImage_ = true;
+  imagePath_ = ref.path;
   base_ = found.entry.start;
   size_ = found.entry.size;
 }
@@ -166,7 +158,8 @@ quint8 Operation::byteAt(qint64 offset) {
     if (file_.seek(base_ + offset))
       window_ = file_.read(std::min(kWindowSize, size_ - offset));
     if (window_.isEmpty()) {
-      fail(QStringLiteral("读取文件失败：\n%1\n原因：%2").arg(path_, file_.errorString()));
+      fail(QStringLiteral("读取文件失败：\n%1\n原因：%2。")
+               .arg(path_, korvane::fileErrorReason(file_)));
       windowStart_ = -1;
       return 0;
     }
@@ -242,7 +235,8 @@ QByteArray Operation::readBytes(qint64 offset, qint64 length) {
     return {};
   QByteArray bytes(length, Qt::Uninitialized);
   if (!file_.seek(base_ + offset) || file_.read(bytes.data(), length) != length) {
-    fail(QStringLiteral("读取文件失败：\n%1\n原因：%2").arg(path_, file_.errorString()));
+    fail(QStringLiteral("读取文件失败：\n%1\n原因：%2。")
+             .arg(path_, korvane::fileErrorReason(file_)));
     return {};
   }
   // The held bytes inside the span stand for what the file will hold.
@@ -439,18 +433,18 @@ bool Operation::close() {
     return false;
   }
   const bool written = held_.empty() || flushPending();
-  const QString reason = file_.errorString();
+  const QString reason = korvane::fileErrorReason(file_);
   if (written && inImage_ && !held_.empty())
-    korvane::noteImageWritten(file_);
+    korvane::noteImageWritten(file_, imagePath_);
   file_.close();
   const bool closed = file_.error() == QFileDevice::NoError;
   if (!written || !closed) {
     const QString outcome = !written && restored_
                                 ? QStringLiteral("已写入的部分已经恢复，文件没有改动。")
                                 : QStringLiteral("文件可能只写入了一部分。");
-    fail(QStringLiteral("写入文件失败：\n%1\n原因：%2\n%3")
-             .arg(QFileInfo(path_).absoluteFilePath(), written ? file_.errorString() : reason,
-                  outcome));
+    fail(QStringLiteral("写入文件失败：\n%1\n原因：%2。\n%3")
+             .arg(QFileInfo(path_).absoluteFilePath(),
+                  written ? korvane::fileErrorReason(file_) : reason, outcome));
     dropHeld();
     return false;
   }

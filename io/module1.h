@@ -12,6 +12,7 @@
 // writer, marks the operation failed and nothing at all is written.
 
 #include "io/change_history.h"
+#include "io/regular_file.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -36,12 +37,7 @@ QString FileOrderHex(quint32 value, int width);
 // True when `text` is one or more hex digits and nothing else.
 bool IsHexDigits(QStringView text);
 
-// A whole game file, read for commands that only look at it.
-struct FileContents {
-  QByteArray bytes;
-  QString error; // names the path and the reason; empty when read
-  bool ok() const { return error.isEmpty(); }
-};
+using korvane::FileContents;
 
 // Reads `path` without opening it for writing, so that a read-only file can be
 // read. Refuses anything that is no regular file (or link to one), and any file
@@ -50,8 +46,9 @@ FileContents readWholeFile(const QString &path, qint64 maxSize);
 
 class Operation {
 public:
-  // Opens `path` for reading and writing. On failure `ok()` is false and `error()`
-  // names the path and the system's reason. A path naming an entry of a disc image
+  // Opens `path` for reading and writing; anything but a regular file (or a link
+  // to one) is refused. On failure `ok()` is false and `error()` names the path
+  // and the system's reason. A path naming an entry of a disc image
   // ("game.iso › SLPS_255.37") opens the image and finds the entry afresh: offsets,
   // `size()` and every check then count within the entry, and no byte outside it
   // is read by the accessors or ever written.
@@ -119,7 +116,8 @@ private:
   QString error_;
   QFile file_;
   bool inImage_ = false;
-  qint64 base_ = 0; // where the game file starts in file_: an image entry's start, else 0
+  QString imagePath_; // the disc image that holds the game file, when inImage_
+  qint64 base_ = 0;   // where the game file starts in file_: an image entry's start, else 0
   qint64 size_ = 0;
   // A read-through window of the file, so that walking a record field by field
   // costs one system read.

@@ -1,8 +1,9 @@
 #include "io/name_list.h"
 
+#include "io/regular_file.h"
+
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
 
@@ -14,6 +15,9 @@ QString &dataDirOverride() {
   static QString dir;
   return dir;
 }
+
+// The longest list holds some hundreds of short names; far more is no name list.
+constexpr qint64 kMaxNameListSize = 4 * 1024 * 1024;
 
 bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
 
@@ -77,8 +81,9 @@ QString NameListResult::problem() const {
   const QString name = QFileInfo(path).fileName();
   const QString head = missing ? QStringLiteral("找不到或无法读取名称列表“%1”。").arg(name)
                                : QStringLiteral("名称列表“%1”不完整。").arg(name);
-  return QStringLiteral("%1\n路径：%2\n找到 %3 项，需要 %4 项。\n缺少的行以编号代替显示。")
-      .arg(head, path)
+  const QString why = reason.isEmpty() ? QString() : QStringLiteral("原因：%1。\n").arg(reason);
+  return QStringLiteral("%1\n路径：%2\n%3找到 %4 项，需要 %5 项。\n缺少的行以编号代替显示。")
+      .arg(head, path, why)
       .arg(found)
       .arg(wanted);
 }
@@ -87,12 +92,13 @@ NameListResult readNameListFrom(const QString &path, int count) {
   NameListResult result;
   result.path = path;
   result.wanted = count;
-  QFile file(path);
-  if (file.open(QIODevice::ReadOnly)) {
+  const FileContents contents = readRegularFile(path, kMaxNameListSize, QStringLiteral("名称列表"));
+  if (contents.ok()) {
     QStringDecoder gbk("GBK");
-    result.items = splitNameItems(gbk.decode(file.readAll()), count);
+    result.items = splitNameItems(gbk.decode(contents.bytes), count);
   } else {
     result.missing = true;
+    result.reason = contents.reason;
   }
   result.found = int(result.items.size());
   for (int row = result.found; row < count; ++row)

@@ -39,6 +39,7 @@ struct NameListResult {
   int found = 0;
   int wanted = 0;
   bool missing = false; // the file could not be read at all
+  QString reason;       // why it could not, when missing
 
   bool complete() const { return !missing && found == wanted; }
   // A message for the user naming the file, its path and the count found; empty

@@ -4,11 +4,11 @@
 #include "io/disc_image.h"
 #include "io/ips.h"
 #include "io/module1.h"
+#include "io/regular_file.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <cstring>
 #include <limits>
 #include <optional>
@@ -29,27 +29,21 @@ bool sameFile(const QString &a, const QString &b) {
   return first.absoluteFilePath() == second.absoluteFilePath();
 }
 
+// The game files and the disc images holding them; anything longer is no game file.
+constexpr qint64 kMaxPatchedFileSize = qint64(16) * 1024 * 1024 * 1024;
+
 std::optional<QByteArray> readWhole(const QString &path, QString &error) {
   if (GameFileRef::fromPathText(path).inImage()) {
-    Module1::FileContents entry = Module1::readWholeFile(path, std::numeric_limits<qint64>::max());
-    error = entry.error;
+    Module1::FileContents entry = Module1::readWholeFile(path, kMaxPatchedFileSize);
+    error = entry.ok() ? QString() : entry.error + QStringLiteral("\n没有生成补丁。");
     return entry.ok() ? std::optional(std::move(entry.bytes)) : std::nullopt;
   }
-  QFile file(path);
-  if (!QFileInfo(path).isFile()) {
-    error = QStringLiteral("“%1”不是一个普通文件，没有生成补丁。").arg(label(path));
+  FileContents contents = readRegularFile(path, kMaxPatchedFileSize, QStringLiteral("游戏文件"));
+  if (!contents.ok()) {
+    error = contents.error + QStringLiteral("\n没有生成补丁。");
     return std::nullopt;
   }
-  if (!file.open(QIODevice::ReadOnly)) {
-    error = QStringLiteral("无法打开文件：\n%1\n原因：%2").arg(label(path), file.errorString());
-    return std::nullopt;
-  }
-  QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError) {
-    error = QStringLiteral("读取文件失败：\n%1\n原因：%2").arg(label(path), file.errorString());
-    return std::nullopt;
-  }
-  return bytes;
+  return std::move(contents.bytes);
 }
 
 qint64 countDifferences(QByteArrayView a, QByteArrayView b) {
@@ -114,10 +108,8 @@ PatchOutcome writePatchFile(const QString &original, const QString &modified, co
   const std::optional<QByteArray> patch = encode(*before, *after, format, outcome.error);
   if (!patch)
     return outcome;
-  QSaveFile file(output);
-  if (!file.open(QIODevice::WriteOnly) || file.write(*patch) != patch->size() || !file.commit()) {
-    outcome.error =
-        QStringLiteral("无法写入补丁文件：\n%1\n原因：%2").arg(label(output), file.errorString());
+  if (const QString reason = replaceFile(output, *patch); !reason.isEmpty()) {
+    outcome.error = QStringLiteral("无法写入补丁文件：\n%1\n原因：%2。").arg(label(output), reason);
     return outcome;
   }
   outcome.differingBytes = countDifferences(*before, *after);

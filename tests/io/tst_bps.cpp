@@ -52,6 +52,17 @@ void putNumber(QByteArray &out, quint64 value) {
   }
 }
 
+// The CRC32 bit by bit, as its definition reads.
+quint32 bitwiseCrc(QByteArrayView bytes) {
+  quint32 crc = 0xFFFFFFFF;
+  for (char byte : bytes) {
+    crc ^= quint8(byte);
+    for (int bit = 0; bit < 8; ++bit)
+      crc = (crc >> 1) ^ (0xEDB88320 & (0u - (crc & 1)));
+  }
+  return ~crc;
+}
+
 } // namespace
 
 class TestBps : public QObject {
@@ -61,6 +72,18 @@ private slots:
   void crc32IsTheStandardOne() {
     QCOMPARE(crc32Of("123456789"), quint32(0xCBF43926));
     QCOMPARE(crc32Of({}), quint32(0));
+    // Every length around the block sizes of the fast path, from any alignment.
+    QRandomGenerator random(7);
+    QByteArray bytes(4200, Qt::Uninitialized);
+    random.fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
+    for (qsizetype start : {0, 1, 3, 8, 15})
+      for (qsizetype length = 0; length < 300; ++length) {
+        const QByteArrayView part = QByteArrayView(bytes).sliced(start, length);
+        QCOMPARE(crc32Of(part), bitwiseCrc(part));
+      }
+    QCOMPARE(crc32Of(bytes), bitwiseCrc(bytes));
+    const QByteArray zeros(100000, '\0');
+    QCOMPARE(crc32Of(zeros), bitwiseCrc(zeros));
   }
 
   void aPatchRebuildsItsTarget() {

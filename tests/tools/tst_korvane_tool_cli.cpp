@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 
 using namespace korvane::test;
 
@@ -17,14 +18,22 @@ struct Result {
   QString err;
 };
 
-// With `names`, the sample game's name lists are given last on the line.
-Result korvaneTool(const SampleGame &game, QStringList arguments, bool names = true) {
+// With `names`, the sample game's name lists are given last on the line. With
+// `output`, standard output goes to that file.
+Result korvaneTool(const SampleGame &game, QStringList arguments, bool names = true,
+                   const QString &output = {}) {
   QProcess process;
   if (names)
     arguments << QStringLiteral("--names") << game.dir();
+  if (!output.isEmpty())
+    process.setStandardOutputFile(output);
   process.start(QStringLiteral(KORVANE_TOOL_PATH), arguments);
-  if (!process.waitForFinished(60000))
+  // Every command here is done in well under this; one that waits on a pipe is not.
+  if (!process.waitForFinished(20000)) {
+    process.kill();
+    process.waitForFinished();
     return {-1, {}, QStringLiteral("did not finish")};
+  }
   return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
           QString::fromUtf8(process.readAllStandardOutput()),
           QString::fromUtf8(process.readAllStandardError())};
@@ -84,6 +93,94 @@ private slots:
     result = korvaneTool(game, {QStringLiteral("tables"), QStringLiteral("--names")}, false);
     QCOMPARE(result.status, 2);
     QVERIFY2(result.err.contains(QStringLiteral("选项 --names 后面缺少它的值")),
+             qPrintable(result.err));
+  }
+
+  // A full disk under standard output fails the command, and says why in Chinese;
+  // an import that did write says so.
+  void outputThatCannotBeWrittenFails() {
+    SampleGame game;
+    const QString full = QStringLiteral("/dev/full");
+    if (!QFileInfo::exists(full))
+      QSKIP("no /dev/full");
+    Result result = korvaneTool(
+        game, {QStringLiteral("dump"), game.exePath(), QStringLiteral("units")}, true, full);
+    QCOMPARE(result.status, 2);
+    QVERIFY2(result.err.contains(QStringLiteral("磁盘空间不足")), qPrintable(result.err));
+
+    QTemporaryDir dir;
+    const QString csv = dir.filePath(QStringLiteral("units.csv"));
+    QCOMPARE(korvaneTool(game, {QStringLiteral("dump"), game.exePath(), QStringLiteral("units"),
+                                QStringLiteral("-o"), csv})
+                 .status,
+             0);
+    QByteArray text = SampleGame::readFile(csv);
+    const qsizetype start = text.indexOf("\r\n12,") + 2;
+    QList<QByteArray> cells = text.mid(start, text.indexOf("\r\n", start) - start).split(',');
+    text.replace(start, text.indexOf("\r\n", start) - start,
+                 cells.mid(0, 4).join(',') + ",4200," + cells.mid(5).join(','));
+    SampleGame::writeFile(csv, text);
+    const QByteArray before = game.exe();
+    result = korvaneTool(
+        game, {QStringLiteral("import"), game.exePath(), QStringLiteral("units"), csv}, true, full);
+    QCOMPARE(result.status, 2);
+    QVERIFY2(result.err.contains(QStringLiteral("导入已经写入了游戏文件")), qPrintable(result.err));
+    QVERIFY(SampleGame::readFile(game.exePath()) != before);
+  }
+
+  void outputFolderProblemsAreToldInChinese() {
+    SampleGame game;
+    QTemporaryDir dir;
+    Result result =
+        korvaneTool(game, {QStringLiteral("dump"), game.exePath(), QStringLiteral("units"),
+                           QStringLiteral("-o"), dir.filePath(QStringLiteral("none/units.csv"))});
+    QCOMPARE(result.status, 2);
+    QVERIFY2(result.err.contains(QStringLiteral("原因：文件或文件夹不存在")),
+             qPrintable(result.err));
+    // Not even root may create files in sysfs.
+    if (QFileInfo(QStringLiteral("/sys/kernel")).isDir()) {
+      result = korvaneTool(game, {QStringLiteral("dump"), game.exePath(), QStringLiteral("units"),
+                                  QStringLiteral("-o"), QStringLiteral("/sys/units.csv")});
+      QCOMPARE(result.status, 2);
+      QVERIFY2(result.err.contains(QStringLiteral("原因：没有权限")), qPrintable(result.err));
+    }
+  }
+
+  // A FIFO in place of any file the tool reads is refused at once, never waited on.
+  void pipesAreRefusedAtOnce() {
+    SampleGame game;
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("SLPS_255.37"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString patch = dir.filePath(QStringLiteral("mod.bps"));
+    SampleGame::writeFile(patch, "BPS1");
+    const QString notRegular = QStringLiteral("不是普通文件");
+    const QList<QStringList> commands{
+        {QStringLiteral("dump"), fifo, QStringLiteral("units")},
+        {QStringLiteral("diff"), game.exePath(), fifo},
+        {QStringLiteral("import"), game.exePath(), QStringLiteral("units"), fifo},
+        {QStringLiteral("apply"), game.exePath(), fifo},
+        {QStringLiteral("apply"), fifo, patch},
+        {QStringLiteral("patch"), fifo, game.exePath(), QStringLiteral("-o"), patch},
+    };
+    const QByteArray exe = game.exe();
+    for (const QStringList &command : commands) {
+      const Result result = korvaneTool(game, command);
+      QVERIFY2(result.status == 2 && result.err.contains(notRegular),
+               qPrintable(command.join(u' ') + u'\n' + result.err));
+    }
+    QVERIFY(SampleGame::readFile(game.exePath()) == exe);
+
+    // A name list that is a FIFO is a missing list, with the reason.
+    const QString names = dir.filePath(QStringLiteral("names"));
+    QVERIFY(QDir().mkpath(names + QStringLiteral("/data")));
+    QCOMPARE(
+        ::mkfifo(QFile::encodeName(names + QStringLiteral("/data/zcoffset.txt")).constData(), 0600),
+        0);
+    const Result result =
+        korvaneTool(game, {QStringLiteral("tables"), QStringLiteral("--names"), names}, false);
+    QCOMPARE(result.status, 0);
+    QVERIFY2(result.err.contains(QStringLiteral("zcoffset.txt")) && result.err.contains(notRegular),
              qPrintable(result.err));
   }
 

@@ -5,6 +5,8 @@
 #include "io/disc_image.h"
 #include "io/ips.h"
 #include "io/module1.h"
+#include "io/regular_file.h"
+#include "io/system_errors.h"
 #include "tools/korvane_tool/json_writer.h"
 
 #include <QDir>
@@ -13,6 +15,7 @@
 #include <QHash>
 #include <QSaveFile>
 #include <QSet>
+#include <filesystem>
 
 namespace korvane::tool {
 
@@ -30,6 +33,11 @@ constexpr qint64 kMostBytesShown = 16;
 // Far above the executable and the stage file, so that a wrong path (a disc image,
 // a device) is refused instead of read into memory.
 constexpr qint64 kMaxGameFileSize = 64 * 1024 * 1024;
+// A dump of the largest table is a few MB; a spreadsheet may pad it, but not to this.
+constexpr qint64 kMaxCsvSize = 64 * 1024 * 1024;
+// A patch carries at most every byte of a game file, with its actions or record
+// headers between them.
+constexpr qint64 kMaxPatchSize = 2 * kMaxGameFileSize;
 
 struct Column {
   const Field *field;
@@ -253,6 +261,17 @@ QString Tool::recordLabel(const CatalogTable &table, int index) {
   return placementOf(table) ? key : QStringLiteral("%1 %2").arg(kIndexColumn, key);
 }
 
+int Tool::finish(int status, const QString &doneAnyway) {
+  out_.flush();
+  warnAboutLists();
+  if (out_.status() == QTextStream::Ok)
+    return status;
+  const auto *device = qobject_cast<const QFileDevice *>(out_.device());
+  const QString reason = device ? fileErrorReason(*device) : QStringLiteral("系统没有给出原因");
+  return fail(
+      QStringLiteral("无法写出到标准输出，输出不完整。原因：%1。%2").arg(reason, doneAnyway));
+}
+
 int Tool::fail(const QString &message) {
   warnAboutLists();
   err_ << message << Qt::endl;
@@ -297,9 +316,7 @@ int Tool::tables() {
   for (const CatalogTable &table : tableCatalog())
     out_ << table.key << '\t' << table.section << '\t' << gameFileName(table.file) << '\t'
          << table.recordOffsets(rows_).size() << '\n';
-  out_.flush();
-  warnAboutLists();
-  return kSuccess;
+  return finish(kSuccess);
 }
 
 void Tool::writeDump(QTextStream &out, const CatalogTable &table, const QByteArray &bytes,
@@ -341,8 +358,8 @@ bool Tool::streamOutput(const QString &path, const QStringList &gameFiles,
   if (file.open(QIODevice::WriteOnly))
     write(file);
   if (!file.commit()) {
-    fail(QStringLiteral("无法写入输出文件：\n%1\n原因：%2")
-             .arg(fileLabel(path), file.errorString()));
+    fail(QStringLiteral("无法写入输出文件：\n%1\n原因：%2。没有写入任何内容。")
+             .arg(fileLabel(path), fileErrorReason(file)));
     return false;
   }
   return true;
@@ -419,13 +436,14 @@ int Tool::dump(const DumpRequest &request) {
       if (request.bom && request.format == Format::Csv)
         out_ << QChar(0xFEFF);
       writeDump(out_, *single, *bytes, request.format);
-      out_.flush();
     }
-    warnAboutLists();
-    return kSuccess;
+    return finish(kSuccess);
   }
-  if (!QDir().mkpath(request.output))
-    return fail(QStringLiteral("无法创建文件夹：\n%1").arg(fileLabel(request.output)));
+  std::error_code created;
+  std::filesystem::create_directories(QFile::encodeName(request.output).toStdString(), created);
+  if (created)
+    return fail(QStringLiteral("无法创建文件夹：\n%1\n原因：%2。")
+                    .arg(fileLabel(request.output), systemReason(created.value())));
   const QString suffix =
       request.format == Format::Csv ? QStringLiteral(".csv") : QStringLiteral(".json");
   for (const CatalogTable *table : chosen) {
@@ -435,9 +453,7 @@ int Tool::dump(const DumpRequest &request) {
       return kFailed;
     out_ << QDir::toNativeSeparators(path) << '\n';
   }
-  out_.flush();
-  warnAboutLists();
-  return kSuccess;
+  return finish(kSuccess, QStringLiteral("\n导出的文件已经全部写好，只是它们的清单没能输出。"));
 }
 
 int Tool::diff(const DiffRequest &request) {
@@ -473,8 +489,8 @@ int Tool::diff(const DiffRequest &request) {
     out_ << QStringLiteral("文件长度不同：%1 字节 → %2 字节\n")
                 .arg(before->size())
                 .arg(after->size());
-  out_.flush();
-  warnAboutLists();
+  if (finish(kSuccess) != kSuccess)
+    return kFailed;
   if (sizesDiffer && request.format != Format::Text)
     err_ << QStringLiteral("文件长度不同：%1 字节 → %2 字节").arg(before->size()).arg(after->size())
          << Qt::endl;
@@ -697,12 +713,11 @@ int Tool::importCsv(const ImportRequest &request) {
       !misplaced.isEmpty())
     return fail(misplaced + kNothingWritten);
 
-  QFile csvFile(request.csv);
-  if (!csvFile.open(QIODevice::ReadOnly))
-    return fail(QStringLiteral("无法打开 CSV 文件：\n%1\n原因：%2")
-                    .arg(fileLabel(request.csv), csvFile.errorString()));
-  CsvTable csv = parseCsv(csvFile.readAll());
-  csvFile.close();
+  const FileContents csvBytes =
+      readRegularFile(request.csv, kMaxCsvSize, QStringLiteral("CSV 文件"));
+  if (!csvBytes.ok())
+    return fail(csvBytes.error + kNothingWritten);
+  CsvTable csv = parseCsv(csvBytes.bytes);
   if (!csv.error.isEmpty())
     return fail(csv.error + kNothingWritten);
   if (csv.rows.empty())
@@ -773,10 +788,13 @@ int Tool::importCsv(const ImportRequest &request) {
     writeChangeLines();
     out_ << (fieldsWritten == 0 ? QStringLiteral("文件中的值与 CSV 相同，没有写入任何内容。\n")
                                 : QStringLiteral("已写入 %1 个栏位。\n").arg(fieldsWritten));
+    if (fieldsWritten > 0)
+      return finish(kSuccess,
+                    QStringLiteral("\n注意：导入已经写入了游戏文件（%1 个栏位），只是改动清单没能"
+                                   "完整输出。可用 diff 对照原来的文件查看改动。")
+                        .arg(fieldsWritten));
   }
-  out_.flush();
-  warnAboutLists();
-  return kSuccess;
+  return finish(kSuccess);
 }
 
 int Tool::patch(const QString &original, const QString &modified, const QString &output,
@@ -792,8 +810,7 @@ int Tool::patch(const QString &original, const QString &modified, const QString 
   out_ << QStringLiteral("%1 补丁已写入 %2：两个文件有 %3 字节不同。\n")
               .arg(patchFormatName(chosen), fileLabel(output))
               .arg(outcome.differingBytes);
-  out_.flush();
-  return kSuccess;
+  return finish(kSuccess, QStringLiteral("\n补丁文件已经写好，只是这条结果没能输出。"));
 }
 
 namespace {
@@ -844,15 +861,23 @@ QString crcText(quint32 crc) {
 
 } // namespace
 
-// The file, read back after the commit, must hold the patched bytes; when it does
-// not, the old bytes of every changed stretch are put back.
+// Every changed stretch, read back after the commit, must hold the patched bytes
+// (the target's CRC32 was checked before writing, and the rest of the file is the
+// source it was checked against); when one does not, the old bytes of every
+// changed stretch are put back.
 bool Tool::writtenAsPatched(const QString &file, const QByteArray &source, const QByteArray &target,
                             const std::vector<ByteRange> &spans) {
   Module1::Operation check(file);
-  const QByteArray now = check.readBytes(0, check.size());
-  if (check.ok() && now == target)
+  bool same = check.ok() && check.size() == target.size();
+  for (auto span = spans.begin(); same && span != spans.end(); ++span) {
+    const qint64 length = span->end - span->start;
+    same =
+        check.readBytes(span->start, length) == QByteArrayView(target).sliced(span->start, length);
+  }
+  if (same && check.ok())
     return true;
-  const QString found = check.ok() ? crcText(crc32Of(now)) : check.error();
+  const QString found =
+      check.ok() ? crcText(crc32Of(check.readBytes(0, check.size()))) : check.error();
   for (const ByteRange &span : spans)
     check.writeBytes(span.start, QByteArrayView(source).sliced(span.start, span.end - span.start));
   const bool restored = check.close();
@@ -868,12 +893,11 @@ int Tool::apply(const QString &file, const QString &patchPath, bool dryRun,
                 std::optional<GameFile> kind) {
   if (kind && namesImage(file))
     return apply(imageEntryPath(file, *kind), patchPath, dryRun, kind);
-  QFile patchFile(patchPath);
-  if (!patchFile.open(QIODevice::ReadOnly))
-    return fail(QStringLiteral("无法打开补丁文件：\n%1\n原因：%2")
-                    .arg(fileLabel(patchPath), patchFile.errorString()));
-  const QByteArray patchBytes = patchFile.readAll();
-  patchFile.close();
+  const FileContents patchFile =
+      readRegularFile(patchPath, kMaxPatchSize, QStringLiteral("补丁文件"));
+  if (!patchFile.ok())
+    return fail(patchFile.error + kNothingWritten);
+  const QByteArray &patchBytes = patchFile.bytes;
 
   Module1::Operation op(file);
   const QByteArray source = op.readBytes(0, op.size());
@@ -893,9 +917,7 @@ int Tool::apply(const QString &file, const QString &patchPath, bool dryRun,
     if (!namesImage(file))
       listChanges(kind.value_or(guessFileKind(file)), source, result.target, Format::Text);
     out_ << QStringLiteral("试运行：上面的变化共 %1 字节；没有写入任何内容。\n").arg(changed);
-    out_.flush();
-    warnAboutLists();
-    return kSuccess;
+    return finish(kSuccess);
   }
   for (const ByteRange &span : spans)
     op.writeBytes(span.start,
@@ -907,8 +929,10 @@ int Tool::apply(const QString &file, const QString &patchPath, bool dryRun,
   out_ << QStringLiteral("已应用 %1 补丁：文件中 %2 字节有了变化。\n")
               .arg(result.format)
               .arg(changed);
-  out_.flush();
-  return kSuccess;
+  return finish(kSuccess,
+                QStringLiteral("\n注意：补丁已经写入了游戏文件（%1 字节有了变化），只是这条结果"
+                               "没能输出。")
+                    .arg(changed));
 }
 
 } // namespace korvane::tool

@@ -108,6 +108,10 @@ private:
   // The same in a sentence: "序号 5" or "关卡3 机体2".
   QString recordLabel(const CatalogTable &table, int index);
   int dumpImage(const DumpRequest &request);
+  // Flushes standard output and returns `status`, unless the system refused part
+  // of what was printed: then the failure is reported, with `doneAnyway` saying
+  // what was written all the same, and the command fails.
+  int finish(int status, const QString &doneAnyway = {});
   // Lists the fields and unnamed bytes in which `was` and `is` differ; true when any do.
   bool listChanges(GameFile kind, QByteArrayView was, QByteArrayView is, Format format);
   bool readImportRows(const CatalogTable &table, const CsvTable &csv,
