@@ -40,4 +40,13 @@ bool isSameFile(const QString &a, const QString &b) {
   return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
 }
 
+bool onSameDiskFile(const QString &a, const QString &b) {
+  const QFileInfo first(GameFileRef::fromPathText(a).path);
+  const QFileInfo second(GameFileRef::fromPathText(b).path);
+  const QString canonical = first.canonicalFilePath();
+  if (!canonical.isEmpty())
+    return canonical == second.canonicalFilePath();
+  return first.absoluteFilePath() == second.absoluteFilePath();
+}
+
 } // namespace korvane

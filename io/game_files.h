@@ -30,4 +30,9 @@ std::optional<GameFile> gameFileAt(const QString &path);
 // (links resolved) of an existing file.
 bool isSameFile(const QString &a, const QString &b);
 
+// Whether two paths lie in one file on disk: as isSameFile, where an entry of a
+// disc image ("game.iso › SLPS_255.37") lies in its image. Writing a new file over
+// either would destroy the other.
+bool onSameDiskFile(const QString &a, const QString &b);
+
 } // namespace korvane

@@ -2,6 +2,7 @@
 
 #include "io/bps.h"
 #include "io/disc_image.h"
+#include "io/game_files.h"
 #include "io/ips.h"
 #include "io/module1.h"
 #include "io/regular_file.h"
@@ -18,16 +19,6 @@ namespace korvane {
 namespace {
 
 QString label(const QString &path) { return QDir::toNativeSeparators(path); }
-
-// An entry of a disc image is the same file as the image.
-bool sameFile(const QString &a, const QString &b) {
-  const QFileInfo first(GameFileRef::fromPathText(a).path);
-  const QFileInfo second(GameFileRef::fromPathText(b).path);
-  const QString canonical = first.canonicalFilePath();
-  if (!canonical.isEmpty())
-    return canonical == second.canonicalFilePath();
-  return first.absoluteFilePath() == second.absoluteFilePath();
-}
 
 // The game files and the disc images holding them; anything longer is no game file.
 constexpr qint64 kMaxPatchedFileSize = qint64(16) * 1024 * 1024 * 1024;
@@ -87,7 +78,7 @@ PatchOutcome writePatchFile(const QString &original, const QString &modified, co
                             PatchFormat format) {
   PatchOutcome outcome;
   for (const QString &gameFile : {original, modified})
-    if (sameFile(output, gameFile)) {
+    if (onSameDiskFile(output, gameFile)) {
       outcome.error =
           QStringLiteral("补丁文件“%1”就是游戏文件，没有写入任何内容。").arg(label(output));
       return outcome;

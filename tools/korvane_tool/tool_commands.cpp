@@ -3,6 +3,7 @@
 #include "editors/shared/record_io.h"
 #include "io/bps.h"
 #include "io/disc_image.h"
+#include "io/game_files.h"
 #include "io/ips.h"
 #include "io/module1.h"
 #include "io/regular_file.h"
@@ -88,16 +89,6 @@ QString knownKeys() {
 }
 
 QString fileLabel(const QString &path) { return QDir::toNativeSeparators(path); }
-
-// An entry of a disc image is the same file as the image.
-bool samePath(const QString &a, const QString &b) {
-  const QFileInfo first(GameFileRef::fromPathText(a).path);
-  const QFileInfo second(GameFileRef::fromPathText(b).path);
-  const QString canonical = first.canonicalFilePath();
-  if (!canonical.isEmpty())
-    return canonical == second.canonicalFilePath();
-  return first.absoluteFilePath() == second.absoluteFilePath();
-}
 
 const QStringList &changeHeader() {
   static const QStringList header{
@@ -350,7 +341,7 @@ bool Tool::writeOutput(const QString &path, const QByteArray &bytes, const QStri
 bool Tool::streamOutput(const QString &path, const QStringList &gameFiles,
                         const std::function<void(QIODevice &)> &write) {
   for (const QString &gameFile : gameFiles)
-    if (samePath(path, gameFile)) {
+    if (onSameDiskFile(path, gameFile)) {
       fail(QStringLiteral("输出文件“%1”就是游戏文件，没有写入任何内容。").arg(fileLabel(path)));
       return false;
     }
