@@ -65,12 +65,14 @@ QByteArray dumpOf(const SampleGame &game, const QString &table) {
   return run.out.toUtf8();
 }
 
-// The units dump with the cells of `column` in `row` (records from 0) replaced.
+// The units dump with the cells of `column` (its bare name) in `row` (records
+// from 0) replaced.
 QByteArray unitsWith(const SampleGame &game,
                      const QList<std::tuple<int, QString, QString>> &cells) {
   QList<QStringList> rows = rowsOf(dumpOf(game, QStringLiteral("units")));
+  const QStringList keys = dumpKeys(*findTable(QStringLiteral("units")));
   for (const auto &[row, column, text] : cells)
-    rows[row + 1][rows[0].indexOf(column)] = text;
+    rows[row + 1][keys.indexOf(column)] = text;
   return csvBytes(rows);
 }
 
@@ -202,6 +204,31 @@ private slots:
     QVERIFY2(run.err.contains(QStringLiteral("没有用 UTF-8 编码")) &&
                  run.err.contains(QStringLiteral("CSV UTF-8")),
              qPrintable(run.err));
+  }
+
+  // The header tells how hex cells are written; CSVs made before it said so, with
+  // bare hex column names, still import, and a column named both ways is refused.
+  void hexHeaderNoteIsOptionalOnImport() {
+    SampleGame game;
+    const QString noted = QStringLiteral("名称指针（0x十六进制，按文件字节顺序）");
+    const QList<QStringList> dumped = rowsOf(dumpOf(game, QStringLiteral("units")));
+    QVERIFY(dumped[0].contains(noted));
+    QVERIFY(dumped[0].contains(QStringLiteral("HP")));
+    const QByteArray before = game.exe();
+
+    QList<QStringList> bare = dumped;
+    bare[0] = dumpKeys(*findTable(QStringLiteral("units")));
+    const ToolRun old = importText(game, QStringLiteral("units"), csvBytes(bare));
+    QVERIFY2(old.status == kSuccess, qPrintable(old.err));
+    QVERIFY(old.out.contains(QStringLiteral("没有写入任何内容")));
+
+    QList<QStringList> twice = dumped;
+    twice[0][twice[0].indexOf(QStringLiteral("HP"))] = QStringLiteral("名称指针");
+    const ToolRun refused = importText(game, QStringLiteral("units"), csvBytes(twice));
+    QCOMPARE(refused.status, int(kFailed));
+    QVERIFY2(refused.err.contains(QStringLiteral("“名称指针”列出现了两次")),
+             qPrintable(refused.err));
+    QVERIFY(game.exe() == before);
   }
 
   // What spreadsheets and hands write for a value: all read as meant.

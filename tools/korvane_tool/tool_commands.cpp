@@ -40,10 +40,16 @@ constexpr qint64 kMaxCsvSize = 64 * 1024 * 1024;
 // headers between them.
 constexpr qint64 kMaxPatchSize = 2 * kMaxGameFileSize;
 
+// A hex column's header says how its cells are written, so that whoever edits the
+// sheet keeps the "0x" and the file's byte order. Only the CSV header carries it:
+// JSON keys and messages use the bare name.
+const QString kHexHeaderNote = QStringLiteral("（0x十六进制，按文件字节顺序）");
+
 struct Column {
   const Field *field;
   const FieldPart *part;
-  QString name;
+  QString name;   // the JSON key, and the column's name in messages
+  QString header; // the CSV header: the name, and for hex its note
 };
 
 QStringList indexColumns(const CatalogTable &table) {
@@ -63,7 +69,8 @@ std::vector<Column> columnsOf(const CatalogTable &table) {
       if (taken.contains(name))
         name += QStringLiteral("（%1）").arg(part.control);
       taken.insert(name);
-      columns.push_back({&field, &part, name});
+      const QString note = part.encoding == Encoding::Hex ? kHexHeaderNote : QString();
+      columns.push_back({&field, &part, name, name + note});
     }
   return columns;
 }
@@ -219,6 +226,14 @@ QStringList dumpColumns(const CatalogTable &table) {
   QStringList names = indexColumns(table);
   names << kNameColumn;
   for (const Column &column : columnsOf(table))
+    names << column.header;
+  return names;
+}
+
+QStringList dumpKeys(const CatalogTable &table) {
+  QStringList names = indexColumns(table);
+  names << kNameColumn;
+  for (const Column &column : columnsOf(table))
     names << column.name;
   return names;
 }
@@ -315,8 +330,9 @@ void Tool::writeDump(QTextStream &out, const CatalogTable &table, const QByteArr
   const std::vector<Column> columns = columnsOf(table);
   const std::vector<qint64> offsets = table.recordOffsets(rows_);
   const StagePlacement *placement = placementOf(table);
-  RowWriter writer(out, format == Format::Csv ? Format::Csv : Format::Json, dumpColumns(table),
-                   numberColumns(table));
+  const bool csv = format == Format::Csv;
+  RowWriter writer(out, csv ? Format::Csv : Format::Json,
+                   csv ? dumpColumns(table) : dumpKeys(table), numberColumns(table));
   QStringList values;
   for (size_t index = 0; index < offsets.size(); ++index) {
     const QByteArrayView record = QByteArrayView(bytes).sliced(offsets[index]);
@@ -507,25 +523,38 @@ namespace {
 
 const QString kNothingWritten = QStringLiteral("\n没有写入任何内容。");
 
-// Where each column of the dump stands in the CSV header: every column once, in
-// any order. Empty, with `error` set, for any other header.
+// The header names each dump column answers to, with the column's name: its CSV
+// header, and for a hex column also the bare name that CSVs made before the note hold.
+QHash<QString, QString> headerNames(const CatalogTable &table) {
+  QHash<QString, QString> names;
+  for (const QString &name : dumpKeys(table))
+    names.insert(name, name);
+  for (const Column &column : columnsOf(table))
+    names.insert(column.header, column.name);
+  return names;
+}
+
+// Where each column of the dump stands in the CSV header, by the column's name:
+// every column once, in any order. Empty, with `error` set, for any other header.
 QHash<QString, int> headerPositions(const CatalogTable &table, const QStringList &header,
                                     QString &error) {
   const QStringList expected = dumpColumns(table);
+  const QHash<QString, QString> names = headerNames(table);
   QHash<QString, int> position;
   for (qsizetype i = 0; i < header.size(); ++i) {
-    const QString name = header[i].trimmed();
-    if (!expected.contains(name) && (name.contains(u'?') || name.contains(QChar(0xFFFD)))) {
+    const QString cell = header[i].trimmed();
+    const QString name = names.value(cell);
+    if (name.isEmpty() && (cell.contains(u'?') || cell.contains(QChar(0xFFFD)))) {
       error = QStringLiteral("CSV 表头的“%1”中文字变成了“?”：文件保存时没有用 UTF-8 编码，"
                              "中文已经丢失。请从 dump 的文件重新开始，在表格程序中另存为"
                              "“CSV UTF-8”（LibreOffice：“字符集”选“Unicode (UTF-8)”）。")
-                  .arg(cellQuote(name));
+                  .arg(cellQuote(cell));
       return {};
     }
-    if (!expected.contains(name)) {
+    if (name.isEmpty()) {
       error = QStringLiteral("CSV 表头的第 %1 列“%2”不是表格 %3 的列。\n表头应为：%4")
                   .arg(i + 1)
-                  .arg(cellQuote(name), table.key, expected.join(u','));
+                  .arg(cellQuote(cell), table.key, expected.join(u','));
       return {};
     }
     if (position.contains(name)) {
@@ -534,9 +563,11 @@ QHash<QString, int> headerPositions(const CatalogTable &table, const QStringList
     }
     position.insert(name, int(i));
   }
-  for (const QString &name : expected)
-    if (!position.contains(name)) {
-      error = QStringLiteral("CSV 表头缺少“%1”列。\n表头应为：%2").arg(name, expected.join(u','));
+  const QStringList keys = dumpKeys(table);
+  for (qsizetype i = 0; i < keys.size(); ++i)
+    if (!position.contains(keys[i])) {
+      error = QStringLiteral("CSV 表头缺少“%1”列。\n表头应为：%2")
+                  .arg(expected[i], expected.join(u','));
       return {};
     }
   return position;

@@ -39,8 +39,11 @@ QString entryArgument(const QString &argument, GameFile file);
 
 // The column names of a table's dump: "序号" (for the tables the stage lists split,
 // "关卡" and "记录" instead), "名称", then one per shown part, named by its caption
-// (a caption that comes twice gets its control's name added).
+// (a caption that comes twice gets its control's name added). A hex column's
+// header adds how its cells are written: "名称指针（0x十六进制，按文件字节顺序）".
 QStringList dumpColumns(const CatalogTable &table);
+// The same columns by their bare names, as JSON keys: "名称指针".
+QStringList dumpKeys(const CatalogTable &table);
 
 struct DumpRequest {
   QString file;
