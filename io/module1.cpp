@@ -433,7 +433,8 @@ bool Operation::close() {
     return false;
   }
   const bool written = held_.empty() || flushPending();
-  const QString reason = korvane::fileErrorReason(file_);
+  // The system's reason is read before closing clears it, and only when needed.
+  const QString reason = written ? QString() : korvane::fileErrorReason(file_);
   if (written && inImage_ && !held_.empty())
     korvane::noteImageWritten(file_, imagePath_);
   file_.close();

@@ -41,11 +41,13 @@ QString systemReason(int code) {
 }
 
 QString fileErrorReason(const QFileDevice &file) {
+  if (file.error() == QFileDevice::NoError)
+    return QStringLiteral("系统没有给出原因");
   const QString text = file.errorString();
   for (const KnownReason &known : kKnownReasons)
     if (text == QLatin1String(known.english) || text == localText(known.code))
       return QString::fromUtf16(known.chinese);
-  if (file.error() == QFileDevice::NoError || text == QLatin1String("Unknown error"))
+  if (text == QLatin1String("Unknown error"))
     return QStringLiteral("系统没有给出原因");
   return text;
 }
