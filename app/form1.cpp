@@ -245,6 +245,26 @@ QString Form1::askPatchedFile() {
   return choice.exec() == QDialog::Accepted ? choice.textValue() : QString();
 }
 
+// Whether the original is as long as the modified game file, whose path text may
+// name an entry of a disc image: the sizes compared are those of what the patch
+// reads. Says why not when not.
+bool Form1::sameSizes(const QString &original, const QString &modified, const QString &fileName) {
+  const ImageEntryResult before = locateGameFile(GameFileRef::fromPathText(original));
+  const ImageEntryResult after = locateGameFile(GameFileRef::fromPathText(modified));
+  if (!before.ok() || !after.ok()) {
+    showMessage(this, (before.ok() ? after : before).error + QStringLiteral("\n没有生成补丁。"));
+    return false;
+  }
+  if (before.entry.size == after.entry.size)
+    return true;
+  showMessage(this, QStringLiteral("选择的原版文件长 %1 字节，正在修改的%2长 %3 字节，长度不同："
+                                   "它不是同一个游戏文件的原版。没有生成补丁。")
+                        .arg(before.entry.size)
+                        .arg(fileName)
+                        .arg(after.entry.size));
+  return false;
+}
+
 // Makes a patch of the chosen game file against an unmodified original, so that a
 // mod can be shared without sharing the game file.
 void Form1::makePatch_Click() {
@@ -256,7 +276,7 @@ void Form1::makePatch_Click() {
     showMessage(this, QStringLiteral("请先打开%1文件再制作补丁").arg(fileName));
     return;
   }
-  const QString folder = QFileInfo(modified).absolutePath();
+  const QString folder = QFileInfo(GameFileRef::fromPathText(modified).path).absolutePath();
   std::unique_ptr<QFileDialog> open(
       makeFileDialog(this, "PatchOriginalDialog",
                      QStringLiteral("选择原版（没有改动过的）%1").arg(fileName), folder));
@@ -271,14 +291,8 @@ void Form1::makePatch_Click() {
                           .arg(fileName, QDir::toNativeSeparators(modified)));
     return;
   }
-  if (const qint64 size = QFileInfo(original).size(); size != QFileInfo(modified).size()) {
-    showMessage(this, QStringLiteral("选择的原版文件长 %1 字节，正在修改的%2长 %3 字节，长度不同："
-                                     "它不是同一个游戏文件的原版。没有生成补丁。")
-                          .arg(size)
-                          .arg(fileName)
-                          .arg(QFileInfo(modified).size()));
+  if (!sameSizes(original, modified, fileName))
     return;
-  }
 
   std::unique_ptr<QFileDialog> save(
       makeFileDialog(this, "PatchSaveDialog", QStringLiteral("补丁保存为"), folder));

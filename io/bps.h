@@ -14,6 +14,11 @@ inline constexpr char kBpsMagic[] = "BPS1";
 
 quint32 crc32Of(QByteArrayView bytes);
 
+// Appends `value` as BPS writes its sizes, actions and offsets: seven bits a byte,
+// lowest first, the last byte marked by its top bit, and each further byte
+// counting one more than its bits say, so that every number has one spelling.
+void appendBpsNumber(QByteArray &out, quint64 value);
+
 // The patch that turns `source` into `target`: unchanged stretches are read from
 // the source, changed ones carried in the patch.
 QByteArray encodeBps(QByteArrayView source, QByteArrayView target);

@@ -36,8 +36,13 @@ bool isSameFile(const QString &a, const QString &b) {
     return false;
   if (a == b)
     return true;
-  const QString canonical = QFileInfo(a).canonicalFilePath();
-  return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
+  // An entry of a disc image is the same file only as the same entry of that image.
+  const GameFileRef first = GameFileRef::fromPathText(a);
+  const GameFileRef second = GameFileRef::fromPathText(b);
+  if (first.entry != second.entry)
+    return false;
+  const QString canonical = QFileInfo(first.path).canonicalFilePath();
+  return !canonical.isEmpty() && canonical == QFileInfo(second.path).canonicalFilePath();
 }
 
 bool onSameDiskFile(const QString &a, const QString &b) {

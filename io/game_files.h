@@ -27,7 +27,8 @@ GamePaths &gamePaths();
 std::optional<GameFile> gameFileAt(const QString &path);
 
 // Whether two paths name one file: the same text, or the same canonical path
-// (links resolved) of an existing file.
+// (links resolved) of an existing file; path texts of disc image entries name one
+// file when they name the same entry of one image.
 bool isSameFile(const QString &a, const QString &b);
 
 // Whether two paths lie in one file on disk: as isSameFile, where an entry of a

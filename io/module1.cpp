@@ -7,6 +7,7 @@
 
 #include <QFileInfo>
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace Module1 {
@@ -329,6 +330,23 @@ void Operation::WriteWordHex(QStringView text) { writeGroups(text, 2); }
 
 void Operation::WriteDwordHex(QStringView text) { writeGroups(text, 4); }
 
+// Calls `visit(first, last)` for each stretch of written bytes among the held
+// indexes [begin, end), front to back. The marks are searched with memchr: a
+// patch holds a few changed bytes spread over a long span.
+template <class Visit> void Operation::forEachWritten(qint64 begin, qint64 end, Visit visit) const {
+  const char *marks = heldMarks_.data();
+  qint64 at = begin;
+  while (at < end) {
+    const auto *written = static_cast<const char *>(std::memchr(marks + at, 1, size_t(end - at)));
+    if (!written)
+      return;
+    const qint64 first = written - marks;
+    const auto *unwritten = static_cast<const char *>(std::memchr(written, 0, size_t(end - first)));
+    at = unwritten ? unwritten - marks : end;
+    visit(first, at);
+  }
+}
+
 // Held bytes are written as few runs as possible: a short gap between two of them
 // is filled with the bytes the file already holds there (read within this same
 // operation), so the file changes exactly at the written bytes while a whole
@@ -338,22 +356,12 @@ void Operation::WriteDwordHex(QStringView text) { writeGroups(text, 4); }
 bool Operation::flushPending() {
   // Runs of the held span as [first, last) indexes.
   std::vector<std::pair<qint64, qint64>> runs;
-  const char *marks = heldMarks_.data();
-  qint64 first = -1;
-  qint64 last = 0;
-  for (qint64 i = 0; i < heldLength_; ++i) {
-    if (!marks[i])
-      continue;
-    if (first >= 0 && i - last > kMaxFilledGap) {
+  forEachWritten(0, heldLength_, [&](qint64 first, qint64 last) {
+    if (!runs.empty() && first - runs.back().second <= kMaxFilledGap)
+      runs.back().second = last;
+    else
       runs.push_back({first, last});
-      first = -1;
-    }
-    if (first < 0)
-      first = i;
-    last = i + 1;
-  }
-  if (first >= 0)
-    runs.push_back({first, last});
+  });
 
   std::vector<QByteArray> old;
   old.reserve(runs.size());
@@ -369,9 +377,9 @@ bool Operation::flushPending() {
     if (korvane::changeHistory().enabled())
       keepChanges(begin, end, old[run].constData());
     QByteArray bytes = old[run];
-    for (qint64 i = 0; i < bytes.size(); ++i)
-      if (marks[begin + i])
-        bytes[i] = held_[begin + i];
+    forEachWritten(begin, end, [&](qint64 first, qint64 last) {
+      std::copy(held_.begin() + first, held_.begin() + last, bytes.begin() + (first - begin));
+    });
     if (!file_.seek(base_ + heldStart_ + begin) || file_.write(bytes) != bytes.size()) {
       restoreRuns(runs, old, run + 1);
       return false;
@@ -399,22 +407,13 @@ void Operation::restoreRuns(const std::vector<std::pair<qint64, qint64>> &runs,
 // Keeps, for the change history, every stretch of written bytes in the held run
 // [begin, end) that changes at least one of the bytes `old` holds there.
 void Operation::keepChanges(qint64 begin, qint64 end, const char *old) {
-  const char *marks = heldMarks_.data();
   const char *now = held_.data();
-  qint64 i = begin;
-  while (i < end) {
-    if (!marks[i]) {
-      ++i;
-      continue;
-    }
-    const qint64 first = i;
-    while (i < end && marks[i])
-      ++i;
+  forEachWritten(begin, end, [&](qint64 first, qint64 last) {
     const char *was = old + (first - begin);
-    if (!std::equal(was, was + (i - first), now + first))
-      changes_.append(heldStart_ + first, QByteArrayView(was, i - first),
-                      QByteArrayView(now + first, i - first));
-  }
+    if (!std::equal(was, was + (last - first), now + first))
+      changes_.append(heldStart_ + first, QByteArrayView(was, last - first),
+                      QByteArrayView(now + first, last - first));
+  });
 }
 
 void Operation::dropHeld() {

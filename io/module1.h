@@ -109,6 +109,7 @@ private:
   void restoreRuns(const std::vector<std::pair<qint64, qint64>> &runs,
                    const std::vector<QByteArray> &old, size_t count);
   void keepChanges(qint64 begin, qint64 end, const char *old);
+  template <class Visit> void forEachWritten(qint64 begin, qint64 end, Visit visit) const;
   void dropHeld();
 
   QString path_;

@@ -18,6 +18,7 @@
 #include "editors/units/weapon_record.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace korvane {
@@ -194,6 +195,16 @@ const CatalogTable *findTable(const QString &key) {
 
 namespace {
 
+// Equal stretches are skipped a block at a time: long blocks over the untouched
+// parts of a whole file, short ones between nearby changes. The length of the
+// equal block at the start of both, or 0.
+qsizetype equalBlock(const char *a, const char *b, qsizetype left) {
+  for (const qsizetype block : {qsizetype(4096), qsizetype(64)})
+    if (block <= left && std::memcmp(a, b, size_t(block)) == 0)
+      return block;
+  return 0;
+}
+
 // Adds the ranges where the two spans differ to `ranges`, merging a range that
 // goes on from the last one.
 void appendChangedRanges(qint64 base, QByteArrayView before, QByteArrayView after,
@@ -203,10 +214,8 @@ void appendChangedRanges(qint64 base, QByteArrayView before, QByteArrayView afte
   const char *b = after.data();
   qsizetype i = 0;
   while (i < length) {
-    // Equal stretches are skipped a block at a time.
-    constexpr qsizetype kBlock = 64;
-    if (i + kBlock <= length && std::equal(a + i, a + i + kBlock, b + i)) {
-      i += kBlock;
+    if (const qsizetype equal = equalBlock(a + i, b + i, length - i); equal > 0) {
+      i += equal;
       continue;
     }
     if (a[i] == b[i]) {

@@ -1,12 +1,15 @@
 // The main window's disc image button: both game files from one image, or the one
-// it holds, or the reason the image is refused.
+// it holds, or the reason the image is refused; and a patch of a game file inside
+// an image.
 
 #include "app/form1.h"
 #include "editors/shared/game_paths.h"
+#include "io/bps.h"
 #include "tests/support/game_image.h"
 #include "tests/support/modal_answerer.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -97,6 +100,47 @@ private slots:
     QCOMPARE(answerer.texts().size(), 1);
     QVERIFY2(answerer.last().contains(QStringLiteral("压缩")), qPrintable(answerer.last()));
     QVERIFY(answerer.last().contains(QStringLiteral("没有改变")));
+  }
+
+  // The modified SLPS_255.37 is an entry of an image: its size is the entry's, so
+  // an extracted original of the same length makes the patch, and the image
+  // itself, being longer, is no original.
+  void aPatchOfAnEntryComparesTheEntrysSize() {
+    const QString image = gameImageOf(dir_, QStringLiteral("modded"), kExe, kStage);
+    QVERIFY(!image.isEmpty());
+    QByteArray original = kExe;
+    original[70000] = '\x33';
+    const QString originalPath = dir_.filePath(QStringLiteral("original/SLPS_255.37"));
+    QVERIFY(QDir().mkpath(QFileInfo(originalPath).absolutePath()));
+    SampleGame::writeFile(originalPath, original);
+    Form1 form;
+    gamePaths() = {entryPath(image, kExeEntryName), entryPath(image, kStageEntryName)};
+
+    ModalAnswerer answerer;
+    answerer.onInputDialog([](QInputDialog *choice) {
+      choice->setTextValue(QStringLiteral("SLPS_255.37"));
+      choice->accept();
+    });
+    QString chosenOriginal = originalPath;
+    const QString output = dir_.filePath(QStringLiteral("modded.bps"));
+    answerer.onFileDialog([&](QFileDialog *dialog) {
+      choose(dialog->objectName() == QLatin1String("PatchOriginalDialog") ? chosenOriginal
+                                                                          : output)(dialog);
+    });
+    QPushButton *makePatch = form.findChild<QPushButton *>(QStringLiteral("makePatch"));
+    makePatch->click();
+    QVERIFY2(answerer.last().startsWith(QStringLiteral("BPS 补丁已写入：")) &&
+                 answerer.last().contains(QStringLiteral("有 1 字节不同")),
+             qPrintable(answerer.last()));
+    QCOMPARE(applyBps(SampleGame::readFile(output), original).target, kExe);
+
+    answerer.clear();
+    chosenOriginal = image;
+    makePatch->click();
+    QCOMPARE(answerer.texts().size(), 1);
+    QVERIFY2(answerer.last().contains(QStringLiteral("长度不同")) &&
+                 answerer.last().contains(QStringLiteral("长 70001 字节")),
+             qPrintable(answerer.last()));
   }
 };
 

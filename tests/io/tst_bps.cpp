@@ -39,19 +39,6 @@ QByteArray resealed(QByteArray patch) {
   return patch;
 }
 
-void putNumber(QByteArray &out, quint64 value) {
-  while (true) {
-    const quint8 low = value & 0x7F;
-    value >>= 7;
-    if (value == 0) {
-      out.append(char(0x80 | low));
-      return;
-    }
-    out.append(char(low));
-    --value;
-  }
-}
-
 // The CRC32 bit by bit, as its definition reads.
 quint32 bitwiseCrc(QByteArrayView bytes) {
   quint32 crc = 0xFFFFFFFF;
@@ -81,9 +68,27 @@ private slots:
         const QByteArrayView part = QByteArrayView(bytes).sliced(start, length);
         QCOMPARE(crc32Of(part), bitwiseCrc(part));
       }
+    // Around the steps of 256 bytes where the processor folds four wide lanes.
+    for (qsizetype length : {255, 256, 271, 319, 320, 511, 512, 527, 767, 1023, 1040, 4097})
+      QCOMPARE(crc32Of(QByteArrayView(bytes).sliced(5, length)),
+               bitwiseCrc(QByteArrayView(bytes).sliced(5, length)));
     QCOMPARE(crc32Of(bytes), bitwiseCrc(bytes));
     const QByteArray zeros(100000, '\0');
     QCOMPARE(crc32Of(zeros), bitwiseCrc(zeros));
+  }
+
+  // Each number has one spelling: the byte after a full first byte counts from 128.
+  void numbersAreWrittenAsTheFormatSpells() {
+    const auto spelled = [](quint64 value) {
+      QByteArray out;
+      appendBpsNumber(out, value);
+      return out.toHex();
+    };
+    QCOMPARE(spelled(0), QByteArray("80"));
+    QCOMPARE(spelled(127), QByteArray("ff"));
+    QCOMPARE(spelled(128), QByteArray("0080"));
+    QCOMPARE(spelled(16511), QByteArray("7fff"));
+    QCOMPARE(spelled(16512), QByteArray("000080"));
   }
 
   void aPatchRebuildsItsTarget() {
@@ -144,17 +149,17 @@ private slots:
     const QByteArray source("abcdefgh");
     const QByteArray target("ghabXYXY");
     QByteArray patch("BPS1");
-    putNumber(patch, 8);
-    putNumber(patch, 8);
-    putNumber(patch, 0);
-    putNumber(patch, (1 << 2) | 2); // source copy of 2 from 6
-    putNumber(patch, 6 << 1);
-    putNumber(patch, (1 << 2) | 2); // source copy of 2 from 0: back 8
-    putNumber(patch, (8 << 1) | 1);
-    putNumber(patch, (1 << 2) | 1); // target read "XY"
+    appendBpsNumber(patch, 8);
+    appendBpsNumber(patch, 8);
+    appendBpsNumber(patch, 0);
+    appendBpsNumber(patch, (1 << 2) | 2); // source copy of 2 from 6
+    appendBpsNumber(patch, 6 << 1);
+    appendBpsNumber(patch, (1 << 2) | 2); // source copy of 2 from 0: back 8
+    appendBpsNumber(patch, (8 << 1) | 1);
+    appendBpsNumber(patch, (1 << 2) | 1); // target read "XY"
     patch += "XY";
-    putNumber(patch, (1 << 2) | 3); // target copy of 2 from 4
-    putNumber(patch, 4 << 1);
+    appendBpsNumber(patch, (1 << 2) | 3); // target copy of 2 from 4
+    appendBpsNumber(patch, 4 << 1);
     for (quint32 crc : {crc32Of(source), crc32Of(target), 0u})
       for (int i = 0; i < 4; ++i)
         patch.append(char(quint8(crc >> (8 * i))));

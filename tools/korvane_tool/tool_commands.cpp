@@ -17,6 +17,7 @@
 #include <QSaveFile>
 #include <QSet>
 #include <filesystem>
+#include <iterator>
 
 namespace korvane::tool {
 
@@ -886,15 +887,25 @@ QString crcText(quint32 crc) {
 // Every changed stretch, read back after the commit, must hold the patched bytes
 // (the target's CRC32 was checked before writing, and the rest of the file is the
 // source it was checked against); when one does not, the old bytes of every
-// changed stretch are put back.
+// changed stretch are put back. Stretches close together are read back in one
+// read, so that a thousand scattered changes cost a few reads and not a thousand.
 bool Tool::writtenAsPatched(const QString &file, const QByteArray &source, const QByteArray &target,
                             const std::vector<ByteRange> &spans) {
+  constexpr qint64 kReadTogether = 64 * 1024;
   Module1::Operation check(file);
   bool same = check.ok() && check.size() == target.size();
-  for (auto span = spans.begin(); same && span != spans.end(); ++span) {
-    const qint64 length = span->end - span->start;
-    same =
-        check.readBytes(span->start, length) == QByteArrayView(target).sliced(span->start, length);
+  for (auto first = spans.begin(); same && first != spans.end();) {
+    auto end = std::next(first);
+    while (end != spans.end() && end->start - std::prev(end)->end <= kReadTogether)
+      ++end;
+    const qint64 start = first->start;
+    const QByteArray read = check.readBytes(start, std::prev(end)->end - start);
+    same = check.ok();
+    for (; same && first != end; ++first) {
+      const qint64 length = first->end - first->start;
+      same = QByteArrayView(read).sliced(first->start - start, length) ==
+             QByteArrayView(target).sliced(first->start, length);
+    }
   }
   if (same && check.ok())
     return true;
@@ -944,10 +955,13 @@ int Tool::apply(const QString &file, const QString &patchPath, bool dryRun,
   for (const ByteRange &span : spans)
     op.writeBytes(span.start,
                   QByteArrayView(result.target).sliced(span.start, span.end - span.start));
+
   if (!op.close())
     return fail(op.error());
+
   if (!writtenAsPatched(file, source, result.target, spans))
     return kFailed;
+
   out_ << QStringLiteral("已应用 %1 补丁：文件中 %2 字节有了变化。\n")
               .arg(result.format)
               .arg(changed);
