@@ -37,8 +37,9 @@ QString openRegularFile(QFile &file, QIODevice::OpenMode mode) {
     ::close(fd);
     return QStringLiteral("它不是普通文件（可能是管道、设备或文件夹）");
   }
-  // Reads and writes of the regular file wait for the disk as usual.
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  // O_NONBLOCK stays: it has no effect on a regular file, whose reads and writes
+  // wait for the disk as usual, and clearing it would cost two more system calls
+  // on every operation.
   if (!file.open(fd, mode, QFileDevice::AutoCloseHandle)) {
     ::close(fd);
     return fileErrorReason(file);
