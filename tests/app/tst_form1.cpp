@@ -416,22 +416,14 @@ private slots:
     QVERIFY2(answerer.last().contains(QStringLiteral("同一个文件")), qPrintable(answerer.last()));
   }
 
-  void closingTheMainWindowClosesEveryWindow() {
-    Form1 form;
-    CountingFactory counter;
-    form.registry().add(3, std::ref(counter));
-    gamePaths() = {touch("SLPS_255.37"), touch("stage.bin")};
-    form.show();
-    sections(form)->setCurrentRow(3);
-    button(form, "Command3")->click();
-    QPointer<QWidget> editor = form.registry().openWindow(3);
-    QVERIFY(editor && editor->isVisible());
-    form.close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!editor);
+  // The title-bar close button ends the program as "退出" does.
+  void closingTheMainWindowClosesEveryWindow_data() {
+    QTest::addColumn<bool>("byQuitButton");
+    QTest::newRow("title-bar close") << false;
+    QTest::newRow("退出") << true;
   }
-
-  void quitClosesEveryWindow() {
+  void closingTheMainWindowClosesEveryWindow() {
+    QFETCH(bool, byQuitButton);
     Form1 form;
     CountingFactory counter;
     form.registry().add(3, std::ref(counter));
@@ -441,7 +433,10 @@ private slots:
     button(form, "Command3")->click();
     QPointer<QWidget> editor = form.registry().openWindow(3);
     QVERIFY(editor && editor->isVisible());
-    button(form, "Command2")->click();
+    if (byQuitButton)
+      button(form, "Command2")->click();
+    else
+      form.close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!editor);
     QVERIFY(!form.isVisible());

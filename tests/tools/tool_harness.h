@@ -4,6 +4,7 @@
 
 #include "editors/catalog/table_catalog.h"
 #include "tests/support/sample_game.h"
+#include "tools/korvane_tool/csv.h"
 #include "tools/korvane_tool/tool_commands.h"
 
 #include <QFile>
@@ -46,6 +47,21 @@ inline QString gamePath(const SampleGame &game, const CatalogTable &table) {
 
 inline void writeText(const QString &path, const QString &text) {
   SampleGame::writeFile(path, text.toUtf8());
+}
+
+// The cells of a CSV file, row by row, and such rows as CSV text again.
+inline QList<QStringList> csvRows(const QString &path) {
+  QList<QStringList> rows;
+  for (const tool::CsvRow &row : tool::parseCsv(SampleGame::readFile(path)).rows)
+    rows << row.fields;
+  return rows;
+}
+
+inline QString csvText(const QList<QStringList> &rows) {
+  QString text;
+  for (const QStringList &row : rows)
+    text += tool::csvRow(row);
+  return text;
 }
 
 } // namespace korvane::test

@@ -18,20 +18,6 @@ using korvane::tool::Tool;
 
 namespace {
 
-QList<QStringList> csvRows(const QString &path) {
-  QList<QStringList> rows;
-  for (const CsvRow &row : parseCsv(SampleGame::readFile(path)).rows)
-    rows << row.fields;
-  return rows;
-}
-
-QString csvText(const QList<QStringList> &rows) {
-  QString text;
-  for (const QStringList &row : rows)
-    text += csvRow(row);
-  return text;
-}
-
 QByteArray shiftedDifferences(const QByteArray &before, const QByteArray &after, qint64 by) {
   QByteArray text;
   for (qint64 offset : differences(before, after))

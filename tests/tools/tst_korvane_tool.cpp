@@ -52,20 +52,6 @@ std::optional<QString> anotherText(const FieldPart &part, const Field &field, qu
   return std::nullopt;
 }
 
-QList<QStringList> csvRows(const QString &path) {
-  QList<QStringList> rows;
-  for (const CsvRow &row : parseCsv(SampleGame::readFile(path)).rows)
-    rows << row.fields;
-  return rows;
-}
-
-QString csvText(const QList<QStringList> &rows) {
-  QString text;
-  for (const QStringList &row : rows)
-    text += csvRow(row);
-  return text;
-}
-
 } // namespace
 
 class TestKorvaneTool : public QObject {
