@@ -4,6 +4,7 @@
 
 #include "bench/ratio_report.h"
 #include "bench/sample_files.h"
+#include "bench/unit_saves.h"
 #include "editors/units/form2.h"
 #include "io/disc_image.h"
 #include "tools/sample_image.h"
@@ -54,15 +55,7 @@ void unitPicks(benchmark::State &state, bool inImage) {
 
 void unitSaves(benchmark::State &state, bool inImage) {
   useExe(inImage);
-  korvane::Form2 form;
-  form.findChild<QListWidget *>(QStringLiteral("List1"))->setCurrentRow(kPickedUnit);
-  auto *hp = form.findChild<QLineEdit *>(QStringLiteral("Text1"));
-  auto *save = form.findChild<QPushButton *>(QStringLiteral("Command1"));
-  int step = 0;
-  for (auto _ : state) {
-    hp->setText(QString::number(4000 + (step++ & 1)));
-    save->click();
-  }
+  korvane::bench::timeUnitSaves(state, kPickedUnit);
 }
 
 void BM_UnitPickInFile(benchmark::State &state) { unitPicks(state, false); }

@@ -6,6 +6,7 @@
 #include "app/history_window.h"
 #include "bench/ratio_report.h"
 #include "bench/sample_files.h"
+#include "bench/unit_saves.h"
 #include "editors/units/form2.h"
 #include "editors/units/unit_record.h"
 #include "io/change_history.h"
@@ -31,15 +32,7 @@ void unitSaves(benchmark::State &state, bool history) {
   files();
   korvane::changeHistory().clear();
   korvane::changeHistory().setEnabled(history);
-  korvane::Form2 form;
-  form.findChild<QListWidget *>(QStringLiteral("List1"))->setCurrentRow(kSavedUnit);
-  auto *hp = form.findChild<QLineEdit *>(QStringLiteral("Text1"));
-  auto *save = form.findChild<QPushButton *>(QStringLiteral("Command1"));
-  int step = 0;
-  for (auto _ : state) {
-    hp->setText(QString::number(4000 + (step++ & 1)));
-    save->click();
-  }
+  korvane::bench::timeUnitSaves(state, kSavedUnit);
   korvane::changeHistory().setEnabled(true);
 }
 
