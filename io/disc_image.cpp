@@ -331,12 +331,12 @@ ImageEntryResult locateImageEntry(QFile &image, const QString &imagePath, const 
   return found;
 }
 
-void noteImageWritten(QFile &image, const QString &imagePath) {
-  const QDateTime modified = image.fileTime(QFileDevice::FileModificationTime);
-  const QString prefix = imagePath + u'\n';
-  for (auto kept = keptLookups().begin(); kept != keptLookups().end(); ++kept)
-    if (kept.key().startsWith(prefix))
-      kept->stamp.modified = modified;
+void noteImageWritten(QFile &image, const QString &imagePath, const QString &fileName) {
+  // Only the written entry's lookup was checked by this operation; another
+  // entry's kept lookup may predate a change by another program.
+  if (const auto kept = keptLookups().find(lookupKey(imagePath, fileName));
+      kept != keptLookups().end())
+    kept->stamp.modified = image.fileTime(QFileDevice::FileModificationTime);
 }
 
 bool extractImageEntry(const QString &imagePath, const QString &fileName, const QString &targetPath,

@@ -63,10 +63,11 @@ ImageEntryResult findImageEntry(const QString &imagePath, const QString &fileNam
 // `image` is the image, open for reading.
 ImageEntryResult locateImageEntry(QFile &image, const QString &imagePath, const QString &fileName);
 
-// Tells the lookups kept by locateImageEntry that this program has just written
-// inside an entry of the image, still open as `image`: its new modification
-// time is its own doing.
-void noteImageWritten(QFile &image, const QString &imagePath);
+// Tells the lookup kept by locateImageEntry for the entry `fileName` that this
+// program has just written inside it, the image still open as `image`: its new
+// modification time is its own doing. The image's other entries are looked up
+// afresh next time.
+void noteImageWritten(QFile &image, const QString &imagePath, const QString &fileName);
 
 // Copies the entry `fileName` out of the image into `targetPath`, whole or not
 // at all. On failure returns false and sets `error` (in Chinese).

@@ -119,6 +119,7 @@ Operation::Operation(const QString &path) : path_(path), gameFile_(korvane::game
   }
   inImage_ = true;
   imagePath_ = ref.path;
+  imageEntry_ = ref.entry;
   base_ = found.entry.start;
   size_ = found.entry.size;
 }
@@ -435,7 +436,7 @@ bool Operation::close() {
   // The system's reason is read before closing clears it, and only when needed.
   const QString reason = written ? QString() : korvane::fileErrorReason(file_);
   if (written && inImage_ && !held_.empty())
-    korvane::noteImageWritten(file_, imagePath_);
+    korvane::noteImageWritten(file_, imagePath_, imageEntry_);
   file_.close();
   const bool closed = file_.error() == QFileDevice::NoError;
   if (!written || !closed) {

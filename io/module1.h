@@ -117,8 +117,9 @@ private:
   QString error_;
   QFile file_;
   bool inImage_ = false;
-  QString imagePath_; // the disc image that holds the game file, when inImage_
-  qint64 base_ = 0;   // where the game file starts in file_: an image entry's start, else 0
+  QString imagePath_;  // the disc image that holds the game file, when inImage_
+  QString imageEntry_; // and the game file's entry name in it
+  qint64 base_ = 0;    // where the game file starts in file_: an image entry's start, else 0
   qint64 size_ = 0;
   // A read-through window of the file, so that walking a record field by field
   // costs one system read.

@@ -149,8 +149,11 @@ std::optional<quint32> valueOfTickedRowsText(const FieldPart &part, const Field 
       continue;
     // A row the list has no text for is printed as its number.
     qsizetype row = rowNamed(shown, name, error);
-    if (row < 0 && error.isEmpty() && isDigits(name))
-      row = name.toInt();
+    if (row < 0 && error.isEmpty() && isDigits(name)) {
+      bool converted = false;
+      const int number = name.toInt(&converted);
+      row = converted ? number : -1; // too long for an int: no row, not row 0
+    }
     if (row < 0 || row >= partBits(part, field))
       return std::nullopt;
     ticks |= 1u << row;

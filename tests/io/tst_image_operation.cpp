@@ -150,6 +150,40 @@ private slots:
     QCOMPARE(differences(before, SampleGame::readFile(image)), QList<qint64>{movedTo + 1});
   }
 
+  // Another program moves one entry without changing the image's size or volume
+  // descriptor; a write to the other entry must not make the moved entry's old
+  // place count as current.
+  void aWriteToOneEntryKeepsAnotherEntrysMoveNoticed() {
+    const QString image = gameImageOf(dir_, nextName(), kExe, kStage);
+    QVERIFY(!image.isEmpty());
+    const QString exePath = entryPath(image, kExeEntryName);
+    {
+      Module1::Operation op(exePath);
+      op.writeBytes(1, "\x01");
+      QVERIFY(op.close());
+    }
+    // Point the executable's directory record at the filler file's sector.
+    QByteArray bytes = SampleGame::readFile(image);
+    const qsizetype name = bytes.indexOf("SLPS_255.37;1");
+    const qsizetype filler = bytes.indexOf("FILLER.DAT;1");
+    QVERIFY(name > 33 && filler > 33);
+    const QByteArray fillerExtent = bytes.mid(filler - 33 + 2, 8);
+    bytes.replace(name - 33 + 2, 8, fillerExtent);
+    SampleGame::writeFile(image, bytes);
+    const qint64 movedTo = imageEntryStart(image, kExeEntryName);
+    QCOMPARE(movedTo, imageEntryStart(image, QStringLiteral("FILLER.DAT")));
+    {
+      Module1::Operation op(entryPath(image, kStageEntryName));
+      op.writeBytes(1, "\x02");
+      QVERIFY(op.close());
+    }
+    const QByteArray before = SampleGame::readFile(image);
+    Module1::Operation op(exePath);
+    op.writeBytes(1, "\x03");
+    QVERIFY(op.close());
+    QCOMPARE(differences(before, SampleGame::readFile(image)), QList<qint64>{movedTo + 1});
+  }
+
   void aPathTextNamesAnEntryOrAFile() {
     const GameFileRef ref{QStringLiteral("/games/srw.iso"), kExeEntryName};
     QCOMPARE(GameFileRef::fromPathText(ref.pathText()), ref);

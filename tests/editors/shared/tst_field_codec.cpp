@@ -144,6 +144,18 @@ private slots:
     QCOMPARE(tickedRows(reversed, field, 0x03), 0xC0u);
     QCOMPARE(valueOfTickedRows(reversed, field, 0xC0), 0x03u);
   }
+
+  // A row number too long for an int is no row, not row 0.
+  void tickedRowNumbersOutOfRangeAreRefused() {
+    static const QStringList texts{QStringLiteral("甲"), QStringLiteral("乙")};
+    const Field field{QStringLiteral("Flags"), 0, 1, {}};
+    FieldPart ticks{QStringLiteral("List2"), QStringLiteral("装备"), Encoding::FlagRows};
+    ticks.choices.fixedRows = &texts;
+    ListRows rows;
+    for (const QString cell : {QStringLiteral("99999999999"), QStringLiteral("8")})
+      QVERIFY(!parsePartValueText(ticks, field, 0x80, cell, rows).raw);
+    QCOMPARE(parsePartValueText(ticks, field, 0x80, QStringLiteral("乙、7"), rows).raw, 0x82u);
+  }
 };
 
 QTEST_GUILESS_MAIN(TestFieldCodec)
