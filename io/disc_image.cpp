@@ -3,7 +3,6 @@
 #include "io/regular_file.h"
 
 #include <QByteArray>
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -286,16 +285,19 @@ ImageEntryResult findImageEntry(const QString &imagePath, const QString &fileNam
 
 namespace {
 
-// What a kept lookup was made against.
-struct ImageStamp {
-  qint64 size = -1;
-  QDateTime modified;
-  QByteArray volumeDescriptor;
-  bool operator==(const ImageStamp &) const = default;
+// Where a kept lookup's entry is recorded: the volume descriptor and the folders
+// from the root down to the one that holds the entry. A rebuilt image that moved
+// the entry, or a folder on its way, differs in one of them; writes inside an
+// entry touch none of them.
+struct ByteSpan {
+  qint64 start = 0;
+  qint64 size = 0;
 };
 
 struct KeptLookup {
-  ImageStamp stamp;
+  std::vector<ByteSpan> records; // volume descriptor first, then the folders
+  QByteArray bytes;              // what they held when the entry was found
+  qint64 imageSize = -1;
   ImageEntry entry;
 };
 
@@ -310,33 +312,58 @@ QString lookupKey(const QString &imagePath, const QString &fileName) {
   return imagePath + u'\n' + fileName.toLower();
 }
 
-ImageStamp stampOf(QFile &image) {
-  return {image.size(), image.fileTime(QFileDevice::FileModificationTime),
-          bytesAt(image, kVolumeDescriptorSector * kSectorSize, kSectorSize)};
+struct StatFree {
+  void operator()(iso9660_stat_t *stat) const { iso9660_stat_free(stat); }
+};
+
+// The volume descriptor and the extents of the folders that lead to `isoPath`
+// ("/GAME/SLPS_255.37;1": "/" and "/GAME"); empty when one cannot be read.
+std::vector<ByteSpan> recordSpans(const QString &imagePath, const QString &isoPath) {
+  const IsoImage iso(
+      iso9660_open_ext(QFile::encodeName(imagePath).constData(), ISO_EXTENSION_NONE));
+  if (!iso)
+    return {};
+  std::vector<ByteSpan> spans{{kVolumeDescriptorSector * kSectorSize, kSectorSize}};
+  const QStringList names = isoPath.split(u'/', Qt::SkipEmptyParts);
+  QString folder = QStringLiteral("/");
+  for (qsizetype i = 0; i < names.size(); ++i) {
+    const std::unique_ptr<iso9660_stat_t, StatFree> stat(
+        iso9660_ifs_stat(iso.get(), QFile::encodeName(folder).constData()));
+    if (!stat || stat->type != iso9660_stat_s::_STAT_DIR)
+      return {};
+    spans.push_back({qint64(stat->lsn) * kSectorSize, qint64(stat->size)});
+    folder = (i == 0 ? QStringLiteral("/") : folder + u'/') + names[i];
+  }
+  return spans;
+}
+
+QByteArray recordBytes(QFile &image, const std::vector<ByteSpan> &spans) {
+  QByteArray bytes;
+  for (const ByteSpan &span : spans)
+    bytes += bytesAt(image, span.start, span.size);
+  return bytes;
 }
 
 } // namespace
 
 ImageEntryResult locateImageEntry(QFile &image, const QString &imagePath, const QString &fileName) {
   const QString key = lookupKey(imagePath, fileName);
-  const ImageStamp stamp = stampOf(image);
   if (const auto kept = keptLookups().constFind(key);
-      kept != keptLookups().cend() && kept->stamp == stamp)
+      kept != keptLookups().cend() && kept->imageSize == image.size() &&
+      kept->bytes == recordBytes(image, kept->records))
     return {kept->entry, {}};
+  keptLookups().remove(key);
   ImageEntryResult found = findImageEntry(imagePath, fileName);
-  if (found.ok())
-    keptLookups().insert(key, {stamp, found.entry});
-  else
-    keptLookups().remove(key);
+  if (!found.ok())
+    return found;
+  // A lookup whose records cannot be read again is not kept: the next operation
+  // looks the entry up afresh.
+  if (std::vector<ByteSpan> records = recordSpans(imagePath, found.entry.isoPath);
+      !records.empty()) {
+    QByteArray bytes = recordBytes(image, records);
+    keptLookups().insert(key, {std::move(records), std::move(bytes), image.size(), found.entry});
+  }
   return found;
-}
-
-void noteImageWritten(QFile &image, const QString &imagePath, const QString &fileName) {
-  // Only the written entry's lookup was checked by this operation; another
-  // entry's kept lookup may predate a change by another program.
-  if (const auto kept = keptLookups().find(lookupKey(imagePath, fileName));
-      kept != keptLookups().end())
-    kept->stamp.modified = image.fileTime(QFileDevice::FileModificationTime);
 }
 
 bool extractImageEntry(const QString &imagePath, const QString &fileName, const QString &targetPath,

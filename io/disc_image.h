@@ -58,16 +58,11 @@ ImageEntryResult findImageEntry(const QString &imagePath, const QString &fileNam
 
 // findImageEntry for the file access, which looks an entry up on every
 // operation: the last lookup of the same entry is reused while the image keeps
-// its size, its modification time and its primary volume descriptor; any other
-// program's change to the image makes it look the entry up again.
-// `image` is the image, open for reading.
+// its size and the bytes of every record that says where the entry lies (the
+// volume descriptor and the folders from the root down to the entry's). An
+// image rebuilt by another program, at any moment, makes it look the entry up
+// again; writes inside entries never do. `image` is the image, open for reading.
 ImageEntryResult locateImageEntry(QFile &image, const QString &imagePath, const QString &fileName);
-
-// Tells the lookup kept by locateImageEntry for the entry `fileName` that this
-// program has just written inside it, the image still open as `image`: its new
-// modification time is its own doing. The image's other entries are looked up
-// afresh next time.
-void noteImageWritten(QFile &image, const QString &imagePath, const QString &fileName);
 
 // Copies the entry `fileName` out of the image into `targetPath`, whole or not
 // at all. On failure returns false and sets `error` (in Chinese).

@@ -118,8 +118,6 @@ Operation::Operation(const QString &path) : path_(path), gameFile_(korvane::game
     return;
   }
   inImage_ = true;
-  imagePath_ = ref.path;
-  imageEntry_ = ref.entry;
   base_ = found.entry.start;
   size_ = found.entry.size;
 }
@@ -369,8 +367,10 @@ bool Operation::flushPending() {
   for (const auto &[begin, end] : runs) {
     QByteArray bytes(end - begin, Qt::Uninitialized);
     if (!file_.seek(base_ + heldStart_ + begin) ||
-        file_.read(bytes.data(), bytes.size()) != bytes.size())
+        file_.read(bytes.data(), bytes.size()) != bytes.size()) {
+      restored_ = true; // refused before the first write: the file is as it was
       return false;
+    }
     old.push_back(std::move(bytes));
   }
   for (size_t run = 0; run < runs.size(); ++run) {
@@ -435,8 +435,6 @@ bool Operation::close() {
   const bool written = held_.empty() || flushPending();
   // The system's reason is read before closing clears it, and only when needed.
   const QString reason = written ? QString() : korvane::fileErrorReason(file_);
-  if (written && inImage_ && !held_.empty())
-    korvane::noteImageWritten(file_, imagePath_, imageEntry_);
   file_.close();
   const bool closed = file_.error() == QFileDevice::NoError;
   if (!written || !closed) {

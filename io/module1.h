@@ -117,9 +117,7 @@ private:
   QString error_;
   QFile file_;
   bool inImage_ = false;
-  QString imagePath_;  // the disc image that holds the game file, when inImage_
-  QString imageEntry_; // and the game file's entry name in it
-  qint64 base_ = 0;    // where the game file starts in file_: an image entry's start, else 0
+  qint64 base_ = 0; // where the game file starts in file_: an image entry's start, else 0
   qint64 size_ = 0;
   // A read-through window of the file, so that walking a record field by field
   // costs one system read.
@@ -133,7 +131,8 @@ private:
   std::vector<char> heldMarks_;
   // What the commit changes, for the change history.
   korvane::ChangeSpans changes_;
-  // A failed commit put back every byte it had written.
+  // A failed commit left the file as it was: it wrote nothing, or put back every
+  // byte it had written.
   bool restored_ = false;
 };
 

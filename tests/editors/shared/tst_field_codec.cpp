@@ -152,7 +152,7 @@ private slots:
     FieldPart ticks{QStringLiteral("List2"), QStringLiteral("装备"), Encoding::FlagRows};
     ticks.choices.fixedRows = &texts;
     ListRows rows;
-    for (const QString cell : {QStringLiteral("99999999999"), QStringLiteral("8")})
+    for (const QString &cell : {QStringLiteral("99999999999"), QStringLiteral("8")})
       QVERIFY(!parsePartValueText(ticks, field, 0x80, cell, rows).raw);
     QCOMPARE(parsePartValueText(ticks, field, 0x80, QStringLiteral("乙、7"), rows).raw, 0x82u);
   }
