@@ -206,19 +206,24 @@ void Operation::put(quint32 value, int width) {
 }
 
 // False, failing the operation, when the `width` bytes at `offset` may not be held.
+// Every accessor write passes here, so the message is made out of line.
 bool Operation::writable(qint64 offset, qint64 width) {
   if (!ok())
     return false;
-  if (offset < 0 || width < 0 || offset + width > size_) {
-    fail(QStringLiteral("写入位置 0x%1 起的 %2 字节超出了文件“%3”的范围（文件长 %4 字节）。\n"
-                        "请确认打开的是正确的游戏文件。没有写入任何内容。")
-             .arg(QString::number(offset, 16).toUpper())
-             .arg(width)
-             .arg(QFileInfo(path_).fileName())
-             .arg(size_));
+  if (offset < 0 || width < 0 || offset + width > size_) [[unlikely]] {
+    failOutside(offset, width);
     return false;
   }
   return true;
+}
+
+void Operation::failOutside(qint64 offset, qint64 width) {
+  fail(QStringLiteral("写入位置 0x%1 起的 %2 字节超出了文件“%3”的范围（文件长 %4 字节）。\n"
+                      "请确认打开的是正确的游戏文件。没有写入任何内容。")
+           .arg(QString::number(offset, 16).toUpper())
+           .arg(width)
+           .arg(QFileInfo(path_).fileName())
+           .arg(size_));
 }
 
 void Operation::writeBytes(qint64 offset, QByteArrayView bytes) {

@@ -101,6 +101,7 @@ private:
   quint8 byteAt(qint64 offset);
   void put(quint32 value, int width);
   bool writable(qint64 offset, qint64 width);
+  [[gnu::cold, gnu::noinline]] void failOutside(qint64 offset, qint64 width);
   char *heldBytes(qint64 offset, qint64 width);
   char *growHeld(qint64 offset, qint64 width);
   void writeGroups(QStringView text, int width);
