@@ -1,4 +1,5 @@
 #include "io/disc_image.h"
+#include "tests/support/game_image.h"
 #include "tests/support/sample_game.h"
 #include "tools/sample_image.h"
 
@@ -10,9 +11,8 @@
 
 using namespace korvane;
 using korvane::samples::ImageMaker;
+using korvane::test::addImageMakerRows;
 using korvane::test::SampleGame;
-
-Q_DECLARE_METATYPE(ImageMaker)
 
 namespace {
 
@@ -116,15 +116,7 @@ private slots:
   }
 
   void findsTheEntriesWhereverTheyLie_data() {
-    QTest::addColumn<ImageMaker>("maker");
-    QTest::addColumn<bool>("udf");
-    QTest::addColumn<QString>("folder");
-    for (const QString &folder : {QString(), QStringLiteral("GAME/"), QStringLiteral("A/B/")}) {
-      const QByteArray where = folder.isEmpty() ? "root" : folder.toLatin1();
-      QTest::newRow("xorriso " + where) << ImageMaker::Xorriso << false << folder;
-      QTest::newRow("genisoimage " + where) << ImageMaker::Genisoimage << false << folder;
-      QTest::newRow("genisoimage udf " + where) << ImageMaker::Genisoimage << true << folder;
-    }
+    addImageMakerRows({QString(), QStringLiteral("GAME/"), QStringLiteral("A/B/")});
   }
   void findsTheEntriesWhereverTheyLie() {
     QFETCH(ImageMaker, maker);

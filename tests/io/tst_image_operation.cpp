@@ -13,8 +13,6 @@ using namespace korvane;
 using korvane::samples::ImageMaker;
 using namespace korvane::test;
 
-Q_DECLARE_METATYPE(ImageMaker)
-
 namespace {
 
 QByteArray patterned(int size, char seed) {
@@ -54,15 +52,7 @@ private slots:
   void init() { changeHistory().clear(); }
 
   void readsAndWritesOnlyInsideTheEntry_data() {
-    QTest::addColumn<ImageMaker>("maker");
-    QTest::addColumn<bool>("udf");
-    QTest::addColumn<QString>("folder");
-    for (const QString &folder : {QString(), QStringLiteral("GAME/")}) {
-      const QByteArray where = folder.isEmpty() ? "root" : "folder";
-      QTest::newRow("xorriso " + where) << ImageMaker::Xorriso << false << folder;
-      QTest::newRow("genisoimage " + where) << ImageMaker::Genisoimage << false << folder;
-      QTest::newRow("genisoimage udf " + where) << ImageMaker::Genisoimage << true << folder;
-    }
+    addImageMakerRows({QString(), QStringLiteral("GAME/")});
   }
   void readsAndWritesOnlyInsideTheEntry() {
     QFETCH(ImageMaker, maker);

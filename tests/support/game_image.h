@@ -13,7 +13,10 @@
 #include <QFileInfo>
 #include <QList>
 #include <QTemporaryDir>
+#include <QTest>
 #include <utility>
+
+Q_DECLARE_METATYPE(korvane::samples::ImageMaker)
 
 namespace korvane::test {
 
@@ -58,6 +61,21 @@ inline qint64 imageEntryStart(const QString &image, const QString &entry) {
 // The path text the editor keeps for an entry of an image.
 inline QString entryPath(const QString &image, const QString &entry) {
   return GameFileRef{image, entry}.pathText();
+}
+
+// The rows of a data-driven test over every way of mastering an image: xorriso,
+// genisoimage and genisoimage with a UDF bridge, the game files in each of
+// `folders` ("" for the root). Its columns: maker, udf, folder.
+inline void addImageMakerRows(const QStringList &folders) {
+  QTest::addColumn<samples::ImageMaker>("maker");
+  QTest::addColumn<bool>("udf");
+  QTest::addColumn<QString>("folder");
+  for (const QString &folder : folders) {
+    const QByteArray where = folder.isEmpty() ? "root" : folder.toLatin1();
+    QTest::newRow("xorriso " + where) << samples::ImageMaker::Xorriso << false << folder;
+    QTest::newRow("genisoimage " + where) << samples::ImageMaker::Genisoimage << false << folder;
+    QTest::newRow("genisoimage udf " + where) << samples::ImageMaker::Genisoimage << true << folder;
+  }
 }
 
 } // namespace korvane::test

@@ -12,8 +12,6 @@ using namespace korvane;
 using korvane::samples::ImageMaker;
 using namespace korvane::test;
 
-Q_DECLARE_METATYPE(ImageMaker)
-
 class TestForm2Image : public QObject {
   Q_OBJECT
 
