@@ -12,12 +12,13 @@
 using namespace korvane;
 using korvane::samples::ImageMaker;
 using korvane::test::addImageMakerRows;
+using korvane::test::patterned;
+using korvane::test::rawSectors;
 using korvane::test::SampleGame;
 
 namespace {
 
 constexpr qint64 kSector = 2048;
-constexpr qint64 kRawSector = 2352;
 // The primary volume descriptor's volume space size, little-endian then big-endian.
 constexpr qint64 kVolumeSpaceSize = 16 * kSector + 80;
 // A directory record: its flags byte and where its name starts.
@@ -25,31 +26,9 @@ constexpr int kFlagsInRecord = 25;
 constexpr int kNameInRecord = 33;
 constexpr char kMultiExtentFlag = char(0x80);
 
-// Sizes that are no whole number of sectors, so that a size taken from the
-// sector count shows up.
-QByteArray patterned(int size, char seed) {
-  QByteArray bytes(size, Qt::Uninitialized);
-  for (int i = 0; i < size; ++i)
-    bytes[i] = char(seed + i * 7 + i / 251);
-  return bytes;
-}
-
 const QByteArray kExe = patterned(70001, 1);
 const QByteArray kStage = patterned(9003, 2);
 const QByteArray kFiller = patterned(5000, 3);
-
-// Each 2048-byte sector spread into a 2352-byte mode 1 sector behind a sync
-// header, as a raw .bin image holds it.
-QByteArray rawSectors(const QByteArray &image) {
-  QByteArray raw;
-  for (qint64 at = 0; at < image.size(); at += kSector) {
-    raw += QByteArray::fromHex("00FFFFFFFFFFFFFFFFFFFF00");
-    raw += QByteArray::fromHex("00020001"); // address and mode; the values do not matter here
-    raw += image.mid(at, kSector);
-    raw += QByteArray(kRawSector - 16 - kSector, '\0');
-  }
-  return raw;
-}
 
 QByteArray gzipped(const QString &path) {
   QProcess gzip;

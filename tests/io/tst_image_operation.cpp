@@ -15,24 +15,8 @@ using namespace korvane::test;
 
 namespace {
 
-QByteArray patterned(int size, char seed) {
-  QByteArray bytes(size, Qt::Uninitialized);
-  for (int i = 0; i < size; ++i)
-    bytes[i] = char(seed + i * 7 + i / 251);
-  return bytes;
-}
-
 const QByteArray kExe = patterned(70001, 1);
 const QByteArray kStage = patterned(9003, 2);
-
-// Each 2048-byte sector behind a sync header, as a raw .bin image holds it.
-QByteArray rawSectors(const QByteArray &image) {
-  QByteArray raw;
-  for (qint64 at = 0; at < image.size(); at += 2048)
-    raw += QByteArray::fromHex("00FFFFFFFFFFFFFFFFFFFF0000020001") + image.mid(at, 2048) +
-           QByteArray(2352 - 16 - 2048, '\0');
-  return raw;
-}
 
 } // namespace
 

@@ -20,6 +20,27 @@ Q_DECLARE_METATYPE(korvane::samples::ImageMaker)
 
 namespace korvane::test {
 
+// Test contents whose sizes are no whole number of sectors, so that a size taken
+// from the sector count shows up.
+inline QByteArray patterned(int size, char seed) {
+  QByteArray bytes(size, Qt::Uninitialized);
+  for (int i = 0; i < size; ++i)
+    bytes[i] = char(seed + i * 7 + i / 251);
+  return bytes;
+}
+
+// Each 2048-byte sector of `image` behind a sync header, as a raw .bin image holds
+// it (2352-byte sectors); the header's address and mode do not matter here.
+inline QByteArray rawSectors(const QByteArray &image) {
+  constexpr qint64 kSector = 2048;
+  constexpr qint64 kRawSector = 2352;
+  QByteArray raw;
+  for (qint64 at = 0; at < image.size(); at += kSector)
+    raw += QByteArray::fromHex("00FFFFFFFFFFFFFFFFFFFF0000020001") + image.mid(at, kSector) +
+           QByteArray(kRawSector - 16 - kSector, '\0');
+  return raw;
+}
+
 using ImageFiles = QList<std::pair<QString, QByteArray>>; // relative path -> bytes
 
 // Masters `files` into dir/NAME.iso; empty when mastering failed.
