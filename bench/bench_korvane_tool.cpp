@@ -23,6 +23,7 @@ namespace {
 
 using korvane::bench::files;
 using korvane::bench::readAll;
+using korvane::bench::writeAll;
 
 // A modified executable beside the sample one: a hundred scattered edits in
 // described fields and a few outside every table.
@@ -37,9 +38,7 @@ const QString &modifiedExe() {
     for (qint64 offset : {0x1000, 0x29D400 + 20, 0x300000})
       bytes[offset] = char(~bytes[offset]);
     const QString modified = files().dir.filePath(QStringLiteral("SLPS_255.37.mod"));
-    QFile file(modified);
-    file.open(QIODevice::WriteOnly);
-    file.write(bytes);
+    writeAll(modified, bytes);
     return modified;
   }();
   return path;
@@ -87,9 +86,7 @@ const QString &changedUnitTable() {
     for (qint64 at = units.tableOffset; at < units.tableEnd(); ++at)
       bytes[at] = char(~bytes[at]);
     const QString changed = files().dir.filePath(QStringLiteral("SLPS_255.37.all"));
-    QFile file(changed);
-    file.open(QIODevice::WriteOnly);
-    file.write(bytes);
+    writeAll(changed, bytes);
     return changed;
   }();
   return path;

@@ -17,16 +17,11 @@ namespace {
 
 using korvane::bench::files;
 using korvane::bench::readAll;
+using korvane::bench::writeAll;
 
 constexpr qint64 kUnitTable = 0x2BE710;
 constexpr qint64 kUnitSize = 732;
 constexpr int kUnitCount = 837;
-
-void writeFile(const QString &path, const QByteArray &bytes) {
-  QFile file(path);
-  file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-  file.write(bytes);
-}
 
 // The executable with `units` unit records changed, beside the sample: each
 // unit's HP first, then (past the last unit) a byte 36 further on in each, so that
@@ -38,7 +33,7 @@ QString unitsChanged(int units) {
     bytes[at] = char(bytes[at] ^ 0x5A);
   }
   const QString path = files().dir.filePath(QStringLiteral("units%1.37").arg(units));
-  writeFile(path, bytes);
+  writeAll(path, bytes);
   return path;
 }
 
@@ -66,10 +61,10 @@ void timeApply(benchmark::State &state, const QByteArray &patchBytes) {
   const QByteArray original = readAll(files().exe);
   const QString copy = files().dir.filePath(QStringLiteral("apply.37"));
   const QString patch = files().dir.filePath(QStringLiteral("apply.patch"));
-  writeFile(patch, patchBytes);
+  writeAll(patch, patchBytes);
   for (auto _ : state) {
     state.PauseTiming();
-    writeFile(copy, original);
+    writeAll(copy, original);
     state.ResumeTiming();
     if (runTool([&](korvane::tool::Tool &tool) { return tool.apply(copy, patch); }) !=
         korvane::tool::kSuccess)

@@ -1,7 +1,8 @@
 #pragma once
 
 // The raw baseline of the tool's benchmarks: read two files whole and count the
-// bytes in which they differ, with nothing of the editor in between.
+// bytes in which they differ, with nothing of the editor in between; and the
+// plain file reads and writes that prepare their inputs.
 
 #include <QByteArray>
 #include <QFile>
@@ -14,6 +15,12 @@ inline QByteArray readAll(const QString &path) {
   QFile file(path);
   file.open(QIODevice::ReadOnly);
   return file.readAll();
+}
+
+inline void writeAll(const QString &path, const QByteArray &bytes) {
+  QFile file(path);
+  file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+  file.write(bytes);
 }
 
 inline void rawReadAndCompare(benchmark::State &state, const QString &original,
