@@ -18,15 +18,15 @@ bool isSigned(Encoding encoding) {
   return encoding == Encoding::SignedDecimal || encoding == Encoding::SignedRewrittenOnSave;
 }
 
+// Digits only, no sign: what a spreadsheet writes for a whole number it read.
+bool isDigits(QStringView text) {
+  return !text.isEmpty() &&
+         std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
 // An optional sign and ASCII digits, nothing else.
-bool isPlainInteger(const QString &text) {
-  const qsizetype start = text.startsWith(u'-') || text.startsWith(u'+') ? 1 : 0;
-  if (text.size() == start)
-    return false;
-  for (qsizetype i = start; i < text.size(); ++i)
-    if (text[i] < u'0' || text[i] > u'9')
-      return false;
-  return true;
+bool isPlainInteger(QStringView text) {
+  return isDigits(text.startsWith(u'-') || text.startsWith(u'+') ? text.sliced(1) : text);
 }
 
 ParsedEntry refuse(QString message) { return {std::nullopt, std::move(message)}; }
@@ -70,12 +70,6 @@ QString tickedRowsText(const FieldPart &part, const Field &field, quint32 value,
     if ((ticks >> row) & 1)
       ticked.append(row < shown.size() ? shown[row] : QString::number(row));
   return ticked.join(kRowSeparator);
-}
-
-// Digits only, no sign: what a spreadsheet writes for a whole number it read.
-bool isDigits(QStringView text) {
-  return !text.isEmpty() &&
-         std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
 // Full-width letters, digits and signs as a Chinese input method types them, and

@@ -15,6 +15,24 @@ bool isWholeNumber(QStringView text) {
          std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
+// The letter after the backslash of the characters JSON escapes in short form; 0
+// for the others.
+char16_t shortEscape(QChar c) {
+  switch (c.unicode()) {
+  case u'"':
+  case u'\\':
+    return c.unicode();
+  case u'\n':
+    return u'n';
+  case u'\r':
+    return u'r';
+  case u'\t':
+    return u't';
+  default:
+    return 0;
+  }
+}
+
 } // namespace
 
 void appendJsonString(QString &out, QStringView text) {
@@ -23,28 +41,12 @@ void appendJsonString(QString &out, QStringView text) {
   const auto plainEnd = std::find_if(text.begin(), text.end(), needsEscape);
   out += text.first(plainEnd - text.begin());
   for (auto c = plainEnd; c != text.end(); ++c) {
-    switch (c->unicode()) {
-    case u'"':
-      out += u"\\\"";
-      break;
-    case u'\\':
-      out += u"\\\\";
-      break;
-    case u'\n':
-      out += u"\\n";
-      break;
-    case u'\r':
-      out += u"\\r";
-      break;
-    case u'\t':
-      out += u"\\t";
-      break;
-    default:
-      if (c->unicode() < 0x20)
-        out += QStringLiteral("\\u%1").arg(c->unicode(), 4, 16, QLatin1Char('0'));
-      else
-        out += *c;
-    }
+    if (const char16_t letter = shortEscape(*c))
+      out.append(u'\\').append(QChar(letter));
+    else if (c->unicode() < 0x20)
+      out += QStringLiteral("\\u%1").arg(c->unicode(), 4, 16, QLatin1Char('0'));
+    else
+      out += *c;
   }
   out += u'"';
 }

@@ -223,21 +223,22 @@ QString entryArgument(const QString &argument, GameFile file) {
   return namesImage(argument) ? imageEntryPath(argument, file) : argument;
 }
 
-QStringList dumpColumns(const CatalogTable &table) {
+namespace {
+
+// The leading columns, then `label` of each shown part's column.
+QStringList columnLabels(const CatalogTable &table, QString Column::*label) {
   QStringList names = indexColumns(table);
   names << kNameColumn;
   for (const Column &column : columnsOf(table))
-    names << column.header;
+    names << column.*label;
   return names;
 }
 
-QStringList dumpKeys(const CatalogTable &table) {
-  QStringList names = indexColumns(table);
-  names << kNameColumn;
-  for (const Column &column : columnsOf(table))
-    names << column.name;
-  return names;
-}
+} // namespace
+
+QStringList dumpColumns(const CatalogTable &table) { return columnLabels(table, &Column::header); }
+
+QStringList dumpKeys(const CatalogTable &table) { return columnLabels(table, &Column::name); }
 
 Tool::Tool(QTextStream &out, QTextStream &err, const QString &namesDir)
     : out_(out), err_(err), rows_(namesDir) {}
