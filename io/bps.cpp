@@ -1,5 +1,7 @@
 #include "io/bps.h"
 
+#include "io/byte_diff.h"
+
 #include <algorithm>
 #include <cstring>
 #include <optional>
@@ -21,8 +23,6 @@ constexpr int kLongestNumber = 8;
 // Unchanged bytes between two changes are carried in the patch when that costs
 // no more than ending one action and starting another.
 constexpr qsizetype kCarriedGap = 2;
-// Unchanged stretches are passed over a block at a time.
-constexpr qsizetype kCompareBlock = 256;
 
 void putAction(QByteArray &out, Action action, qsizetype length) {
   appendBpsNumber(out, (quint64(length - 1) << 2) | action);
@@ -42,39 +42,6 @@ quint32 crcAt(QByteArrayView bytes, qsizetype at) {
 
 QString crcText(quint32 crc) {
   return QStringLiteral("%1").arg(crc, 8, 16, QLatin1Char('0')).toUpper();
-}
-
-bool sameAt(QByteArrayView source, QByteArrayView target, qsizetype at) {
-  return at < source.size() && source[at] == target[at];
-}
-
-// The first byte from `at` on where the target leaves the source.
-qsizetype firstChange(QByteArrayView source, QByteArrayView target, qsizetype at) {
-  const qsizetype common = std::min(source.size(), target.size());
-  while (at + kCompareBlock <= common &&
-         std::memcmp(source.data() + at, target.data() + at, kCompareBlock) == 0)
-    at += kCompareBlock;
-  while (at < common && source[at] == target[at])
-    ++at;
-  return at;
-}
-
-// The end of the changed stretch from `at`, going on over short unchanged gaps.
-qsizetype changeEnd(QByteArrayView source, QByteArrayView target, qsizetype at) {
-  qsizetype end = at;
-  while (at < target.size()) {
-    if (!sameAt(source, target, at)) {
-      end = ++at;
-      continue;
-    }
-    qsizetype gap = at;
-    while (gap < target.size() && gap - at <= kCarriedGap && sameAt(source, target, gap))
-      ++gap;
-    if (gap >= target.size() || gap - at > kCarriedGap)
-      break;
-    at = gap;
-  }
-  return end;
 }
 
 // Reads a patch front to back; every read is checked against the end of the actions.
@@ -341,7 +308,7 @@ QByteArray encodeBps(QByteArrayView source, QByteArrayView target) {
       at = change;
       continue;
     }
-    const qsizetype end = changeEnd(source, target, at);
+    const qsizetype end = changeEnd(source, target, at, kCarriedGap);
     putAction(out, TargetRead, end - at);
     out.append(target.sliced(at, end - at));
     at = end;

@@ -7,7 +7,7 @@
 namespace korvane {
 
 QString gameFileName(GameFile file) {
-  return file == GameFile::Exe ? QStringLiteral("SLPS_255.37") : QStringLiteral("stage.bin");
+  return file == GameFile::Exe ? kExeEntryName : kStageEntryName;
 }
 
 GamePaths &gamePaths() {

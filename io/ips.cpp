@@ -1,5 +1,7 @@
 #include "io/ips.h"
 
+#include "io/byte_diff.h"
+
 #include <algorithm>
 
 namespace korvane {
@@ -70,30 +72,15 @@ void addSpan(std::vector<IpsRecord> &records, QByteArrayView modified, qsizetype
 
 IpsPatch diffToIps(QByteArrayView original, QByteArrayView modified) {
   IpsPatch patch;
+  // Changes are looked for only where both files have bytes.
   const qsizetype length = std::min(original.size(), modified.size());
-  qsizetype pos = 0;
-  while (pos < length) {
-    if (original[pos] == modified[pos]) {
-      ++pos;
-      continue;
-    }
-    const qsizetype start = pos;
-    qsizetype end = pos;
-    // The span goes on over short unchanged gaps.
-    while (pos < length) {
-      if (original[pos] != modified[pos]) {
-        end = ++pos;
-        continue;
-      }
-      qsizetype gap = pos;
-      while (gap < length && gap - end <= kRecordHeader && original[gap] == modified[gap])
-        ++gap;
-      if (gap >= length || gap - end > kRecordHeader)
-        break;
-      pos = gap;
-    }
-    pos = end;
+  const QByteArrayView before = original.first(length);
+  const QByteArrayView after = modified.first(length);
+  qsizetype start = firstChange(before, after, 0);
+  while (start < length) {
+    const qsizetype end = changeEnd(before, after, start, kRecordHeader);
     addSpan(patch.records, modified, start, end);
+    start = firstChange(before, after, end);
   }
   for (IpsRecord &record : patch.records) {
     if (record.offset == kIpsEofOffset) {

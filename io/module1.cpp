@@ -117,7 +117,6 @@ Operation::Operation(const QString &path) : path_(path), gameFile_(korvane::game
     file_.close();
     return;
   }
-  inImage_ = true;
   base_ = found.entry.start;
   size_ = found.entry.size;
 }

@@ -117,7 +117,6 @@ private:
   std::optional<korvane::GameFile> gameFile_;
   QString error_;
   QFile file_;
-  bool inImage_ = false;
   qint64 base_ = 0; // where the game file starts in file_: an image entry's start, else 0
   qint64 size_ = 0;
   // A read-through window of the file, so that walking a record field by field

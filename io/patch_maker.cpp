@@ -1,17 +1,13 @@
 #include "io/patch_maker.h"
 
 #include "io/bps.h"
-#include "io/disc_image.h"
 #include "io/game_files.h"
 #include "io/ips.h"
 #include "io/module1.h"
 #include "io/regular_file.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <cstring>
-#include <limits>
 #include <optional>
 
 namespace korvane {
@@ -24,12 +20,7 @@ QString label(const QString &path) { return QDir::toNativeSeparators(path); }
 constexpr qint64 kMaxPatchedFileSize = qint64(16) * 1024 * 1024 * 1024;
 
 std::optional<QByteArray> readWhole(const QString &path, QString &error) {
-  if (GameFileRef::fromPathText(path).inImage()) {
-    Module1::FileContents entry = Module1::readWholeFile(path, kMaxPatchedFileSize);
-    error = entry.ok() ? QString() : entry.error + QStringLiteral("\n没有生成补丁。");
-    return entry.ok() ? std::optional(std::move(entry.bytes)) : std::nullopt;
-  }
-  FileContents contents = readRegularFile(path, kMaxPatchedFileSize, QStringLiteral("游戏文件"));
+  FileContents contents = Module1::readWholeFile(path, kMaxPatchedFileSize);
   if (!contents.ok()) {
     error = contents.error + QStringLiteral("\n没有生成补丁。");
     return std::nullopt;
