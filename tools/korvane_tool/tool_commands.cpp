@@ -109,7 +109,7 @@ constexpr int kChangeIndexColumn = 2;
 // `key` names the record as the table's dump does.
 QStringList changeRow(const FieldChange &change, const QString &key) {
   return {change.table->section, change.table->key, key,         change.recordName,
-          change.part->caption,  change.before,     change.after};
+          changeCaption(change), change.before,     change.after};
 }
 
 bool isNumberPart(const FieldPart &part) {
