@@ -1,5 +1,6 @@
 #include "io/name_list.h"
 
+#include "io/gbk_text.h"
 #include "io/regular_file.h"
 
 #include <QCoreApplication>
@@ -152,7 +153,12 @@ QString decodeNameListText(const QByteArray &bytes, QString *encodingName) {
   std::optional<QStringConverter::Encoding> encoding = QStringConverter::encodingForData(bytes);
   if (!encoding && !isAscii(bytes) && isUtf8(bytes) && !isPlausibleGbk(bytes))
     encoding = QStringConverter::Utf8;
-  QStringDecoder decoder = encoding ? QStringDecoder(*encoding) : QStringDecoder("GBK");
+  if (!encoding) {
+    if (encodingName)
+      *encodingName = QStringLiteral("GBK");
+    return decodeGbk(bytes);
+  }
+  QStringDecoder decoder(*encoding);
   if (encodingName)
     *encodingName = QString::fromLatin1(decoder.name());
   return decoder.decode(bytes);
