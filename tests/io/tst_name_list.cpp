@@ -3,6 +3,7 @@
 #include "tests/support/sample_game.h"
 #include "tools/sample_data.h"
 
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
