@@ -102,19 +102,26 @@ QString replaceFile(const QString &path, QByteArrayView bytes) {
   const QFileInfo target(path);
   if (target.isDir())
     return systemReason(EISDIR);
-  QTemporaryFile file(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
-                      QStringLiteral(".XXXXXX"));
-  if (!file.open())
-    return fileErrorReason(file);
-  if (file.write(bytes.data(), bytes.size()) != bytes.size() || !file.flush())
-    return fileErrorReason(file);
-  // Windows renames only a file nobody holds open, this program included. The
-  // new file takes the folder's permissions, as any file made there would.
-  file.close();
-  if (!MoveFileExW(nativePath(file.fileName()).c_str(), nativePath(path).c_str(),
-                   MOVEFILE_REPLACE_EXISTING))
-    return windowsReason(GetLastError());
-  file.setAutoRemove(false);
+  QString written;
+  {
+    QTemporaryFile file(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
+                        QStringLiteral(".XXXXXX"));
+    if (!file.open())
+      return fileErrorReason(file);
+    if (file.write(bytes.data(), bytes.size()) != bytes.size() || !file.flush())
+      return fileErrorReason(file);
+    // Windows renames only a file nobody holds open, this program included, and
+    // QTemporaryFile lets go of its file only when it ends.
+    written = file.fileName();
+    file.setAutoRemove(false);
+  }
+  // The new file takes the folder's permissions, as any file made there would.
+  if (!MoveFileExW(nativePath(written).c_str(), nativePath(path).c_str(),
+                   MOVEFILE_REPLACE_EXISTING)) {
+    const DWORD code = GetLastError();
+    DeleteFileW(nativePath(written).c_str());
+    return windowsReason(code);
+  }
   return {};
 }
 
