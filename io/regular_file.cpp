@@ -70,6 +70,14 @@ FileContents readRegularFile(const QString &path, qint64 maxSize, const QString 
 }
 
 QString replaceFile(const QString &path, QByteArrayView bytes) {
+  return replaceFile(path, [bytes](QFile &file) {
+    return file.write(bytes.data(), bytes.size()) == bytes.size() && file.flush()
+               ? QString()
+               : fileErrorReason(file);
+  });
+}
+
+QString replaceFile(const QString &path, const std::function<QString(QFile &)> &write) {
   const QFileInfo target(path);
   if (target.isDir())
     return systemReason(EISDIR);
@@ -82,8 +90,8 @@ QString replaceFile(const QString &path, QByteArrayView bytes) {
   struct stat old {};
   const QByteArray name = QFile::encodeName(target.absoluteFilePath());
   const mode_t mode = ::stat(name.constData(), &old) == 0 ? old.st_mode & 07777 : 0666 & ~mask;
-  if (file.write(bytes.data(), bytes.size()) != bytes.size() || !file.flush())
-    return fileErrorReason(file);
+  if (QString reason = write(file); !reason.isEmpty() || !file.flush())
+    return reason.isEmpty() ? fileErrorReason(file) : reason;
   if (::fchmod(file.handle(), mode) != 0 ||
       ::rename(QFile::encodeName(file.fileName()).constData(), name.constData()) != 0)
     return systemReason(errno);

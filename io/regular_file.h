@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <functional>
 
 namespace korvane {
 
@@ -36,5 +37,9 @@ FileContents readRegularFile(const QString &path, qint64 maxSize, const QString 
 // in a few milliseconds instead of tens). Returns the reason, in Chinese, when
 // nothing was written; empty when all was.
 QString replaceFile(const QString &path, QByteArrayView bytes);
+
+// The same for a file written in pieces: `write` is given the new file and returns
+// the reason it could not write all of it, empty when it did.
+QString replaceFile(const QString &path, const std::function<QString(QFile &)> &write);
 
 } // namespace korvane
