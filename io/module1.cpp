@@ -318,23 +318,26 @@ bool Operation::flushPending() {
       runs.push_back({first, last});
   });
 
+  // Every buffer is made before the first write, so that running out of memory
+  // stops the commit while the file is as it was.
   std::vector<QByteArray> old;
+  std::vector<QByteArray> now;
   old.reserve(runs.size());
+  now.reserve(runs.size());
   for (const auto &[begin, end] : runs) {
     QByteArray bytes(end - begin, Qt::Uninitialized);
     if (!file_.seek(base_ + begin) || file_.read(bytes.data(), bytes.size()) != bytes.size()) {
       restored_ = true; // refused before the first write: the file is as it was
       return false;
     }
+    now.emplace_back(bytes.constData(), bytes.size());
+    held_.overlay(begin, now.back().data(), now.back().size());
+    if (korvane::changeHistory().enabled())
+      keepChanges(written, begin, bytes, now.back());
     old.push_back(std::move(bytes));
   }
   for (size_t run = 0; run < runs.size(); ++run) {
-    const qint64 begin = runs[run].first;
-    QByteArray bytes = old[run];
-    held_.overlay(begin, bytes.data(), bytes.size());
-    if (korvane::changeHistory().enabled())
-      keepChanges(written, begin, old[run], bytes);
-    if (!file_.seek(base_ + begin) || file_.write(bytes) != bytes.size()) {
+    if (!file_.seek(base_ + runs[run].first) || file_.write(now[run]) != now[run].size()) {
       restoreRuns(runs, old, run + 1);
       return false;
     }

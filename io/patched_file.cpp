@@ -20,7 +20,8 @@ constexpr qsizetype kJoinedGap = 16;
 qint64 PatchedFile::changedBytes() const {
   qint64 count = 0;
   for (const PatchedSpan &span : spans)
-    count += span.before.size();
+    for (qsizetype i = 0; i < span.before.size(); ++i)
+      count += span.before[i] != span.after[i];
   return count;
 }
 
@@ -55,6 +56,29 @@ bool readPatched(const std::vector<PatchedSpan> &spans, const ReadAt &read, qint
                 size_t(last - from));
   }
   return true;
+}
+
+std::vector<PatchedSpan> withMargins(const std::vector<PatchedSpan> &spans, qint64 margin,
+                                     qint64 size, const ReadAt &read) {
+  std::vector<std::pair<qint64, qint64>> ranges;
+  for (const PatchedSpan &span : spans) {
+    const qint64 start = std::max<qint64>(0, span.start - margin);
+    const qint64 end = std::min(size, span.end() + margin);
+    if (!ranges.empty() && start <= ranges.back().second)
+      ranges.back().second = end;
+    else
+      ranges.push_back({start, end});
+  }
+  std::vector<PatchedSpan> widened;
+  for (const auto &[start, end] : ranges) {
+    PatchedSpan span{start, QByteArray(end - start, Qt::Uninitialized), {}};
+    span.after.resize(span.before.size());
+    if (!read(start, span.before.data(), span.before.size()) ||
+        !readPatched(spans, read, start, span.after.data(), span.after.size()))
+      return {};
+    widened.push_back(std::move(span));
+  }
+  return widened;
 }
 
 PatchedFile patchedFile(QByteArrayView patch, qint64 size, const ReadAt &read,

@@ -30,7 +30,7 @@ struct PatchedFile {
   QString error;                  // why the patch does not fit; empty when it does
   bool readFailed = false;        // the error is the reader's: the file could not be read
   QString format;                 // "BPS" or "IPS", once the header told
-  qint64 changedBytes() const;
+  qint64 changedBytes() const;    // bytes whose value changes
 };
 
 // Adds the stretches where `before` and `after` (equally long, at `start`) differ,
@@ -42,6 +42,13 @@ void appendChanges(std::vector<PatchedSpan> &spans, qint64 start, QByteArrayView
 // `spans` laid over them. False when the read failed.
 bool readPatched(const std::vector<PatchedSpan> &spans, const ReadAt &read, qint64 offset, char *to,
                  qint64 length);
+
+// `spans` widened by `margin` bytes on either side (within the file's `size`)
+// and merged where they then meet, the bytes around them read through `read`:
+// so that every field a change touches lies whole in one span. Empty when a read
+// failed.
+std::vector<PatchedSpan> withMargins(const std::vector<PatchedSpan> &spans, qint64 margin,
+                                     qint64 size, const ReadAt &read);
 
 // The spans of a BPS or IPS patch, told by its header, applied to the file of
 // `size` bytes `read` reads; `shownName` names the file in messages.

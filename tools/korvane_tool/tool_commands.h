@@ -9,6 +9,7 @@
 #include "editors/catalog/table_catalog.h"
 #include "io/module1.h"
 #include "io/patch_maker.h"
+#include "io/patched_file.h"
 #include "tools/korvane_tool/csv.h"
 
 #include <QHash>
@@ -110,6 +111,8 @@ private:
   int finish(int status, const QString &doneAnyway = {});
   // Lists the fields and unnamed bytes in which `was` and `is` differ; true when any do.
   bool listChanges(GameFile kind, QByteArrayView was, QByteArrayView is, Format format);
+  // The same for the changed spans (sorted, apart) of a file.
+  bool listChanges(GameFile kind, const std::vector<ChangeSpan> &spans, Format format);
   bool readImportRows(const CatalogTable &table, const CsvTable &csv,
                       const QHash<QString, int> &position, const std::vector<qint64> &offsets,
                       qint64 base, QByteArrayView stored, QByteArray &wanted, int &fieldsChanged,
@@ -125,8 +128,7 @@ private:
   // game file.
   bool streamOutput(const QString &path, const QStringList &gameFiles,
                     const std::function<void(QIODevice &)> &write);
-  bool writtenAsPatched(const QString &file, const QByteArray &source, const QByteArray &target,
-                        const std::vector<ByteRange> &spans);
+  bool writtenAsPatched(const QString &file, const std::vector<PatchedSpan> &spans);
 
   QTextStream &out_;
   QTextStream &err_;

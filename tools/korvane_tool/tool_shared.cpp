@@ -127,8 +127,8 @@ QStringList unnamedRow(const ByteRange &range, QByteArrayView before, QByteArray
           QString(),
           QStringLiteral("%1 起 %2 字节").arg(hexOffset(range.start)).arg(length),
           QString(),
-          hexBytes(before.sliced(range.start, length)),
-          hexBytes(after.sliced(range.start, length))};
+          hexBytes(before),
+          hexBytes(after)};
 }
 
 RowWriter::RowWriter(QTextStream &out, Format format, const QStringList &header,
@@ -284,15 +284,26 @@ bool Tool::streamOutput(const QString &path, const QStringList &gameFiles,
 
 // Rows are written as they are found; only the ranges no table names wait.
 bool Tool::listChanges(GameFile kind, QByteArrayView was, QByteArrayView is, Format format) {
+  return listChanges(kind, {{0, was, is}}, format);
+}
+
+bool Tool::listChanges(GameFile kind, const std::vector<ChangeSpan> &spans, Format format) {
   RowWriter writer(out_, format, changeHeader(), {kChangeIndexColumn});
   bool fieldsDiffer = false;
   const std::vector<ByteRange> unnamed =
-      describeChanges(RecordIndex(kind, rows_), {{0, was, is}}, rows_, [&](FieldChange &&change) {
+      describeChanges(RecordIndex(kind, rows_), spans, rows_, [&](FieldChange &&change) {
         writer.write(changeRow(change, recordKey(*change.table, change.record)));
         fieldsDiffer = true;
       });
-  for (const ByteRange &range : unnamed)
-    writer.write(unnamedRow(range, was, is));
+  for (const ByteRange &range : unnamed) {
+    const auto span = std::partition_point(spans.begin(), spans.end(), [&](const ChangeSpan &s) {
+      return s.start + s.before.size() <= range.start;
+    });
+    const qint64 from = range.start - span->start;
+    const qint64 length = std::min(range.end, span->start + span->before.size()) - range.start;
+    writer.write(unnamedRow({range.start, range.start + length}, span->before.sliced(from, length),
+                            span->after.sliced(from, length)));
+  }
   writer.finish();
   return fieldsDiffer || !unnamed.empty();
 }

@@ -58,6 +58,7 @@ constexpr int kChangeIndexColumn = 2;
 // `key` names the record as the table's dump does.
 QStringList changeRow(const FieldChange &change, const QString &key);
 // A changed stretch that no table names, by offset, with both versions' bytes.
+// `before` and `after` are the range's own bytes.
 QStringList unnamedRow(const ByteRange &range, QByteArrayView before, QByteArrayView after);
 
 // Writes the rows of one listing as they are made: CSV rows under their header,
