@@ -10,6 +10,7 @@
 #include "bench/ratio_report.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QStandardPaths>
@@ -18,6 +19,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
