@@ -5,12 +5,18 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 #include <cerrno>
+
+#ifndef Q_OS_WIN
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace korvane {
 
+// The POSIX side of opening and replacing files; Windows has its own in
+// regular_file_windows.cpp.
+#ifndef Q_OS_WIN
 namespace {
 
 // The open(2) flags of `mode`: reading, or reading and writing.
@@ -46,6 +52,7 @@ QString openRegularFile(QFile &file, QIODevice::OpenMode mode) {
   }
   return {};
 }
+#endif
 
 FileContents readRegularFile(const QString &path, qint64 maxSize, const QString &kind) {
   const QString shown = QFileInfo(path).absoluteFilePath();
@@ -77,6 +84,7 @@ QString replaceFile(const QString &path, QByteArrayView bytes) {
   });
 }
 
+#ifndef Q_OS_WIN
 QString replaceFile(const QString &path, const std::function<QString(QFile &)> &write) {
   const QFileInfo target(path);
   if (target.isDir())
@@ -98,5 +106,6 @@ QString replaceFile(const QString &path, const std::function<QString(QFile &)> &
   file.setAutoRemove(false);
   return {};
 }
+#endif
 
 } // namespace korvane

@@ -3,6 +3,7 @@
 #include "io/change_history.h"
 #include "io/disc_image.h"
 #include "tools/korvane_tool/tool_commands.h"
+#include "tools/utf8_console.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -160,6 +161,7 @@ int run(int argc, char *argv[]) {
   // The tool shows no change history: its commits keep no copy of what they write.
   changeHistory().setEnabled(false);
   QCoreApplication::setApplicationName(QStringLiteral("korvane-tool"));
+  const korvane::Utf8Console console;
   QTextStream out(stdout);
   QTextStream err(stderr);
 
