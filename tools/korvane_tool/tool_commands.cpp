@@ -23,11 +23,6 @@ namespace korvane::tool {
 
 namespace {
 
-const QString kIndexColumn = QStringLiteral("序号");
-// The tables the stage lists split name a record by its stage and number instead.
-const QString kStageColumn = QStringLiteral("关卡");
-const QString kRecordColumn = QStringLiteral("记录");
-const QString kNameColumn = QStringLiteral("名称");
 // Bad cells listed before the import gives up listing them.
 constexpr int kMostErrorsListed = 50;
 // Bytes of an unnamed change shown in full.
@@ -40,41 +35,6 @@ constexpr qint64 kMaxCsvSize = 64 * 1024 * 1024;
 // A patch carries at most every byte of a game file, with its actions or record
 // headers between them.
 constexpr qint64 kMaxPatchSize = 2 * kMaxGameFileSize;
-
-// A hex column's header says how its cells are written, so that whoever edits the
-// sheet keeps the "0x" and the file's byte order. Only the CSV header carries it:
-// JSON keys and messages use the bare name.
-const QString kHexHeaderNote = QStringLiteral("（0x十六进制，按文件字节顺序）");
-
-struct Column {
-  const Field *field;
-  const FieldPart *part;
-  QString name;   // the JSON key, and the column's name in messages
-  QString header; // the CSV header: the name, and for hex its note
-};
-
-QStringList indexColumns(const CatalogTable &table) {
-  if (table.stagePlacement)
-    return {kStageColumn, kRecordColumn};
-  return {kIndexColumn};
-}
-
-std::vector<Column> columnsOf(const CatalogTable &table) {
-  std::vector<Column> columns;
-  QSet<QString> taken{kNameColumn};
-  for (const QString &name : indexColumns(table))
-    taken.insert(name);
-  for (const Field &field : table.layout->fields)
-    for (const FieldPart &part : field.parts) {
-      QString name = part.caption.isEmpty() ? part.control : part.caption;
-      if (taken.contains(name))
-        name += QStringLiteral("（%1）").arg(part.control);
-      taken.insert(name);
-      const QString note = part.encoding == Encoding::Hex ? kHexHeaderNote : QString();
-      columns.push_back({&field, &part, name, name + note});
-    }
-  return columns;
-}
 
 QString hexOffset(qint64 offset) {
   return QStringLiteral("0x") + QString::number(offset, 16).toUpper();
@@ -127,11 +87,11 @@ bool isNumberPart(const FieldPart &part) {
 // The columns of a dump that JSON writes as numbers: the record's place and the
 // decimal parts; hex and list texts stay strings.
 QList<int> numberColumns(const CatalogTable &table) {
-  const int leading = int(indexColumns(table).size());
+  const int leading = int(placeColumns(table).size());
   QList<int> numbers;
   for (int i = 0; i < leading; ++i)
     numbers << i;
-  const std::vector<Column> columns = columnsOf(table);
+  const std::vector<TableColumn> columns = partColumns(table);
   for (size_t i = 0; i < columns.size(); ++i)
     if (isNumberPart(*columns[i].part))
       numbers << leading + 1 + int(i);
@@ -223,23 +183,6 @@ QString entryArgument(const QString &argument, GameFile file) {
   return namesImage(argument) ? imageEntryPath(argument, file) : argument;
 }
 
-namespace {
-
-// The leading columns, then `label` of each shown part's column.
-QStringList columnLabels(const CatalogTable &table, QString Column::*label) {
-  QStringList names = indexColumns(table);
-  names << kNameColumn;
-  for (const Column &column : columnsOf(table))
-    names << column.*label;
-  return names;
-}
-
-} // namespace
-
-QStringList dumpColumns(const CatalogTable &table) { return columnLabels(table, &Column::header); }
-
-QStringList dumpKeys(const CatalogTable &table) { return columnLabels(table, &Column::name); }
-
 Tool::Tool(QTextStream &out, QTextStream &err, const QString &namesDir)
     : out_(out), err_(err), rows_(namesDir) {}
 
@@ -329,7 +272,7 @@ int Tool::tables() {
 
 void Tool::writeDump(QTextStream &out, const CatalogTable &table, const QByteArray &bytes,
                      Format format) {
-  const std::vector<Column> columns = columnsOf(table);
+  const std::vector<TableColumn> columns = partColumns(table);
   const std::vector<qint64> offsets = table.recordOffsets(rows_);
   const StagePlacement *placement = placementOf(table);
   const bool csv = format == Format::Csv;
@@ -344,7 +287,7 @@ void Tool::writeDump(QTextStream &out, const CatalogTable &table, const QByteArr
     else
       values = {QString::number(index)};
     values << table.recordName(int(index), rows_);
-    for (const Column &column : columns)
+    for (const TableColumn &column : columns)
       values << partCellText(*column.part, *column.field, fieldValueAt(record, *column.field),
                              rows_);
     writer.write(values);
@@ -531,7 +474,7 @@ QHash<QString, QString> headerNames(const CatalogTable &table) {
   QHash<QString, QString> names;
   for (const QString &name : dumpKeys(table))
     names.insert(name, name);
-  for (const Column &column : columnsOf(table))
+  for (const TableColumn &column : partColumns(table))
     names.insert(column.header, column.name);
   return names;
 }
@@ -607,11 +550,6 @@ private:
   QStringList lines_;
 };
 
-QString cellRefusal(const QString &key, const QString &column, const QString &cell,
-                    const QString &reason) {
-  return QStringLiteral("（%1）“%2”列的“%3”不能接受：%4").arg(key, column, cellQuote(cell), reason);
-}
-
 // Which record a CSV row stands for: by "序号", or for the tables the stage lists
 // split by "关卡" and "记录", so that a dropped stage never makes a row mean another
 // record.
@@ -672,7 +610,7 @@ private:
 bool Tool::readImportRows(const CatalogTable &table, const CsvTable &csv,
                           const QHash<QString, int> &position, Module1::Operation &op,
                           ImportValues &values, QString &error) {
-  const std::vector<Column> columns = columnsOf(table);
+  const std::vector<TableColumn> columns = partColumns(table);
   const std::vector<qint64> &offsets = values.offsets;
   const qsizetype width = csv.rows.front().fields.size();
   const RowKeys keys(placementOf(table), offsets.size(), position);
@@ -701,7 +639,7 @@ bool Tool::readImportRows(const CatalogTable &table, const CsvTable &csv,
     RecordValues record = readRecord(op, *table.layout, offsets[size_t(index)]);
     values.stored[size_t(index)] = record;
     size_t fieldIndex = 0;
-    for (const Column &column : columns) {
+    for (const TableColumn &column : columns) {
       while (&table.layout->fields[fieldIndex] != column.field)
         ++fieldIndex;
       const QString &cell = row.fields[position.value(column.name)];
