@@ -40,7 +40,7 @@ namespace {
 // Far above either game file, so that a wrong pick is refused instead of read.
 constexpr qint64 kMaxOriginalSize = 64 * 1024 * 1024;
 // Rows whose texts size the columns; the rest are as wide or scroll.
-constexpr int kRowsMeasured = 200;
+constexpr int kRowsMeasured = 50;
 constexpr int kWidestColumn = 360;
 
 const QColor kPendingColour(255, 230, 140);
@@ -425,12 +425,21 @@ void TableGridWindow::tableChoice_Changed(int row) {
     return;
   const CatalogTable &table = tableCatalog()[size_t(row)];
   const QString path = gamePath(table.file);
-  if (path.isEmpty()) {
-    showMessage(this, QStringLiteral("请先打开%1文件再进入修改").arg(gameFileName(table.file)));
+  const auto stay = [this] {
     const QSignalBlocker quiet(tableChoice);
     tableChoice->setCurrentIndex(shownChoice_);
-    return;
+  };
+  if (path.isEmpty()) {
+    showMessage(this, QStringLiteral("请先打开%1文件再进入修改").arg(gameFileName(table.file)));
+    return stay();
   }
+  // Typed and pasted cells can be many; they are not dropped unasked.
+  if (model_.hasPending() &&
+      !askOkCancel(this, QStringLiteral("有 %1 个格子还没有写入。\n确定：放弃这些修改，显示“%2”。\n"
+                                        "取消：留在现在的表格。")
+                             .arg(model_.pendingCells())
+                             .arg(tableChoice->itemText(row))))
+    return stay();
   shownChoice_ = row;
   grid->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
   const QString error = model_.load(table, path);

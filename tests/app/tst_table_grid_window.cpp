@@ -262,8 +262,18 @@ private slots:
     for (int row = 0; row < 5; ++row)
       QCOMPARE(ui.cell(row, hp), QStringLiteral("777"));
     QCOMPARE(ui.model().pendingCells(), 5);
+
+    // Another table is shown only when the user gives the typed cells up.
+    answers.answer({QMessageBox::Cancel});
+    ui.choose(QStringLiteral("parts"));
+    QVERIFY(answers.last().startsWith(QStringLiteral("有 5 个格子还没有写入。")));
+    QCOMPARE(ui.model().table()->key, QStringLiteral("units"));
+    QCOMPARE(ui.combo(QStringLiteral("tableChoice"))->currentText(),
+             QStringLiteral("机体&武器 · units"));
     ui.click(QStringLiteral("discardChanges"));
     QVERIFY(!ui.model().hasPending());
+    ui.choose(QStringLiteral("parts"));
+    QCOMPARE(ui.model().table()->key, QStringLiteral("parts"));
   }
 
   void wholeColumnsCopyWithTheirHeader() {
