@@ -116,9 +116,11 @@ protected:
   void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override {
     if (index.column() >= columns_)
       QTableView::scrollTo(index, hint);
-    else if (index.isValid())
+    else if (index.isValid()) // only the rows scroll: the column beside the frozen ones stays
       QTableView::scrollTo(
-          model()->index(index.row(), horizontalHeader()->logicalIndexAt(frozenWidth() + 1)), hint);
+          model()->index(index.row(),
+                         std::max(columns_, horizontalHeader()->logicalIndexAt(frozenWidth() + 1))),
+          hint);
   }
   QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override {
     const QModelIndex current = QTableView::moveCursor(action, modifiers);
@@ -442,9 +444,10 @@ void TableGridWindow::tableChoice_Changed(int row) {
     return stay();
   shownChoice_ = row;
   grid->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
-  const QString error = model_.load(table, path);
-  static_cast<FrozenColumnsView *>(grid)->freeze(model_.leadingColumns());
-  model_.setFilter(gridFilter->text());
+  QString error = model_.load(table, path);
+  // The original chosen for another table of the same game file compares this one too.
+  if (error.isEmpty() && original_.file == table.file && !original_.bytes.isEmpty())
+    error = model_.compareWith(original_.bytes, original_.name);
   fitColumns();
   if (!error.isEmpty())
     showMessage(this, error);
@@ -585,6 +588,8 @@ void TableGridWindow::writePending(Module1::Operation &op,
 // Every pending cell in one operation: one entry in the change history, all of
 // it written or none.
 void TableGridWindow::writeChanges_Click() {
+  if (!model_.table() || followChosenFile())
+    return;
   const std::vector<TableGridModel::PendingRecord> records = model_.pendingRecords();
   if (records.empty())
     return;
@@ -629,8 +634,34 @@ void TableGridWindow::followFile() {
 void TableGridWindow::changeEvent(QEvent *event) {
   QWidget::changeEvent(event);
   if (event->type() == QEvent::ActivationChange && isActiveWindow() && model_.table() &&
-      !QApplication::activeModalWidget())
+      !QApplication::activeModalWidget() && !followChosenFile())
     followFile();
+}
+
+bool TableGridWindow::followChosenFile() {
+  const QString chosen = gamePath(model_.table()->file);
+  if (chosen == model_.path())
+    return false;
+  const int dropped = model_.pendingCells();
+  const int row = shownChoice_;
+  shownChoice_ = -1;
+  {
+    const QSignalBlocker quiet(tableChoice);
+    tableChoice->setCurrentIndex(-1);
+  }
+  if (chosen.isEmpty())
+    return true;
+  QString message = QStringLiteral("主窗口选择了另一个%1：
+%2
+表格改为显示这个文件。")
+                        .arg(gameFileName(model_.table()->file), QDir::toNativeSeparators(chosen));
+  if (dropped > 0)
+    message += QStringLiteral("原来的文件中还没有写入的 %1 个格子已经放弃，没有写入任何内容。")
+                   .arg(dropped);
+  model_.discardPending();
+  showMessage(this, message);
+  tableChoice->setCurrentIndex(row);
+  return true;
 }
 
 void TableGridWindow::compareWith_Click() {
@@ -660,9 +691,12 @@ void TableGridWindow::compareWith_Click() {
     showMessage(this, contents.error);
     return;
   }
-  const QString error = model_.compareWith(contents.bytes, QDir::toNativeSeparators(original));
-  if (!error.isEmpty())
+  original_ = {file, contents.bytes, QDir::toNativeSeparators(original)};
+  const QString error = model_.compareWith(original_.bytes, original_.name);
+  if (!error.isEmpty()) {
+    original_ = {};
     showMessage(this, error);
+  }
 }
 
 } // namespace korvane

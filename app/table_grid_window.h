@@ -44,6 +44,10 @@ private:
   // Reads the table again after `entry`, or after another program may have
   // written, and says which pending cells had to go.
   void followFile();
+  // Shows the table afresh from the file the main window now names for it, when
+  // the user chose another one there; pending cells of the old file are dropped,
+  // and the user told. False when the file is the one shown.
+  bool followChosenFile();
   void showSummary();
   void fitColumns();
   void reportListProblems();
@@ -65,6 +69,12 @@ private:
   QLabel *summaryLabel;
   TableGridModel model_;
   int shownChoice_ = -1;
+  // The unmodified file last compared with, kept for the other tables of its game file.
+  struct Original {
+    std::optional<GameFile> file;
+    QByteArray bytes;
+    QString name;
+  } original_;
   bool writing_ = false; // the window's own write, which needs no following
   QSet<QString> reportedProblems_;
 };

@@ -326,6 +326,12 @@ private slots:
     ui.check(QStringLiteral("onlyChanged"))->setChecked(true);
     QCOMPARE(ui.model().rowCount(), 2);
     QCOMPARE(ui.model().recordAt(1), 7);
+
+    // The other tables of the file are compared with the same original.
+    ui.choose(QStringLiteral("weapons"));
+    QVERIFY(ui.model().comparing());
+    QCOMPARE(ui.model().differingCells(), 0);
+    QCOMPARE(ui.model().rowCount(), 0);
   }
 
   // Another window's save shows in the sheet at once; a pending cell it wrote
@@ -353,6 +359,32 @@ private slots:
     QCOMPARE(ui.cell(5, en), QStringLiteral("22"));
     QCOMPARE(ui.cell(6, hp), QStringLiteral("3333"));
     QCOMPARE(ui.model().pendingCells(), 2);
+  }
+
+  // Cells typed for one file never go into another that the main window chose since.
+  void anotherChosenFileIsShownAndTakesNoCellsTypedForTheFirst() {
+    SampleGame game;
+    ModalAnswerer answers;
+    QTemporaryDir dir;
+    const QString other = dir.filePath(QStringLiteral("SLPS_255.37"));
+    QByteArray otherBytes = game.exe();
+    otherBytes[unitStart(2) + kHp] = char(otherBytes[unitStart(2) + kHp] + 1);
+    SampleGame::writeFile(other, otherBytes);
+    GridUi ui;
+    ui.choose(QStringLiteral("units"));
+    const int hp = ui.column(QStringLiteral("HP"));
+    QCOMPARE(ui.model().setCells({{5, hp, QStringLiteral("1111"), {}}}), QStringList());
+    const QByteArray first = game.exe();
+    gamePaths().ExePath = other;
+    ui.click(QStringLiteral("writeChanges"));
+    QCOMPARE(answers.texts().size(), 1);
+    QVERIFY2(answers.last().contains(QStringLiteral("1 个格子已经放弃")),
+             qPrintable(answers.last()));
+    QCOMPARE(game.exe(), first);
+    QCOMPARE(SampleGame::readFile(other), otherBytes);
+    QCOMPARE(ui.model().path(), other);
+    QCOMPARE(ui.cell(2, hp), QString::number(dwordAt(otherBytes, unitStart(2) + kHp)));
+    QVERIFY(!ui.model().hasPending());
   }
 
   // A record another program changed since the sheet read it is asked about;
