@@ -2,6 +2,7 @@
 
 #include "io/disc_image.h"
 #include "tools/korvane_tool/tool_commands.h"
+#include "tools/utf8_console.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -157,6 +158,7 @@ const QList<Command> &commands() {
 int main(int argc, char *argv[]) {
   QCoreApplication app(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("korvane-tool"));
+  const korvane::Utf8Console console;
   QTextStream out(stdout);
   QTextStream err(stderr);
 
