@@ -651,16 +651,14 @@ bool TableGridWindow::followChosenFile() {
   }
   if (chosen.isEmpty())
     return true;
-  QString message = QStringLiteral("主窗口选择了另一个%1：
-%2
-表格改为显示这个文件。")
+  QString message = QStringLiteral("主窗口选择了另一个%1：\n%2\n表格改为显示这个文件。")
                         .arg(gameFileName(model_.table()->file), QDir::toNativeSeparators(chosen));
   if (dropped > 0)
     message += QStringLiteral("原来的文件中还没有写入的 %1 个格子已经放弃，没有写入任何内容。")
                    .arg(dropped);
   model_.discardPending();
-  showMessage(this, message);
   tableChoice->setCurrentIndex(row);
+  showMessage(this, message);
   return true;
 }
 
