@@ -1,10 +1,12 @@
 #include "app/form1.h"
 
 #include "app/history_window.h"
+#include "app/table_grid_window.h"
 
 #include "editors/shared/editor_window.h"
 #include "editors/shared/game_paths.h"
 #include "editors/shared/messages.h"
+#include "editors/shared/record_coherence.h"
 #include "editors/shared/sections.h"
 #include "io/disc_image.h"
 #include "io/patch_maker.h"
@@ -22,6 +24,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <memory>
+#include <tuple>
 
 namespace korvane {
 
@@ -64,7 +67,9 @@ Form1::Form1(QWidget *parent) : QWidget(parent) {
   auto *buttons = new QVBoxLayout;
   historyButton = makeButton("historyButton", QStringLiteral("修改记录"), this);
   makePatch = makeButton("makePatch", QStringLiteral("制作补丁…"), this);
-  for (QPushButton *button : {Command1, Command4, Command3, Command2, historyButton, makePatch})
+  tableGrid = makeButton("tableGrid", QStringLiteral("表格视图…"), this);
+  for (QPushButton *button :
+       {Command1, Command4, Command3, tableGrid, Command2, historyButton, makePatch})
     buttons->addWidget(button);
   openImage = makeButton("openImage", QStringLiteral("打开光盘镜像"), this);
   buttons->insertWidget(buttons->indexOf(Command4) + 1, openImage);
@@ -95,14 +100,16 @@ Form1::Form1(QWidget *parent) : QWidget(parent) {
   connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
   connect(historyButton, &QPushButton::clicked, this, &Form1::historyButton_Click);
   connect(makePatch, &QPushButton::clicked, this, &Form1::makePatch_Click);
+  connect(tableGrid, &QPushButton::clicked, this, &Form1::tableGrid_Click);
   connect(openImage, &QPushButton::clicked, this, &Form1::openImage_Click);
   registerEditors(registry_);
 }
 
 Form1::~Form1() {
   registry_.closeAll();
-  if (history_)
-    history_->close();
+  for (QWidget *window : {history_.data(), tableGrid_.data()})
+    if (window)
+      window->close();
 }
 
 void Form1::chooseFile(GameFile file) {
@@ -135,8 +142,11 @@ void Form1::chooseFile(GameFile file) {
                                QDir::toNativeSeparators(otherPath), fileName));
     return;
   }
+  const bool switched = !isSameFile(chosen, path);
   path = chosen;
   showPaths();
+  if (switched)
+    announceGameFileSwitch(file);
 }
 
 void Form1::showPaths() {
@@ -187,8 +197,9 @@ void Form1::closeEvent(QCloseEvent *event) {
 // Without the main window nothing could choose files or open editors again.
 void Form1::closeEveryWindow() {
   registry_.closeAll();
-  if (history_)
-    history_->close();
+  for (QWidget *window : {history_.data(), tableGrid_.data()})
+    if (window)
+      window->close();
   QApplication::closeAllWindows();
   QCoreApplication::quit();
 }
@@ -204,6 +215,16 @@ void Form1::historyButton_Click() {
   history_->show();
   history_->raise();
   history_->activateWindow();
+}
+
+// The table grid exists at most once, like the editors; each table says itself
+// which game file it needs.
+void Form1::tableGrid_Click() {
+  if (!tableGrid_)
+    tableGrid_ = new TableGridWindow;
+  tableGrid_->show();
+  tableGrid_->raise();
+  tableGrid_->activateWindow();
 }
 
 } // namespace korvane
@@ -346,17 +367,24 @@ void Form1::openImage_Click() {
 
   QStringList found;
   QStringList problems;
-  for (auto [name, path] : {std::pair{kExeEntryName, &gamePaths().ExePath},
-                            std::pair{kStageEntryName, &gamePaths().StagePath}}) {
+  QList<GameFile> switched;
+  for (auto [file, name, path] :
+       {std::tuple{GameFile::Exe, kExeEntryName, &gamePaths().ExePath},
+        std::tuple{GameFile::Stage, kStageEntryName, &gamePaths().StagePath}}) {
     const ImageEntryResult entry = findImageEntry(image, name);
     if (entry.ok()) {
-      *path = GameFileRef{image, name}.pathText();
+      const QString chosen = GameFileRef{image, name}.pathText();
+      if (!isSameFile(chosen, *path))
+        switched.append(file);
+      *path = chosen;
       found.append(name);
     } else if (!problems.contains(entry.error)) {
       problems.append(entry.error);
     }
   }
   showPaths();
+  for (GameFile file : switched)
+    announceGameFileSwitch(file);
   if (found.isEmpty())
     showMessage(this, problems.join(u'\n') + QStringLiteral("\n已选择的文件没有改变。"));
   else if (found.size() == 1)

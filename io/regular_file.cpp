@@ -5,12 +5,18 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 #include <cerrno>
+
+#ifndef Q_OS_WIN
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace korvane {
 
+// The POSIX side of opening and replacing files; Windows has its own in
+// regular_file_windows.cpp.
+#ifndef Q_OS_WIN
 namespace {
 
 // The open(2) flags of `mode`: reading, or reading and writing.
@@ -46,6 +52,7 @@ QString openRegularFile(QFile &file, QIODevice::OpenMode mode) {
   }
   return {};
 }
+#endif
 
 FileContents readRegularFile(const QString &path, qint64 maxSize, const QString &kind) {
   const QString shown = QFileInfo(path).absoluteFilePath();
@@ -69,6 +76,7 @@ FileContents readRegularFile(const QString &path, qint64 maxSize, const QString 
   return {std::move(bytes), {}, {}};
 }
 
+#ifndef Q_OS_WIN
 QString replaceFile(const QString &path, QByteArrayView bytes) {
   const QFileInfo target(path);
   if (target.isDir())
@@ -90,5 +98,6 @@ QString replaceFile(const QString &path, QByteArrayView bytes) {
   file.setAutoRemove(false);
   return {};
 }
+#endif
 
 } // namespace korvane

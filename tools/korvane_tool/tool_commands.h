@@ -7,6 +7,7 @@
 // game file, each through one operation.
 
 #include "editors/catalog/table_catalog.h"
+#include "editors/catalog/table_columns.h"
 #include "io/module1.h"
 #include "io/patch_maker.h"
 #include "tools/korvane_tool/csv.h"
@@ -36,14 +37,6 @@ bool namesImage(const QString &argument);
 QString imageEntryPath(const QString &image, GameFile file);
 // The entry `file` when `argument` names an image, else the argument itself.
 QString entryArgument(const QString &argument, GameFile file);
-
-// The column names of a table's dump: "序号" (for the tables the stage lists split,
-// "关卡" and "记录" instead), "名称", then one per shown part, named by its caption
-// (a caption that comes twice gets its control's name added). A hex column's
-// header adds how its cells are written: "名称指针（0x十六进制，按文件字节顺序）".
-QStringList dumpColumns(const CatalogTable &table);
-// The same columns by their bare names, as JSON keys: "名称指针".
-QStringList dumpKeys(const CatalogTable &table);
 
 struct DumpRequest {
   QString file;
@@ -95,13 +88,6 @@ public:
   int extract(const QString &image, const QString &folder);
 
 private:
-  // The records an import walks: where each lies, what it holds, what the CSV wants.
-  struct ImportValues {
-    std::vector<qint64> offsets;
-    std::vector<RecordValues> stored;
-    std::vector<RecordValues> wanted;
-  };
-
   int fail(const QString &message);
   // Where the records of a table split by the stage lists stand (null for the other
   // tables); unusable stage lines are reported on standard error the first time.
@@ -118,8 +104,9 @@ private:
   // Lists the fields and unnamed bytes in which `was` and `is` differ; true when any do.
   bool listChanges(GameFile kind, QByteArrayView was, QByteArrayView is, Format format);
   bool readImportRows(const CatalogTable &table, const CsvTable &csv,
-                      const QHash<QString, int> &position, Module1::Operation &op,
-                      ImportValues &values, QString &error);
+                      const QHash<QString, int> &position, const std::vector<qint64> &offsets,
+                      qint64 base, QByteArrayView stored, QByteArray &wanted, int &fieldsChanged,
+                      QString &error);
   void warnAboutLists();
   std::optional<QByteArray> readGameFile(const QString &path);
   bool tableFits(const CatalogTable &table, const QString &path, qint64 size);
@@ -131,7 +118,6 @@ private:
   // game file.
   bool streamOutput(const QString &path, const QStringList &gameFiles,
                     const std::function<void(QIODevice &)> &write);
-  bool writeOutput(const QString &path, const QByteArray &bytes, const QStringList &gameFiles);
   bool writtenAsPatched(const QString &file, const QByteArray &source, const QByteArray &target,
                         const std::vector<ByteRange> &spans);
 
