@@ -42,6 +42,7 @@ constexpr qint64 kMaxOriginalSize = 64 * 1024 * 1024;
 // Rows whose texts size the columns; the rest are as wide or scroll.
 constexpr int kRowsMeasured = 50;
 constexpr int kWidestColumn = 360;
+constexpr int kAskedLines = 20; // changed fields named in the overwrite question
 
 const QColor kPendingColour(255, 230, 140);
 const QColor kDifferingColour(255, 205, 205);
@@ -419,6 +420,10 @@ TableGridWindow::TableGridWindow(QWidget *parent) : QWidget(parent) {
     if (!writing_ && entry && model_.table() && isSameFile(entry->path, model_.path()))
       followFile();
   });
+  connect(&gameFileSwitches(), &GameFileSwitches::switched, this, [this](GameFile file) {
+    if (model_.table() && model_.table()->file == file)
+      followChosenFile();
+  });
   showSummary();
 }
 
@@ -574,6 +579,17 @@ TableGridWindow::changedSinceShown(Module1::Operation &op,
   return lines;
 }
 
+bool TableGridWindow::confirmOverwrite(const QStringList &changed) {
+  QStringList lines = changed.mid(0, kAskedLines);
+  if (changed.size() > kAskedLines)
+    lines << QStringLiteral("……另有 %1 处").arg(changed.size() - kAskedLines);
+  return askOkCancel(this, QStringLiteral("文件中的%1在本窗口显示以后被改过"
+                                          "（窗口显示的值 → 文件现在的值）：\n%2\n\n"
+                                          "确定：仍然写入，用窗口中的内容覆盖这些改动。\n"
+                                          "取消：不写入任何内容。")
+                               .arg(model_.table()->layout->what, lines.join(u'\n')));
+}
+
 void TableGridWindow::writePending(Module1::Operation &op,
                                    const std::vector<TableGridModel::PendingRecord> &records) {
   const RecordLayout &layout = *model_.table()->layout;
@@ -605,7 +621,7 @@ void TableGridWindow::writeChanges_Click() {
       return;
   }
   if (!changed.isEmpty()) {
-    if (!confirmOverwrite(this, *model_.table()->layout, changed, QStringLiteral("写入")))
+    if (!confirmOverwrite(changed))
       return;
     Module1::Operation op(model_.path());
     writePending(op, records);

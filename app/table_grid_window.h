@@ -56,6 +56,8 @@ private:
                     const std::vector<TableGridModel::PendingRecord> &records);
   // One line per shown field of the pending records that the file no longer holds
   // as the grid shows it: "（序号 5）HP: 100 → 120".
+  // Asks, as a save does, whether to write over fields another program changed.
+  bool confirmOverwrite(const QStringList &changed);
   QStringList changedSinceShown(Module1::Operation &op,
                                 const std::vector<TableGridModel::PendingRecord> &records);
 
