@@ -40,6 +40,7 @@ enum class ImageFormat {
   RawSectors, // 2352-byte sectors with sync headers (.bin, .img)
   CueSheet,   // a description of a raw image (.cue, .ccd, .mds)
   Compressed, // .cso, .chd, .gz, .7z, ...
+  UdfOnly,    // a UDF volume without an ISO 9660 tree
   NoVolume,   // named as an image, but holds no readable volume descriptor
 };
 

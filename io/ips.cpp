@@ -89,14 +89,18 @@ IpsPatch diffToIps(QByteArrayView original, QByteArrayView modified) {
       record.bytes.prepend(modified[record.offset]);
     }
     if (record.offset > kIpsLargestOffset) {
-      patch.error = QStringLiteral("文件在偏移 0x%1 处有变化，超出了 IPS 补丁能表示的范围"
-                                   "（最大偏移 0xFFFFFF）。没有生成补丁。请改用 BPS 补丁"
-                                   "（补丁文件名以 .bps 结尾）。")
-                        .arg(QString::number(record.offset, 16).toUpper());
+      patch.error = ipsOutOfReach(record.offset);
       return patch;
     }
   }
   return patch;
+}
+
+QString ipsOutOfReach(qint64 offset) {
+  return QStringLiteral("文件在偏移 0x%1 处有变化，超出了 IPS 补丁能表示的范围"
+                        "（最大偏移 0xFFFFFF）。没有生成补丁。请改用 BPS 补丁"
+                        "（补丁文件名以 .bps 结尾）。")
+      .arg(QString::number(offset, 16).toUpper());
 }
 
 QByteArray encodeIps(const std::vector<IpsRecord> &records) {
@@ -167,6 +171,63 @@ IpsPatch decodeIps(QByteArrayView bytes) {
                                  "漏掉后面的 %1 字节。请改用 BPS 补丁。")
                       .arg(after));
   return patch;
+}
+
+PatchedFile applyIpsStreamed(QByteArrayView patch, qint64 size, const ReadAt &read,
+                             const QString &shownName) {
+  PatchedFile patched;
+  patched.format = QStringLiteral("IPS");
+  const IpsPatch ips = decodeIps(patch);
+  if (!ips.error.isEmpty()) {
+    patched.error = ips.error;
+    return patched;
+  }
+  // The stretches the records cover, merged where they touch or overlap.
+  std::vector<std::pair<qint64, qint64>> areas;
+  for (const IpsRecord &record : ips.records) {
+    if (record.offset + record.bytes.size() > size) {
+      patched.error = QStringLiteral("补丁要写入偏移 0x%1 起的 %2 字节，超出了文件“%3”的范围"
+                                     "（文件长 %4 字节）。这个补丁不是给这个文件的。")
+                          .arg(QString::number(record.offset, 16).toUpper())
+                          .arg(record.bytes.size())
+                          .arg(shownName)
+                          .arg(size);
+      return patched;
+    }
+    areas.push_back({record.offset, record.offset + record.bytes.size()});
+  }
+  std::sort(areas.begin(), areas.end());
+  std::vector<std::pair<qint64, qint64>> merged;
+  for (const auto &area : areas)
+    if (!merged.empty() && area.first <= merged.back().second)
+      merged.back().second = std::max(merged.back().second, area.second);
+    else
+      merged.push_back(area);
+
+  std::vector<QByteArray> before;
+  std::vector<QByteArray> after;
+  for (const auto &[start, end] : merged) {
+    QByteArray bytes(end - start, Qt::Uninitialized);
+    if (!read(start, bytes.data(), bytes.size())) {
+      patched.error = QStringLiteral("读取文件失败。");
+      patched.readFailed = true;
+      return patched;
+    }
+    before.push_back(bytes);
+    after.push_back(std::move(bytes));
+  }
+  // Later records overwrite earlier ones, in the patch's order.
+  for (const IpsRecord &record : ips.records) {
+    const size_t area =
+        std::partition_point(merged.begin(), merged.end(),
+                             [&](const auto &stretch) { return stretch.second <= record.offset; }) -
+        merged.begin();
+    std::copy(record.bytes.begin(), record.bytes.end(),
+              after[area].begin() + (record.offset - merged[area].first));
+  }
+  for (size_t area = 0; area < merged.size(); ++area)
+    appendChanges(patched.spans, merged[area].first, before[area], after[area]);
+  return patched;
 }
 
 } // namespace korvane

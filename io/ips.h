@@ -4,6 +4,8 @@
 // big-endian size and that many bytes (size 0: a 2-byte run length and the one
 // byte repeated), then "EOF".
 
+#include "io/patched_file.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -30,7 +32,17 @@ struct IpsPatch {
 // the same length. Refused when a change lies beyond what an offset can address.
 IpsPatch diffToIps(QByteArrayView original, QByteArrayView modified);
 
+// Why a change at `offset`, past what an IPS offset can address, makes no IPS patch.
+QString ipsOutOfReach(qint64 offset);
+
 QByteArray encodeIps(const std::vector<IpsRecord> &records);
 IpsPatch decodeIps(QByteArrayView bytes);
+
+// The spans the records of `patch` change in the file of `size` bytes `read`
+// reads, later records over earlier ones; refused when a record reaches past the
+// end of the file, which `shownName` names. Only the bytes the records cover are
+// read.
+PatchedFile applyIpsStreamed(QByteArrayView patch, qint64 size, const ReadAt &read,
+                             const QString &shownName);
 
 } // namespace korvane

@@ -149,8 +149,8 @@ bool Operation::requireSpan(qint64 offset, qint64 length, const QString &what) {
 quint8 Operation::byteAt(qint64 offset) {
   if (offset < 0 || offset >= size_ || !file_.isOpen())
     return 0;
-  if (const qint64 i = offset - heldStart_; i >= 0 && i < qint64(held_.size()) && heldMarks_[i])
-    return quint8(held_[i]);
+  if (char held = 0; held_.find(offset, held))
+    return quint8(held);
   if (windowStart_ < 0 || offset < windowStart_ || offset >= windowStart_ + window_.size()) {
     window_.clear();
     windowStart_ = offset;
@@ -196,12 +196,10 @@ void Operation::put(quint32 value, int width) {
   FilePos += width;
   if (!writable(offset, width))
     return;
-  char *bytes = heldBytes(offset, width);
-  char *marks = &heldMarks_[offset - heldStart_];
-  for (int i = 0; i < width; ++i) {
+  char bytes[4];
+  for (int i = 0; i < width; ++i)
     bytes[i] = char(value >> (8 * i));
-    marks[i] = 1;
-  }
+  held_.put(offset, bytes, width);
 }
 
 // False, failing the operation, when the `width` bytes at `offset` may not be held.
@@ -229,59 +227,28 @@ void Operation::writeBytes(qint64 offset, QByteArrayView bytes) {
   FilePos = qint32(offset + bytes.size() + 1);
   if (!writable(offset, bytes.size()) || bytes.isEmpty())
     return;
-  std::copy(bytes.begin(), bytes.end(), heldBytes(offset, bytes.size()));
-  std::fill_n(heldMarks_.begin() + (offset - heldStart_), bytes.size(), char(1));
+  held_.put(offset, bytes.data(), bytes.size());
 }
 
 QByteArray Operation::readBytes(qint64 offset, qint64 length) {
-  FilePos = qint32(offset + length + 1);
-  if (length < 0 || !requireSpan(offset, length, QStringLiteral("要读取的数据")) || !file_.isOpen())
+  QByteArray bytes(std::max<qint64>(length, 0), Qt::Uninitialized);
+  if (!readInto(offset, bytes.data(), length))
     return {};
-  QByteArray bytes(length, Qt::Uninitialized);
-  if (!file_.seek(base_ + offset) || file_.read(bytes.data(), length) != length) {
-    fail(QStringLiteral("读取文件失败：\n%1\n原因：%2。")
-             .arg(path_, korvane::fileErrorReason(file_)));
-    return {};
-  }
-  // The held bytes inside the span stand for what the file will hold.
-  const qint64 from = std::max(offset, heldStart_);
-  const qint64 to = std::min(offset + length, heldStart_ + heldLength_);
-  for (qint64 at = from; at < to; ++at)
-    if (heldMarks_[at - heldStart_])
-      bytes[at - offset] = held_[at - heldStart_];
   return bytes;
 }
 
-// Where the bytes [offset, offset + width) are held; the span grows to cover them.
-char *Operation::heldBytes(qint64 offset, qint64 width) {
-  const qint64 at = offset - heldStart_;
-  if (heldLength_ == 0 || at < 0 || at + width > qint64(held_.size()))
-    return growHeld(offset, width);
-  heldLength_ = std::max(heldLength_, at + width);
-  return &held_[at];
-}
-
-char *Operation::growHeld(qint64 offset, qint64 width) {
-  if (heldLength_ == 0) {
-    heldStart_ = offset;
-    held_.reserve(1024);
-    heldMarks_.reserve(1024);
+bool Operation::readInto(qint64 offset, char *to, qint64 length) {
+  FilePos = qint32(offset + length + 1);
+  if (length < 0 || !requireSpan(offset, length, QStringLiteral("要读取的数据")) || !file_.isOpen())
+    return false;
+  if (!file_.seek(base_ + offset) || file_.read(to, length) != length) {
+    fail(QStringLiteral("读取文件失败：\n%1\n原因：%2。")
+             .arg(path_, korvane::fileErrorReason(file_)));
+    return false;
   }
-  if (offset < heldStart_) {
-    const qint64 grow = heldStart_ - offset;
-    held_.insert(held_.begin(), grow, '\0');
-    heldMarks_.insert(heldMarks_.begin(), grow, 0);
-    heldStart_ = offset;
-    heldLength_ += grow;
-  }
-  const qint64 end = offset + width - heldStart_;
-  if (end > qint64(held_.size())) {
-    const size_t grown = std::max<size_t>(end, 2 * held_.size());
-    held_.resize(grown);
-    heldMarks_.resize(grown, 0);
-  }
-  heldLength_ = std::max(heldLength_, end);
-  return &held_[offset - heldStart_];
+  // The held bytes inside the span stand for what the file will hold.
+  held_.overlay(offset, to, length);
+  return true;
 }
 
 void Operation::WriteByte(int value) {
@@ -333,23 +300,6 @@ void Operation::WriteWordHex(QStringView text) { writeGroups(text, 2); }
 
 void Operation::WriteDwordHex(QStringView text) { writeGroups(text, 4); }
 
-// Calls `visit(first, last)` for each stretch of written bytes among the held
-// indexes [begin, end), front to back. The marks are searched with memchr: a
-// patch holds a few changed bytes spread over a long span.
-template <class Visit> void Operation::forEachWritten(qint64 begin, qint64 end, Visit visit) const {
-  const char *marks = heldMarks_.data();
-  qint64 at = begin;
-  while (at < end) {
-    const auto *written = static_cast<const char *>(std::memchr(marks + at, 1, size_t(end - at)));
-    if (!written)
-      return;
-    const qint64 first = written - marks;
-    const auto *unwritten = static_cast<const char *>(std::memchr(written, 0, size_t(end - first)));
-    at = unwritten ? unwritten - marks : end;
-    visit(first, at);
-  }
-}
-
 // Held bytes are written as few runs as possible: a short gap between two of them
 // is filled with the bytes the file already holds there (read within this same
 // operation), so the file changes exactly at the written bytes while a whole
@@ -357,35 +307,37 @@ template <class Visit> void Operation::forEachWritten(qint64 begin, qint64 end, 
 // first is written, so that a write the system refuses part of the way can put
 // back what it had already written: a commit changes all of its bytes or none.
 bool Operation::flushPending() {
-  // Runs of the held span as [first, last) indexes.
+  // Stretches of held bytes, and the runs they are written in, as [first, last) offsets.
+  std::vector<std::pair<qint64, qint64>> written;
   std::vector<std::pair<qint64, qint64>> runs;
-  forEachWritten(0, heldLength_, [&](qint64 first, qint64 last) {
+  held_.forEachWritten([&](qint64 first, qint64 last) {
+    written.push_back({first, last});
     if (!runs.empty() && first - runs.back().second <= kMaxFilledGap)
       runs.back().second = last;
     else
       runs.push_back({first, last});
   });
 
+  // Every buffer is made before the first write, so that running out of memory
+  // stops the commit while the file is as it was.
   std::vector<QByteArray> old;
+  std::vector<QByteArray> now;
   old.reserve(runs.size());
+  now.reserve(runs.size());
   for (const auto &[begin, end] : runs) {
     QByteArray bytes(end - begin, Qt::Uninitialized);
-    if (!file_.seek(base_ + heldStart_ + begin) ||
-        file_.read(bytes.data(), bytes.size()) != bytes.size()) {
+    if (!file_.seek(base_ + begin) || file_.read(bytes.data(), bytes.size()) != bytes.size()) {
       restored_ = true; // refused before the first write: the file is as it was
       return false;
     }
+    now.emplace_back(bytes.constData(), bytes.size());
+    held_.overlay(begin, now.back().data(), now.back().size());
+    if (korvane::changeHistory().enabled())
+      keepChanges(written, begin, bytes, now.back());
     old.push_back(std::move(bytes));
   }
   for (size_t run = 0; run < runs.size(); ++run) {
-    const auto [begin, end] = runs[run];
-    if (korvane::changeHistory().enabled())
-      keepChanges(begin, end, old[run].constData());
-    QByteArray bytes = old[run];
-    forEachWritten(begin, end, [&](qint64 first, qint64 last) {
-      std::copy(held_.begin() + first, held_.begin() + last, bytes.begin() + (first - begin));
-    });
-    if (!file_.seek(base_ + heldStart_ + begin) || file_.write(bytes) != bytes.size()) {
+    if (!file_.seek(base_ + runs[run].first) || file_.write(now[run]) != now[run].size()) {
       restoreRuns(runs, old, run + 1);
       return false;
     }
@@ -399,33 +351,35 @@ bool Operation::flushPending() {
 void Operation::restoreRuns(const std::vector<std::pair<qint64, qint64>> &runs,
                             const std::vector<QByteArray> &old, size_t count) {
   for (size_t run = 0; run < count; ++run)
-    if (file_.seek(base_ + heldStart_ + runs[run].first))
+    if (file_.seek(base_ + runs[run].first))
       file_.write(old[run]);
   restored_ = true;
   for (size_t run = 0; run < count && restored_; ++run) {
     QByteArray now(old[run].size(), Qt::Uninitialized);
-    restored_ = file_.seek(base_ + heldStart_ + runs[run].first) &&
+    restored_ = file_.seek(base_ + runs[run].first) &&
                 file_.read(now.data(), now.size()) == now.size() && now == old[run];
   }
 }
 
-// Keeps, for the change history, every stretch of written bytes in the held run
-// [begin, end) that changes at least one of the bytes `old` holds there.
-void Operation::keepChanges(qint64 begin, qint64 end, const char *old) {
-  const char *now = held_.data();
-  forEachWritten(begin, end, [&](qint64 first, qint64 last) {
-    const char *was = old + (first - begin);
-    if (!std::equal(was, was + (last - first), now + first))
-      changes_.append(heldStart_ + first, QByteArrayView(was, last - first),
-                      QByteArrayView(now + first, last - first));
-  });
+// Keeps, for the change history, every stretch of `written` in the run at `begin`
+// that changes at least one of its `old` bytes; `now` is the run as written.
+void Operation::keepChanges(const std::vector<std::pair<qint64, qint64>> &written, qint64 begin,
+                            const QByteArray &old, const QByteArray &now) {
+  const qint64 end = begin + old.size();
+  auto stretch = std::partition_point(written.begin(), written.end(),
+                                      [begin](const auto &s) { return s.second <= begin; });
+  for (; stretch != written.end() && stretch->first < end; ++stretch) {
+    const auto [first, last] = *stretch;
+    const QByteArrayView was = QByteArrayView(old).sliced(first - begin, last - first);
+    const QByteArrayView is = QByteArrayView(now).sliced(first - begin, last - first);
+    if (was != is)
+      changes_.append(first, was, is);
+  }
 }
 
 void Operation::dropHeld() {
   changes_ = {};
-  heldLength_ = 0;
   held_.clear();
-  heldMarks_.clear();
 }
 
 bool Operation::close() {

@@ -12,6 +12,7 @@
 // writer, marks the operation failed and nothing at all is written.
 
 #include "io/change_history.h"
+#include "io/held_bytes.h"
 #include "io/regular_file.h"
 
 #include <QByteArray>
@@ -74,6 +75,9 @@ public:
   // operation (like requireSpan) and gives an empty array. FilePos ends just
   // after the span, as if the span had been read with the accessors.
   QByteArray readBytes(qint64 offset, qint64 length);
+  // readBytes into `to`, for reading a large file a block at a time; false when
+  // it failed the operation.
+  bool readInto(qint64 offset, char *to, qint64 length);
   // Holds `bytes` for writing at the 0-based `offset`, committed by close() with
   // every other held write, all or none. FilePos ends just after them.
   void writeBytes(qint64 offset, QByteArrayView bytes);
@@ -102,15 +106,13 @@ private:
   void put(quint32 value, int width);
   bool writable(qint64 offset, qint64 width);
   [[gnu::cold, gnu::noinline]] void failOutside(qint64 offset, qint64 width);
-  char *heldBytes(qint64 offset, qint64 width);
-  char *growHeld(qint64 offset, qint64 width);
   void writeGroups(QStringView text, int width);
   void fail(const QString &message);
   bool flushPending();
   void restoreRuns(const std::vector<std::pair<qint64, qint64>> &runs,
                    const std::vector<QByteArray> &old, size_t count);
-  void keepChanges(qint64 begin, qint64 end, const char *old);
-  template <class Visit> void forEachWritten(qint64 begin, qint64 end, Visit visit) const;
+  void keepChanges(const std::vector<std::pair<qint64, qint64>> &written, qint64 begin,
+                   const QByteArray &old, const QByteArray &now);
   void dropHeld();
 
   QString path_;
@@ -123,12 +125,8 @@ private:
   // costs one system read.
   QByteArray window_;
   qint64 windowStart_ = -1;
-  // The bytes held for writing: a span of the file with a mark for each byte
-  // that was written.
-  qint64 heldStart_ = 0;
-  qint64 heldLength_ = 0; // bytes of the span up to the last written one
-  std::vector<char> held_;
-  std::vector<char> heldMarks_;
+  // The bytes held for writing.
+  korvane::HeldBytes held_;
   // What the commit changes, for the change history.
   korvane::ChangeSpans changes_;
   // A failed commit left the file as it was: it wrote nothing, or put back every

@@ -28,6 +28,13 @@ int accessFlags(QIODevice::OpenMode mode) {
 
 } // namespace
 
+std::optional<FileIdentity> fileIdentity(const QString &path) {
+  struct stat status {};
+  if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &status) != 0)
+    return std::nullopt;
+  return FileIdentity{quint64(status.st_dev), quint64(status.st_ino)};
+}
+
 QString openRegularFile(QFile &file, QIODevice::OpenMode mode) {
   const QByteArray name = QFile::encodeName(file.fileName());
   const int fd = ::open(name.constData(), accessFlags(mode) | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
@@ -76,8 +83,16 @@ FileContents readRegularFile(const QString &path, qint64 maxSize, const QString 
   return {std::move(bytes), {}, {}};
 }
 
-#ifndef Q_OS_WIN
 QString replaceFile(const QString &path, QByteArrayView bytes) {
+  return replaceFile(path, [bytes](QFile &file) {
+    return file.write(bytes.data(), bytes.size()) == bytes.size() && file.flush()
+               ? QString()
+               : fileErrorReason(file);
+  });
+}
+
+#ifndef Q_OS_WIN
+QString replaceFile(const QString &path, const std::function<QString(QFile &)> &write) {
   const QFileInfo target(path);
   if (target.isDir())
     return systemReason(EISDIR);
@@ -90,8 +105,8 @@ QString replaceFile(const QString &path, QByteArrayView bytes) {
   struct stat old {};
   const QByteArray name = QFile::encodeName(target.absoluteFilePath());
   const mode_t mode = ::stat(name.constData(), &old) == 0 ? old.st_mode & 07777 : 0666 & ~mask;
-  if (file.write(bytes.data(), bytes.size()) != bytes.size() || !file.flush())
-    return fileErrorReason(file);
+  if (QString reason = write(file); !reason.isEmpty() || !file.flush())
+    return reason.isEmpty() ? fileErrorReason(file) : reason;
   if (::fchmod(file.handle(), mode) != 0 ||
       ::rename(QFile::encodeName(file.fileName()).constData(), name.constData()) != 0)
     return systemReason(errno);

@@ -58,6 +58,25 @@ const QString kNotRegular = QStringLiteral("它不是普通文件（可能是管
 
 } // namespace
 
+std::optional<FileIdentity> fileIdentity(const QString &path) {
+  if (path.isEmpty() || isDevicePath(path))
+    return std::nullopt;
+  // Opened for no access at all, so that a file another program holds open is
+  // still found; FILE_FLAG_BACKUP_SEMANTICS lets a folder be looked at too.
+  HANDLE handle = CreateFileW(nativePath(path).c_str(), 0,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE)
+    return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool found = GetFileInformationByHandle(handle, &info);
+  CloseHandle(handle);
+  if (!found)
+    return std::nullopt;
+  return FileIdentity{info.dwVolumeSerialNumber,
+                      (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
 QString openRegularFile(QFile &file, QIODevice::OpenMode mode) {
   if (isDevicePath(file.fileName()))
     return kNotRegular;
@@ -98,7 +117,7 @@ QString openRegularFile(QFile &file, QIODevice::OpenMode mode) {
   return {};
 }
 
-QString replaceFile(const QString &path, QByteArrayView bytes) {
+QString replaceFile(const QString &path, const std::function<QString(QFile &)> &write) {
   const QFileInfo target(path);
   if (target.isDir())
     return systemReason(EISDIR);
@@ -108,8 +127,8 @@ QString replaceFile(const QString &path, QByteArrayView bytes) {
                         QStringLiteral(".XXXXXX"));
     if (!file.open())
       return fileErrorReason(file);
-    if (file.write(bytes.data(), bytes.size()) != bytes.size() || !file.flush())
-      return fileErrorReason(file);
+    if (QString reason = write(file); !reason.isEmpty() || !file.flush())
+      return reason.isEmpty() ? fileErrorReason(file) : reason;
     // Windows renames only a file nobody holds open, this program included, and
     // QTemporaryFile lets go of its file only when it ends.
     written = file.fileName();
