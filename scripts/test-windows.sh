@@ -22,15 +22,8 @@
 #
 # Needs the cross-built Qt in the cache (scripts/windows.sh builds it once).
 set -euo pipefail
-cd "$(dirname "$0")/.."
-root=$PWD
-cache=${KORVANE_WINDOWS_CACHE:-$HOME/.cache/korvane/windows-x64}
-prefix=$cache/prefix
-build=$root/build-windows
-version=$(sed -n 's/^project(korvane VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+source "$(dirname "$0")/windows-env.sh"
 folder=$build/dist/korvane-$version-windows-x64
-mingw_gcc=/usr/lib/gcc/x86_64-w64-mingw32/12-posix
-mingw_lib=/usr/x86_64-w64-mingw32/lib
 
 tests=(tst_regular_file tst_module1 tst_name_list tst_change_history tst_bps tst_field_codec
   tst_record_binding tst_table_catalog tst_korvane_tool tst_tool_formats tst_korvane_tool_cli

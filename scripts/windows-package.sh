@@ -8,16 +8,9 @@
 #
 # Run scripts/windows.sh, which builds the dependencies first when they are missing.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-root=$PWD
-cache=${KORVANE_WINDOWS_CACHE:-$HOME/.cache/korvane/windows-x64}
-prefix=$cache/prefix
-build=$root/build-windows
-version=$(sed -n 's/^project(korvane VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+source "$(dirname "$0")/windows-env.sh"
 name=korvane-$version-windows-x64
 zip=dist/$name.zip
-mingw_gcc=/usr/lib/gcc/x86_64-w64-mingw32/12-posix
-mingw_lib=/usr/x86_64-w64-mingw32/lib
 
 if [ ! -e "$cache/qt.done" ] || [ ! -e "$cache/libcdio.done" ]; then
   echo "缓存 $cache 中还没有交叉编译好的 Qt 和 libcdio：请运行 scripts/windows.sh。" >&2
