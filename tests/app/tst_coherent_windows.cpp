@@ -46,15 +46,7 @@ void undo(Form1 &form, std::initializer_list<quint64> ids) {
   history->findChild<QPushButton *>(QStringLiteral("undoButton"))->click();
 }
 
-// A file dialog answer that chooses `path`.
-std::function<void(QFileDialog *)> choose(const QString &path) {
-  return [path](QFileDialog *dialog) {
-    dialog->selectFile(path);
-    if (dialog->selectedFiles() != QStringList{path})
-      dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
-    static_cast<QDialog *>(dialog)->accept();
-  };
-}
+const auto choose = korvane::test::choosePath;
 
 QString boxText(QWidget *window, const char *name) {
   return window->findChild<QLineEdit *>(QString::fromLatin1(name))->text();

@@ -41,16 +41,7 @@ QString label(QWidget &form, const char *name) {
   return form.findChild<QLabel *>(QString::fromLatin1(name))->text();
 }
 
-// A file dialog answer that chooses `path`.
-std::function<void(QFileDialog *)> choose(const QString &path) {
-  return [path](QFileDialog *dialog) {
-    dialog->selectFile(path);
-    // A dialog shown before keeps the focus in its name box, which selectFile leaves alone.
-    if (dialog->selectedFiles() != QStringList{path})
-      dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
-    static_cast<QDialog *>(dialog)->accept();
-  };
-}
+const auto choose = korvane::test::choosePath;
 
 QString canonical(const QString &folder) { return QFileInfo(folder).canonicalFilePath(); }
 
