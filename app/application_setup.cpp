@@ -1,7 +1,10 @@
 #include "app/application_setup.h"
 
+#include "io/rollback_journal.h"
+
 #include <QApplication>
 #include <QLibraryInfo>
+#include <QMessageBox>
 #include <QTranslator>
 
 namespace korvane {
@@ -10,6 +13,10 @@ bool setUpApplication(QApplication &app) {
   // The name, not the display name: a display name would be appended to every
   // editor window's title bar.
   QApplication::setApplicationName(QStringLiteral("Korvane静态修改器"));
+  // A write cut short and undone when its file was opened again is told at once.
+  setJournalNoticeHandler([](const QString &notice) {
+    QMessageBox::information(QApplication::activeWindow(), QApplication::applicationName(), notice);
+  });
   auto *translator = new QTranslator(&app);
   // The interface is Chinese whatever the system's locale, so are Qt's dialogs.
   if (!translator->load(QStringLiteral("qtbase_zh_CN"),

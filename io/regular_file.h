@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QString>
 
+#include <chrono>
+
 namespace korvane {
 
 // Opens `file` (its name set) in `mode` when it is a regular file or a link to
@@ -36,5 +38,29 @@ FileContents readRegularFile(const QString &path, qint64 maxSize, const QString 
 // in a few milliseconds instead of tens). Returns the reason, in Chinese, when
 // nothing was written; empty when all was.
 QString replaceFile(const QString &path, QByteArrayView bytes);
+
+// An exclusive advisory lock on a game file or disc image, held by every writer
+// of this program (the editor and korvane-tool) from the check that precedes a
+// write to its commit, so that two writers never interleave. Within one thread
+// a lock already held is shared: an operation inside a command that holds the
+// lock takes it again at no cost. Another process or thread holding it is
+// waited for up to `wait`; then the lock is refused, naming the holder.
+class FileLock {
+public:
+  static constexpr std::chrono::milliseconds kWait{2000};
+
+  explicit FileLock(const QString &path, std::chrono::milliseconds wait = kWait);
+  ~FileLock();
+  FileLock(const FileLock &) = delete;
+  FileLock &operator=(const FileLock &) = delete;
+
+  bool ok() const { return error_.isEmpty(); }
+  // In Chinese, naming the file and who holds it; empty when the lock is held.
+  const QString &error() const { return error_; }
+
+private:
+  QString key_; // the file's identity while held
+  QString error_;
+};
 
 } // namespace korvane

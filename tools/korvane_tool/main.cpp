@@ -1,6 +1,7 @@
 // korvane-tool: lists, dumps, diffs, imports and patches the game's tables by name.
 
 #include "io/disc_image.h"
+#include "io/rollback_journal.h"
 #include "tools/korvane_tool/tool_commands.h"
 
 #include <QCommandLineOption>
@@ -87,6 +88,8 @@ std::optional<Format> formatFrom(const QString &text, bool textAllowed) {
 int main(int argc, char *argv[]) {
   QCoreApplication app(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("korvane-tool"));
+  korvane::setJournalNoticeHandler(
+      [](const QString &notice) { QTextStream(stderr) << notice << Qt::endl; });
   QTextStream out(stdout);
   QTextStream err(stderr);
 

@@ -760,6 +760,10 @@ int Tool::importCsv(const ImportRequest &request) {
                     .arg(values.offsets.size()) +
                 kNothingWritten);
 
+  // Held from the read of the stored values to the commit.
+  const FileLock lock(GameFileRef::fromPathText(request.file).path);
+  if (!lock.ok())
+    return fail(lock.error());
   Module1::Operation op(request.file);
   for (qint64 offset : values.offsets)
     if (!op.requireSpan(offset, table->layout->recordSize, table->layout->what))
@@ -933,6 +937,10 @@ int Tool::apply(const QString &file, const QString &patchPath, bool dryRun,
     return fail(patchFile.error + kNothingWritten);
   const QByteArray &patchBytes = patchFile.bytes;
 
+  // Held from the read of the source to the check of what was written.
+  const FileLock lock(GameFileRef::fromPathText(file).path);
+  if (!lock.ok())
+    return fail(lock.error());
   Module1::Operation op(file);
   const QByteArray source = op.readBytes(0, op.size());
   if (!op.ok())
