@@ -36,25 +36,6 @@ dump、diff、import、apply 可加 --file-kind exe|stage 指定文件种类（�
 diff 按 --file-kind（或另一个参数的文件名）取；patch 两个镜像时做整个镜像的补丁，
 patch、apply 加 --entry SLPS_255.37|stage.bin 时只针对镜像里的这个文件。)";
 
-struct Command {
-  const char *name;
-  int arguments;
-  QStringList options; // the options it takes, besides --names
-};
-
-const QList<Command> &commands() {
-  static const QList<Command> list{
-      {"tables", 0, {}},
-      {"dump", 2, {"format", "bom", "output", "file-kind"}},
-      {"diff", 2, {"format", "file-kind"}},
-      {"import", 3, {"dry-run", "file-kind"}},
-      {"patch", 2, {"output", "format", "check", "file-kind", "entry"}},
-      {"apply", 2, {"dry-run", "file-kind", "entry"}},
-      {"extract", 2, {}},
-  };
-  return list;
-}
-
 // The parser's own messages are English; the two it gives for a value say so in
 // Chinese, and any other is quoted.
 QString parserErrorText(const QString &error) {
@@ -73,14 +54,103 @@ int refuse(QTextStream &err, const QString &message) {
   return kFailed;
 }
 
-std::optional<Format> formatFrom(const QString &text, bool textAllowed) {
-  if (text == QLatin1String("csv"))
+// What the command line gave besides the command's name.
+struct Invocation {
+  QStringList arguments;
+  std::optional<QString> format;
+  bool bom = false;
+  bool dryRun = false;
+  bool check = false;
+  QString output;
+  std::optional<GameFile> kind;  // --file-kind
+  std::optional<GameFile> entry; // --entry
+  QTextStream &err;
+};
+
+// The listing format --format names, `fallback` without it; none (refused) for any
+// other word.
+std::optional<Format> listingFormat(const Invocation &call, Format fallback, bool textAllowed) {
+  if (!call.format)
+    return fallback;
+  if (*call.format == QLatin1String("csv"))
     return Format::Csv;
-  if (text == QLatin1String("json"))
+  if (*call.format == QLatin1String("json"))
     return Format::Json;
-  if (textAllowed && text == QLatin1String("text"))
+  if (textAllowed && *call.format == QLatin1String("text"))
     return Format::Text;
+  refuse(call.err,
+         QStringLiteral("--format 应为 %1，而不是“%2”。")
+             .arg(textAllowed ? QStringLiteral("text、csv 或 json") : QStringLiteral("csv 或 json"),
+                  *call.format));
   return std::nullopt;
+}
+
+int runTables(Tool &tool, const Invocation &) { return tool.tables(); }
+
+int runDump(Tool &tool, const Invocation &call) {
+  const std::optional<Format> format = listingFormat(call, Format::Csv, false);
+  if (!format)
+    return kFailed;
+  return tool.dump(
+      {call.arguments[0], call.arguments[1], *format, call.bom, call.output, call.kind});
+}
+
+int runDiff(Tool &tool, const Invocation &call) {
+  const std::optional<Format> format = listingFormat(call, Format::Text, true);
+  if (!format)
+    return kFailed;
+  return tool.diff({call.arguments[0], call.arguments[1], *format, call.kind});
+}
+
+int runImport(Tool &tool, const Invocation &call) {
+  return tool.importCsv(
+      {call.arguments[0], call.arguments[1], call.arguments[2], call.dryRun, call.kind});
+}
+
+int runPatch(Tool &tool, const Invocation &call) {
+  if (call.check) {
+    if (!call.output.isEmpty() || call.format)
+      return refuse(call.err, QStringLiteral("patch --check 只检查补丁，不带 -o 或 --format。"));
+    return tool.apply(call.arguments[0], call.arguments[1], true,
+                      call.entry ? call.entry : call.kind);
+  }
+  std::optional<PatchFormat> format;
+  if (call.format) {
+    if (*call.format != QLatin1String("bps") && *call.format != QLatin1String("ips"))
+      return refuse(call.err,
+                    QStringLiteral("--format 应为 bps 或 ips，而不是“%1”。").arg(*call.format));
+    format = *call.format == QLatin1String("bps") ? PatchFormat::Bps : PatchFormat::Ips;
+  }
+  return tool.patch(call.arguments[0], call.arguments[1], call.output, format, call.entry);
+}
+
+int runApply(Tool &tool, const Invocation &call) {
+  return tool.apply(call.arguments[0], call.arguments[1], call.dryRun,
+                    call.entry ? call.entry : call.kind);
+}
+
+int runExtract(Tool &tool, const Invocation &call) {
+  return tool.extract(call.arguments[0], call.arguments[1]);
+}
+
+struct Command {
+  const char *name;
+  int arguments;
+  QStringList options; // the options it takes, besides --names
+  int (*run)(Tool &, const Invocation &);
+};
+
+const QList<Command> &commands() {
+  static const QList<Command> list{
+      {"tables", 0, {}, runTables},
+      {"dump", 2, {"format", "bom", "output", "file-kind"}, runDump},
+      {"diff", 2, {"format", "file-kind"}, runDiff},
+      {"import", 3, {"dry-run", "file-kind"}, runImport},
+      {"patch", 2, {"output", "format", "check", "file-kind", "entry"}, runPatch},
+      {"apply", 2, {"dry-run", "file-kind", "entry"}, runApply},
+      {"extract", 2, {}, runExtract},
+  };
+  return list;
 }
 
 } // namespace
@@ -193,46 +263,15 @@ int main(int argc, char *argv[]) {
     entryFile =
         value.compare(kExeEntryName, Qt::CaseInsensitive) == 0 ? GameFile::Exe : GameFile::Stage;
   }
+  Invocation call{arguments,
+                  parser.isSet(format) ? std::optional(parser.value(format)) : std::nullopt,
+                  parser.isSet(bom),
+                  parser.isSet(dryRun),
+                  parser.isSet(check),
+                  parser.value(output),
+                  kind,
+                  entryFile,
+                  err};
   Tool tool(out, err, parser.value(names));
-  if (name == QLatin1String("extract"))
-    return tool.extract(arguments[0], arguments[1]);
-  if (name == QLatin1String("patch") && parser.isSet(check)) {
-    if (parser.isSet(output) || parser.isSet(format))
-      return refuse(err, QStringLiteral("patch --check 只检查补丁，不带 -o 或 --format。"));
-    return tool.apply(arguments[0], arguments[1], true, entryFile ? entryFile : kind);
-  }
-  if (name == QLatin1String("patch")) {
-    std::optional<PatchFormat> patchFormat;
-    if (parser.isSet(format)) {
-      const QString value = parser.value(format);
-      if (value != QLatin1String("bps") && value != QLatin1String("ips"))
-        return refuse(err, QStringLiteral("--format 应为 bps 或 ips，而不是“%1”。").arg(value));
-      patchFormat = value == QLatin1String("bps") ? PatchFormat::Bps : PatchFormat::Ips;
-    }
-    return tool.patch(arguments[0], arguments[1], parser.value(output), patchFormat, entryFile);
-  }
-  if (name == QLatin1String("apply"))
-    return tool.apply(arguments[0], arguments[1], parser.isSet(dryRun),
-                      entryFile ? entryFile : kind);
-
-  const bool isDiff = name == QLatin1String("diff");
-  Format chosenFormat = isDiff ? Format::Text : Format::Csv;
-  if (parser.isSet(format)) {
-    const std::optional<Format> parsed = formatFrom(parser.value(format), isDiff);
-    if (!parsed)
-      return refuse(err, QStringLiteral("--format 应为 %1，而不是“%2”。")
-                             .arg(isDiff ? QStringLiteral("text、csv 或 json")
-                                         : QStringLiteral("csv 或 json"),
-                                  parser.value(format)));
-    chosenFormat = *parsed;
-  }
-
-  if (name == QLatin1String("tables"))
-    return tool.tables();
-  if (name == QLatin1String("dump"))
-    return tool.dump(
-        {arguments[0], arguments[1], chosenFormat, parser.isSet(bom), parser.value(output), kind});
-  if (isDiff)
-    return tool.diff({arguments[0], arguments[1], chosenFormat, kind});
-  return tool.importCsv({arguments[0], arguments[1], arguments[2], parser.isSet(dryRun), kind});
+  return command->run(tool, call);
 }

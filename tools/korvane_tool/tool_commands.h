@@ -95,13 +95,6 @@ public:
   int extract(const QString &image, const QString &folder);
 
 private:
-  // The records an import walks: where each lies, what it holds, what the CSV wants.
-  struct ImportValues {
-    std::vector<qint64> offsets;
-    std::vector<RecordValues> stored;
-    std::vector<RecordValues> wanted;
-  };
-
   int fail(const QString &message);
   // Where the records of a table split by the stage lists stand (null for the other
   // tables); unusable stage lines are reported on standard error the first time.
@@ -118,8 +111,9 @@ private:
   // Lists the fields and unnamed bytes in which `was` and `is` differ; true when any do.
   bool listChanges(GameFile kind, QByteArrayView was, QByteArrayView is, Format format);
   bool readImportRows(const CatalogTable &table, const CsvTable &csv,
-                      const QHash<QString, int> &position, Module1::Operation &op,
-                      ImportValues &values, QString &error);
+                      const QHash<QString, int> &position, const std::vector<qint64> &offsets,
+                      qint64 base, QByteArrayView stored, QByteArray &wanted, int &fieldsChanged,
+                      QString &error);
   void warnAboutLists();
   std::optional<QByteArray> readGameFile(const QString &path);
   bool tableFits(const CatalogTable &table, const QString &path, qint64 size);
@@ -131,7 +125,6 @@ private:
   // game file.
   bool streamOutput(const QString &path, const QStringList &gameFiles,
                     const std::function<void(QIODevice &)> &write);
-  bool writeOutput(const QString &path, const QByteArray &bytes, const QStringList &gameFiles);
   bool writtenAsPatched(const QString &file, const QByteArray &source, const QByteArray &target,
                         const std::vector<ByteRange> &spans);
 
