@@ -6,6 +6,7 @@
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QTranslator>
+#include <new>
 
 namespace korvane {
 
@@ -25,6 +26,17 @@ bool setUpApplication(QApplication &app) {
     return false;
   }
   return QApplication::installTranslator(translator);
+}
+
+bool EditorApplication::notify(QObject *receiver, QEvent *event) {
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (const std::bad_alloc &) {
+    QMessageBox::critical(activeWindow(), applicationName(),
+                          QStringLiteral("内存不足，这次操作没有完成，没有写入任何内容。"
+                                         "请关闭其他程序后再试。"));
+    return false;
+  }
 }
 
 } // namespace korvane

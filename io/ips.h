@@ -31,6 +31,10 @@ struct IpsPatch {
 IpsPatch diffToIps(QByteArrayView original, QByteArrayView modified);
 
 QByteArray encodeIps(const std::vector<IpsRecord> &records);
-IpsPatch decodeIps(QByteArrayView bytes);
+// Reads a patch. Given the size of the file it is for, a record that would write
+// past its end is refused as it is read, and so is a patch whose records would
+// spell out far more bytes than the file has: no patch makes the reader ask for
+// more memory than a few times the file's size.
+IpsPatch decodeIps(QByteArrayView bytes, qint64 fileSize = -1);
 
 } // namespace korvane

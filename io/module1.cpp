@@ -6,7 +6,9 @@
 #include "io/rollback_journal.h"
 #include "io/system_errors.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QSet>
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -84,6 +86,19 @@ FileContents readImageEntry(const korvane::GameFileRef &ref, qint64 maxSize) {
   return {std::move(bytes), {}, {}};
 }
 
+// Once per image and run: its own MD5 records no longer match what was written.
+void tellChecksumTagsOutdated(const QString &imagePath) {
+  static QSet<QString> told;
+  if (told.contains(imagePath))
+    return;
+  told.insert(imagePath);
+  korvane::reportJournalNotice(
+      QStringLiteral("光盘镜像 %1 带有 xorriso 记下的 MD5 校验值（制作时用了 -md5 on）。修改以后，"
+                     "镜像自己记的 MD5 与改过的内容不再相符：xorriso -check_md5 之类的检查会报告"
+                     "不符（游戏和模拟器不读这些记录）。需要一致时，请用 xorriso 重新生成镜像。")
+          .arg(QDir::toNativeSeparators(imagePath)));
+}
+
 } // namespace
 
 FileContents readWholeFile(const QString &path, qint64 maxSize) {
@@ -144,6 +159,7 @@ Operation::Operation(const QString &path)
   }
   base_ = found.entry.start;
   size_ = found.entry.size;
+  checksumTags_ = found.entry.checksumTags;
 }
 
 Operation::~Operation() {
@@ -523,6 +539,8 @@ bool Operation::close() {
     dropHeld();
     return false;
   }
+  if (checksumTags_ && heldLength_ > 0)
+    tellChecksumTagsOutdated(ref_.path);
   // Only a commit that reached the disk whole becomes a history entry.
   korvane::changeHistory().record(path_, gameFile_, std::move(changes_));
   dropHeld();

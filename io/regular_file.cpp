@@ -179,7 +179,10 @@ FileLock::FileLock(const QString &path, std::chrono::milliseconds wait) {
         return;
       }
       if (held.count == 0) {
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        // A file system without locks (some network shares) cannot keep two
+        // writers apart: the file is written as it was before locks existed.
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 || errno == ENOLCK || errno == EOPNOTSUPP ||
+            errno == ENOSYS) {
           held = {fd, QThread::currentThreadId(), 1};
           key_ = key;
           return;

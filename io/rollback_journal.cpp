@@ -9,7 +9,11 @@
 #include <QFileInfo>
 #include <cerrno>
 #include <fcntl.h>
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace korvane {
 namespace {
@@ -21,21 +25,29 @@ JournalNoticeHandler &noticeHandler() {
   return handler;
 }
 
-// Makes the journal's name in its folder reach the disk too.
-void syncFolderOf(const QString &path) {
+// Makes the journal's name in its folder reach the disk too (Windows keeps a
+// folder's names with the files themselves).
+void syncFolderOf([[maybe_unused]] const QString &path) {
+#ifndef Q_OS_WIN
   const int fd = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(),
                         O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd >= 0) {
     ::fsync(fd);
     ::close(fd);
   }
+#endif
 }
 
 QString syncReason(QFile &file) {
   if (!file.flush())
     return fileErrorReason(file);
+#ifdef Q_OS_WIN
+  if (::_commit(file.handle()) != 0)
+    return systemReason(errno);
+#else
   if (::fdatasync(file.handle()) != 0)
     return systemReason(errno);
+#endif
   return {};
 }
 

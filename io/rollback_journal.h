@@ -39,8 +39,9 @@ QString finishJournal(QFile &file, const QString &path);
 // what was done when there was a journal.
 QString recoverJournal(QFile &file, const QString &path, QString &notice);
 
-// Reports what a recovery did, to the user: the tool prints it, the editor
-// shows it. Until a program sets its own, notices go to the Qt message log.
+// Reports what a recovery did (or another thing the user must know about a file
+// just written), to the user: the tool prints it, the editor shows it. Until a
+// program sets its own, notices go to the Qt message log.
 using JournalNoticeHandler = void (*)(const QString &notice);
 void setJournalNoticeHandler(JournalNoticeHandler handler);
 void reportJournalNotice(const QString &notice);
