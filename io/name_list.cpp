@@ -1,11 +1,11 @@
 #include "io/name_list.h"
 
+#include "io/gbk_text.h"
 #include "io/regular_file.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QStringDecoder>
 
 namespace korvane {
 
@@ -94,8 +94,7 @@ NameListResult readNameListFrom(const QString &path, int count) {
   result.wanted = count;
   const FileContents contents = readRegularFile(path, kMaxNameListSize, QStringLiteral("名称列表"));
   if (contents.ok()) {
-    QStringDecoder gbk("GBK");
-    result.items = splitNameItems(gbk.decode(contents.bytes), count);
+    result.items = splitNameItems(decodeGbk(contents.bytes), count);
   } else {
     result.missing = true;
     result.reason = contents.reason;

@@ -8,14 +8,20 @@
 #include <QTemporaryFile>
 #include <QThread>
 #include <cerrno>
+
+#ifndef Q_OS_WIN
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
+#endif
 
 namespace korvane {
 
+// The POSIX side of opening and replacing files; Windows has its own in
+// regular_file_windows.cpp.
+#ifndef Q_OS_WIN
 namespace {
 
 // The open(2) flags of `mode`: reading, or reading and writing.
@@ -51,6 +57,7 @@ QString openRegularFile(QFile &file, QIODevice::OpenMode mode) {
   }
   return {};
 }
+#endif
 
 FileContents readRegularFile(const QString &path, qint64 maxSize, const QString &kind) {
   const QString shown = QFileInfo(path).absoluteFilePath();
@@ -74,6 +81,7 @@ FileContents readRegularFile(const QString &path, qint64 maxSize, const QString 
   return {std::move(bytes), {}, {}};
 }
 
+#ifndef Q_OS_WIN
 QString replaceFile(const QString &path, QByteArrayView bytes) {
   const QFileInfo target(path);
   if (target.isDir())
@@ -95,10 +103,13 @@ QString replaceFile(const QString &path, QByteArrayView bytes) {
   file.setAutoRemove(false);
   return {};
 }
+#endif
 
 } // namespace korvane
 
 namespace korvane {
+
+#ifndef Q_OS_WIN
 
 // The locks this process holds, by file identity (device and inode): each with
 // the descriptor that carries the flock(2) lock, the thread that holds it and
@@ -220,5 +231,14 @@ FileLock::~FileLock() {
   ::close(held->fd);
   heldLocks().erase(held);
 }
+
+#else
+
+// Windows: writers of this program are kept apart within one process only;
+// the lock between processes (LockFileEx) belongs in regular_file_windows.cpp.
+FileLock::FileLock(const QString &, std::chrono::milliseconds) {}
+FileLock::~FileLock() = default;
+
+#endif
 
 } // namespace korvane

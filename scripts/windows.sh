@@ -107,8 +107,9 @@ build_libcdio() {
 }
 
 started=$(date +%s)
-install_packages g++-mingw-w64-x86-64-posix mingw-w64-tools qt6-base-dev qt6-base-dev-tools dpkg-dev \
-  cmake ninja-build pkg-config zip wine64 xvfb xauth fonts-noto-cjk
+install_packages g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev qt6-base-dev \
+  qt6-base-dev-tools qt6-translations-l10n dpkg-dev cmake ninja-build pkg-config python3 wine64 xvfb xauth \
+  fonts-noto-cjk
 enable_source_lines
 write_toolchain
 build_qt

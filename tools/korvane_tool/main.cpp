@@ -3,6 +3,7 @@
 #include "io/disc_image.h"
 #include "io/rollback_journal.h"
 #include "tools/korvane_tool/tool_commands.h"
+#include "tools/utf8_console.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -159,6 +160,7 @@ const QList<Command> &commands() {
 int main(int argc, char *argv[]) {
   QCoreApplication app(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("korvane-tool"));
+  const korvane::Utf8Console console;
   korvane::setJournalNoticeHandler(
       [](const QString &notice) { QTextStream(stderr) << notice << Qt::endl; });
   QTextStream out(stdout);
