@@ -234,8 +234,8 @@ FileLock::~FileLock() {
 
 #else
 
-// Windows: writers of this program are kept apart within one process only;
-// the lock between processes (LockFileEx) belongs in regular_file_windows.cpp.
+// Windows: no lock yet; its lock between processes (LockFileEx on the file's
+// handle, with the same in-process sharing) belongs in regular_file_windows.cpp.
 FileLock::FileLock(const QString &, std::chrono::milliseconds) {}
 FileLock::~FileLock() = default;
 
