@@ -144,13 +144,16 @@ IpsPatch decodeIps(QByteArrayView bytes, qint64 fileSize) {
     const qint64 offset = bigEndianAt(bytes, pos, 3);
     const qsizetype size = bigEndianAt(bytes, pos + 3, 2);
     pos += 5;
-    const qint64 length = size > 0 ? size : pos + 2 <= bytes.size() ? bigEndianAt(bytes, pos, 2) : 0;
+    const qint64 length = size > 0                  ? size
+                          : pos + 2 <= bytes.size() ? bigEndianAt(bytes, pos, 2)
+                                                    : 0;
     if (outside(offset, length))
-      return refuse(QStringLiteral("补丁要写入偏移 0x%1 起的 %2 字节，超出了文件的范围（文件长 %3 字节）。"
-                                   "这个补丁不是给这个文件的。")
-                        .arg(QString::number(offset, 16).toUpper())
-                        .arg(length)
-                        .arg(fileSize));
+      return refuse(
+          QStringLiteral("补丁要写入偏移 0x%1 起的 %2 字节，超出了文件的范围（文件长 %3 字节）。"
+                         "这个补丁不是给这个文件的。")
+              .arg(QString::number(offset, 16).toUpper())
+              .arg(length)
+              .arg(fileSize));
     if (mostSpelledOut >= 0 && (spelledOut += length) > mostSpelledOut)
       return refuse(QStringLiteral("它的记录一共要写入超过 %1 字节，是文件长度（%2 字节）的好几倍，"
                                    "不像是给这个文件的补丁。")

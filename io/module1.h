@@ -130,7 +130,7 @@ private:
   QString commitReason_;
   QString error_;
   QFile file_;
-  qint64 base_ = 0; // where the game file starts in file_: an image entry's start, else 0
+  qint64 base_ = 0;           // where the game file starts in file_: an image entry's start, else 0
   bool checksumTags_ = false; // the image carries MD5 records an edit outdates
   qint64 size_ = 0;
   // A read-through window of the file, so that walking a record field by field

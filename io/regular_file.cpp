@@ -172,7 +172,7 @@ FileLock::FileLock(const QString &path, std::chrono::milliseconds wait) {
       ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   struct stat status {};
   if (fd < 0 || ::fstat(fd, &status) != 0) {
-    error_ = QStringLiteral("无法打开文件：\n%1\n原因：%2。").arg(shown, systemReason(errno));
+    // Nothing to keep apart: whoever opens it to write is told why it cannot.
     if (fd >= 0)
       ::close(fd);
     return;

@@ -44,7 +44,9 @@ QString replaceFile(const QString &path, QByteArrayView bytes);
 // write to its commit, so that two writers never interleave. Within one thread
 // a lock already held is shared: an operation inside a command that holds the
 // lock takes it again at no cost. Another process or thread holding it is
-// waited for up to `wait`; then the lock is refused, naming the holder.
+// waited for up to `wait`; then the lock is refused, naming the holder. A file
+// that cannot be opened is not locked (and not refused): opening it to write
+// fails with the system's reason.
 class FileLock {
 public:
   static constexpr std::chrono::milliseconds kWait{2000};

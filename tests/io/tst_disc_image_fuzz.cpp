@@ -80,7 +80,7 @@ private slots:
     QRandomGenerator random(udf ? 31 : 37);
     const QString path = dir_.filePath(QStringLiteral("mutated.iso"));
     int found = 0;
-    for (int round = 0; round < 1000; ++round) {
+    for (int round = 0; round < 750; ++round) {
       const QByteArray image = mutated(bytes, describedEnd, random);
       SampleGame::writeFile(path, image);
       for (const QString &name : {kExeEntryName, kStageEntryName}) {

@@ -45,9 +45,9 @@ private slots:
     SampleGame::writeFile(source + QStringLiteral("/GAME/stage.bin"), kStage);
     const QString image = dir_.filePath(QStringLiteral("md5.iso"));
     QProcess xorriso;
-    xorriso.start(QStringLiteral("xorriso"), {QStringLiteral("-as"), QStringLiteral("mkisofs"),
-                                              QStringLiteral("-quiet"), QStringLiteral("--md5"),
-                                              QStringLiteral("-o"), image, source});
+    xorriso.start(QStringLiteral("xorriso"),
+                  {QStringLiteral("-as"), QStringLiteral("mkisofs"), QStringLiteral("-quiet"),
+                   QStringLiteral("--md5"), QStringLiteral("-o"), image, source});
     QVERIFY(xorriso.waitForFinished(60000) && xorriso.exitCode() == 0);
     static QStringList notices;
     setJournalNoticeHandler([](const QString &notice) { notices.append(notice); });

@@ -10,9 +10,9 @@ using namespace korvane;
 using namespace korvane::test;
 using korvane::tool::CsvRow;
 using korvane::tool::csvRow;
+using korvane::tool::Format;
 using korvane::tool::kDiffers;
 using korvane::tool::kFailed;
-using korvane::tool::Format;
 using korvane::tool::kSuccess;
 using korvane::tool::parseCsv;
 using korvane::tool::Tool;
@@ -142,8 +142,8 @@ private slots:
   // is still the game file its name says.
   void aStageFileThatLooksLikeAnImageIsAGameFile() {
     SampleGame game;
-    for (const QByteArray &head : {QByteArray::fromHex("1F8B"),
-                                   QByteArray::fromHex("00FFFFFFFFFFFFFFFFFFFF00")}) {
+    for (const QByteArray &head :
+         {QByteArray::fromHex("1F8B"), QByteArray::fromHex("00FFFFFFFFFFFFFFFFFFFF00")}) {
       QByteArray stage = game.stage();
       stage.replace(0, head.size(), head);
       SampleGame::writeFile(game.stagePath(), stage);

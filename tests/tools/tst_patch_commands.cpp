@@ -151,9 +151,8 @@ private slots:
   void anXdeltaPatchIsNamedWithWhatToDo() {
     SampleGame game;
     const QByteArray before = game.exe();
-    const ToolRun run = runTool(game, [&](Tool &tool) {
-      return tool.apply(game.exePath(), storedPatch("change.xdelta"));
-    });
+    const ToolRun run = runTool(
+        game, [&](Tool &tool) { return tool.apply(game.exePath(), storedPatch("change.xdelta")); });
     QCOMPARE(run.status, int(kFailed));
     QVERIFY2(run.err.contains(QStringLiteral("xdelta3（VCDIFF）补丁")) &&
                  run.err.contains(QStringLiteral("xdelta3 -d")),

@@ -81,8 +81,8 @@ int Tool::extract(const QString &image, const QString &folder) {
 
   std::unique_ptr<QTemporaryFile> written[2];
   for (int i = 0; i < 2; ++i) {
-    written[i] = std::make_unique<QTemporaryFile>(target.filePath(QStringLiteral(".") + names[i] +
-                                                                  QStringLiteral(".XXXXXX")));
+    written[i] = std::make_unique<QTemporaryFile>(
+        target.filePath(QStringLiteral(".") + names[i] + QStringLiteral(".XXXXXX")));
     QTemporaryFile &file = *written[i];
     if (!file.open() || file.write(contents[i]) != contents[i].size() || !file.flush() ||
         !givePlainPermissions(file))

@@ -283,10 +283,11 @@ int Tool::importCsv(const ImportRequest &request) {
   if (!csvBytes.ok())
     return fail(csvBytes.error + kNothingWritten);
   if (looksLikeJson(csvBytes.bytes))
-    return fail(QStringLiteral("“%1”是 JSON 文件（dump -f json 的输出），import 只读 CSV。请用 dump 的"
-                               "默认格式 CSV 导出、修改后再导入。")
-                    .arg(fileLabel(request.csv)) +
-                kNothingWritten);
+    return fail(
+        QStringLiteral("“%1”是 JSON 文件（dump -f json 的输出），import 只读 CSV。请用 dump 的"
+                       "默认格式 CSV 导出、修改后再导入。")
+            .arg(fileLabel(request.csv)) +
+        kNothingWritten);
   CsvTable csv = parseCsv(csvBytes.bytes);
   if (!csv.error.isEmpty())
     return fail(csv.error + kNothingWritten);

@@ -9,8 +9,8 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QHash>
-#include <new>
 #include <QRegularExpression>
+#include <new>
 
 namespace {
 
@@ -282,8 +282,9 @@ int main(int argc, char *argv[]) {
     // Every allocation precedes the first write of a commit, or is covered by
     // its rollback journal.
     out.flush();
-    return refuse(err, QStringLiteral("内存不足，命令 %1 没有完成。没有写入任何内容（如果写入已经开始，"
-                                      "下次打开这个文件时会按回滚日志恢复原来的内容）。")
-                           .arg(name));
+    return refuse(err,
+                  QStringLiteral("内存不足，命令 %1 没有完成。没有写入任何内容（如果写入已经开始，"
+                                 "下次打开这个文件时会按回滚日志恢复原来的内容）。")
+                      .arg(name));
   }
 }
