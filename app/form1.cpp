@@ -5,6 +5,7 @@
 #include "editors/shared/editor_window.h"
 #include "editors/shared/game_paths.h"
 #include "editors/shared/messages.h"
+#include "editors/shared/record_coherence.h"
 #include "editors/shared/sections.h"
 #include "io/disc_image.h"
 #include "io/patch_maker.h"
@@ -22,6 +23,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <memory>
+#include <tuple>
 
 namespace korvane {
 
@@ -135,8 +137,11 @@ void Form1::chooseFile(GameFile file) {
                                QDir::toNativeSeparators(otherPath), fileName));
     return;
   }
+  const bool switched = !isSameFile(chosen, path);
   path = chosen;
   showPaths();
+  if (switched)
+    announceGameFileSwitch(file);
 }
 
 void Form1::showPaths() {
@@ -346,17 +351,24 @@ void Form1::openImage_Click() {
 
   QStringList found;
   QStringList problems;
-  for (auto [name, path] : {std::pair{kExeEntryName, &gamePaths().ExePath},
-                            std::pair{kStageEntryName, &gamePaths().StagePath}}) {
+  QList<GameFile> switched;
+  for (auto [file, name, path] :
+       {std::tuple{GameFile::Exe, kExeEntryName, &gamePaths().ExePath},
+        std::tuple{GameFile::Stage, kStageEntryName, &gamePaths().StagePath}}) {
     const ImageEntryResult entry = findImageEntry(image, name);
     if (entry.ok()) {
-      *path = GameFileRef{image, name}.pathText();
+      const QString chosen = GameFileRef{image, name}.pathText();
+      if (!isSameFile(chosen, *path))
+        switched.append(file);
+      *path = chosen;
       found.append(name);
     } else if (!problems.contains(entry.error)) {
       problems.append(entry.error);
     }
   }
   showPaths();
+  for (GameFile file : switched)
+    announceGameFileSwitch(file);
   if (found.isEmpty())
     showMessage(this, problems.join(u'\n') + QStringLiteral("\n已选择的文件没有改变。"));
   else if (found.size() == 1)

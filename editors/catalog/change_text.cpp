@@ -1,6 +1,9 @@
 #include "editors/catalog/change_text.h"
 
+#include "io/disc_image.h"
+
 #include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 #include <algorithm>
 
@@ -66,7 +69,7 @@ SpanText describeWith(const RecordIndex *index, const ChangeSpans &spans, ListRo
         text.records.append(record);
       }
       text.lines.append(QStringLiteral("%1 / %2: %3 → %4")
-                            .arg(record, change.part->caption, change.before, change.after));
+                            .arg(record, changeCaption(change), change.before, change.after));
     });
   } else {
     for (const ChangeSpan &span : list)
@@ -76,6 +79,15 @@ SpanText describeWith(const RecordIndex *index, const ChangeSpans &spans, ListRo
   for (const ByteRange &range : unnamed)
     text.lines.append(unnamedLine(range, list));
   return text;
+}
+
+// The file with its folder ("mod/SLPS_255.37"), so that entries of two copies in
+// different folders differ; an entry of a disc image with its image's name.
+QString entryFileText(const QString &path) {
+  const GameFileRef ref = GameFileRef::fromPathText(path);
+  const QFileInfo file(ref.path);
+  const QString name = QDir::toNativeSeparators(file.dir().dirName() + u'/' + file.fileName());
+  return ref.inImage() ? QStringLiteral("%1 › %2").arg(name, ref.entry) : name;
 }
 
 QString headlineText(const ChangeEntry &entry, const QStringList &firstRecords,
@@ -89,7 +101,7 @@ QString headlineText(const ChangeEntry &entry, const QStringList &firstRecords,
   if (entry.reverts)
     action += QStringLiteral(" #%1").arg(entry.reverts);
   parts.append(action);
-  parts.append(QFileInfo(entry.path).fileName());
+  parts.append(entryFileText(entry.path));
   if (recordCount > 0) {
     QString records = firstRecords.mid(0, kShownRecords).join(QStringLiteral("、"));
     if (recordCount > kShownRecords)

@@ -71,18 +71,20 @@ bool saveRecord(QWidget *window, const QString &path, RecordBinder &binder, qint
   const ChangeLabel label(window->windowTitle(), action);
   const OwnSave own(binder);
   QStringList changes;
+  bool asked = false;
   {
     Module1::Operation op(path);
     if (op.requireSpan(recordStart, layout.recordSize, layout.what)) {
       changes = fieldsChangedSinceShown(binder, recordStart, readRecord(op, layout, recordStart));
-      if (changes.isEmpty())
+      asked = !changes.isEmpty() || showsAnotherFile(binder, path);
+      if (!asked)
         writeRecord(op, layout, recordStart, values);
     }
     if (!finishOperation(window, op))
       return false;
   }
-  if (!changes.isEmpty() && !(confirmOverwrite(window, layout, changes, action) &&
-                              writeRecordAt(window, path, layout, recordStart, values)))
+  if (asked && !(confirmOverwrite(window, binder, path, changes, action) &&
+                 writeRecordAt(window, path, layout, recordStart, values)))
     return false;
   binder.showWritten(values);
   return true;
@@ -110,7 +112,7 @@ bool collectEntries(QWidget *window, const RecordBinder &binder, RecordValues &v
 
 QStringList NameListLoader::load(const NameListFile &list) {
   NameListResult result = readNameList(list);
-  if (!result.complete())
+  if (!result.sound())
     problems_.append(result.problem());
   return result.items;
 }

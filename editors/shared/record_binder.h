@@ -7,6 +7,7 @@
 #include "editors/shared/record_layout.h"
 
 #include <QString>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -36,6 +37,11 @@ public:
   };
   const std::optional<Shown> &shown() const { return shown_; }
 
+  // Runs after every show has filled the controls, with what was shown kept; while
+  // a show fills them, showing() is true.
+  void setAfterShow(std::function<void()> afterShow) { afterShow_ = std::move(afterShow); }
+  bool showing() const { return showing_; }
+
   struct Collected {
     RecordValues values;
     QString error;              // names the refused field's caption and what it accepts
@@ -62,6 +68,7 @@ private:
     std::vector<QRadioButton *> options{};
   };
 
+  void fill(const RecordValues &values);
   void showPart(Binding &binding, quint32 raw);
   QString collectPart(const Binding &binding, quint32 &raw) const;
   static int checkedOption(const Binding &binding);
@@ -70,6 +77,8 @@ private:
   std::vector<std::vector<Binding>> bindings_; // per field, per part
   std::vector<QLineEdit *> displays_;          // per field, may be null
   std::optional<Shown> shown_;
+  std::function<void()> afterShow_;
+  bool showing_ = false;
 };
 
 } // namespace korvane

@@ -40,6 +40,9 @@ private slots:
     QCOMPARE(csvRow({QStringLiteral("a"), QStringLiteral("b,c"), QStringLiteral("say \"hi\""),
                      QStringLiteral("援護攻撃 "), QString()}),
              QStringLiteral("a,\"b,c\",\"say \"\"hi\"\"\",\"援護攻撃 \",\r\n"));
+    // LibreOffice's import dialog splits on these by default.
+    QCOMPARE(csvRow({QStringLiteral("合体;分離"), QStringLiteral("a\tb")}),
+             QStringLiteral("\"合体;分離\",\"a\tb\"\r\n"));
   }
 
   void csvReadsWhatSpreadsheetsWrite() {
@@ -89,6 +92,9 @@ private slots:
   void csvRefusesWhatItCannotRead() {
     QVERIFY(parseCsv("a,\"open\nb").error.contains(QStringLiteral("第 1 行")));
     QVERIFY(parseCsv("\xB5\xA5,\xC1\xA2").error.contains(QStringLiteral("UTF-8")));
+    QVERIFY(parseCsv("\"序号\";\"名称\"\r\n0;\"a,b\"").error.contains(QStringLiteral("分号“;”")));
+    QVERIFY(parseCsv("序号\t名称\r\n").error.contains(QStringLiteral("制表符")));
+    QVERIFY(parseCsv("\"a;b\",c\r\n").error.isEmpty());
   }
 
   void ipsRecordsReproduceTheModifiedBytes() {

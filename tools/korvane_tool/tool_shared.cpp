@@ -117,7 +117,7 @@ const QStringList &changeHeader() {
 
 QStringList changeRow(const FieldChange &change, const QString &key) {
   return {change.table->section, change.table->key, key,         change.recordName,
-          change.part->caption,  change.before,     change.after};
+          changeCaption(change), change.before,     change.after};
 }
 
 QStringList unnamedRow(const ByteRange &range, QByteArrayView before, QByteArrayView after) {
