@@ -1,6 +1,7 @@
 #include "app/form1.h"
 
 #include "app/history_window.h"
+#include "app/table_grid_window.h"
 
 #include "editors/shared/editor_window.h"
 #include "editors/shared/game_paths.h"
@@ -66,7 +67,9 @@ Form1::Form1(QWidget *parent) : QWidget(parent) {
   auto *buttons = new QVBoxLayout;
   historyButton = makeButton("historyButton", QStringLiteral("修改记录"), this);
   makePatch = makeButton("makePatch", QStringLiteral("制作补丁…"), this);
-  for (QPushButton *button : {Command1, Command4, Command3, Command2, historyButton, makePatch})
+  tableGrid = makeButton("tableGrid", QStringLiteral("表格视图…"), this);
+  for (QPushButton *button :
+       {Command1, Command4, Command3, tableGrid, Command2, historyButton, makePatch})
     buttons->addWidget(button);
   openImage = makeButton("openImage", QStringLiteral("打开光盘镜像"), this);
   buttons->insertWidget(buttons->indexOf(Command4) + 1, openImage);
@@ -97,14 +100,16 @@ Form1::Form1(QWidget *parent) : QWidget(parent) {
   connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
   connect(historyButton, &QPushButton::clicked, this, &Form1::historyButton_Click);
   connect(makePatch, &QPushButton::clicked, this, &Form1::makePatch_Click);
+  connect(tableGrid, &QPushButton::clicked, this, &Form1::tableGrid_Click);
   connect(openImage, &QPushButton::clicked, this, &Form1::openImage_Click);
   registerEditors(registry_);
 }
 
 Form1::~Form1() {
   registry_.closeAll();
-  if (history_)
-    history_->close();
+  for (QWidget *window : {history_.data(), tableGrid_.data()})
+    if (window)
+      window->close();
 }
 
 void Form1::chooseFile(GameFile file) {
@@ -192,8 +197,9 @@ void Form1::closeEvent(QCloseEvent *event) {
 // Without the main window nothing could choose files or open editors again.
 void Form1::closeEveryWindow() {
   registry_.closeAll();
-  if (history_)
-    history_->close();
+  for (QWidget *window : {history_.data(), tableGrid_.data()})
+    if (window)
+      window->close();
   QApplication::closeAllWindows();
   QCoreApplication::quit();
 }
@@ -209,6 +215,16 @@ void Form1::historyButton_Click() {
   history_->show();
   history_->raise();
   history_->activateWindow();
+}
+
+// The table grid exists at most once, like the editors; each table says itself
+// which game file it needs.
+void Form1::tableGrid_Click() {
+  if (!tableGrid_)
+    tableGrid_ = new TableGridWindow;
+  tableGrid_->show();
+  tableGrid_->raise();
+  tableGrid_->activateWindow();
 }
 
 } // namespace korvane

@@ -1,6 +1,7 @@
 #include "io/game_files.h"
 
 #include "io/disc_image.h"
+#include "io/regular_file.h"
 
 #include <QFileInfo>
 
@@ -41,17 +42,18 @@ bool isSameFile(const QString &a, const QString &b) {
   const GameFileRef second = GameFileRef::fromPathText(b);
   if (first.entry != second.entry)
     return false;
-  const QString canonical = QFileInfo(first.path).canonicalFilePath();
-  return !canonical.isEmpty() && canonical == QFileInfo(second.path).canonicalFilePath();
+  return onSameDiskFile(first.path, second.path) && QFileInfo::exists(first.path);
 }
 
 bool onSameDiskFile(const QString &a, const QString &b) {
-  const QFileInfo first(GameFileRef::fromPathText(a).path);
-  const QFileInfo second(GameFileRef::fromPathText(b).path);
-  const QString canonical = first.canonicalFilePath();
-  if (!canonical.isEmpty())
-    return canonical == second.canonicalFilePath();
-  return first.absoluteFilePath() == second.absoluteFilePath();
+  const QString first = GameFileRef::fromPathText(a).path;
+  const QString second = GameFileRef::fromPathText(b).path;
+  // By identity, not by path: a hard link names the file it links to under a
+  // path of its own.
+  const std::optional<FileIdentity> identity = fileIdentity(first);
+  if (identity)
+    return identity == fileIdentity(second);
+  return QFileInfo(first).absoluteFilePath() == QFileInfo(second).absoluteFilePath();
 }
 
 } // namespace korvane

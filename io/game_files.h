@@ -26,9 +26,9 @@ GamePaths &gamePaths();
 // (a copy chosen elsewhere) or its entry name in a disc image. None for any other file.
 std::optional<GameFile> gameFileAt(const QString &path);
 
-// Whether two paths name one file: the same text, or the same canonical path
-// (links resolved) of an existing file; path texts of disc image entries name one
-// file when they name the same entry of one image.
+// Whether two paths name one file: the same text, or one existing file on disk by
+// its identity (symbolic and hard links name the file they link to); path texts of disc image
+// entries name one file when they name the same entry of one image.
 bool isSameFile(const QString &a, const QString &b);
 
 // Whether two paths lie in one file on disk: as isSameFile, where an entry of a

@@ -33,6 +33,13 @@ int accessFlags(QIODevice::OpenMode mode) {
 
 } // namespace
 
+std::optional<FileIdentity> fileIdentity(const QString &path) {
+  struct stat status {};
+  if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &status) != 0)
+    return std::nullopt;
+  return FileIdentity{quint64(status.st_dev), quint64(status.st_ino)};
+}
+
 QString openRegularFile(QFile &file, QIODevice::OpenMode mode) {
   const QByteArray name = QFile::encodeName(file.fileName());
   const int fd = ::open(name.constData(), accessFlags(mode) | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);

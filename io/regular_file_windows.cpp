@@ -58,6 +58,25 @@ const QString kNotRegular = QStringLiteral("它不是普通文件（可能是管
 
 } // namespace
 
+std::optional<FileIdentity> fileIdentity(const QString &path) {
+  if (path.isEmpty() || isDevicePath(path))
+    return std::nullopt;
+  // Opened for no access at all, so that a file another program holds open is
+  // still found; FILE_FLAG_BACKUP_SEMANTICS lets a folder be looked at too.
+  HANDLE handle = CreateFileW(nativePath(path).c_str(), 0,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE)
+    return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool found = GetFileInformationByHandle(handle, &info);
+  CloseHandle(handle);
+  if (!found)
+    return std::nullopt;
+  return FileIdentity{info.dwVolumeSerialNumber,
+                      (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
 QString openRegularFile(QFile &file, QIODevice::OpenMode mode) {
   if (isDevicePath(file.fileName()))
     return kNotRegular;

@@ -215,7 +215,8 @@ void DeploymentWindow::noteEmptyStage() {
 void DeploymentWindow::renameWrittenRows() {
   const ChangeEntry &entry = changeHistory().entries().back();
   const int stage = List1->currentRow();
-  if (entry.path != gamePaths().StagePath || stage < 0 || List2->count() != block(stage).count)
+  if (!isSameFile(entry.path, gamePaths().StagePath) || stage < 0 ||
+      List2->count() != block(stage).count)
     return;
   const Field &unit = unitField();
   Module1::Operation op(entry.path);

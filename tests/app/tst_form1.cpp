@@ -17,6 +17,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <functional>
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
 
 using namespace korvane;
 using test::ModalAnswerer;
@@ -67,6 +72,17 @@ class TestForm1 : public QObject {
   Q_OBJECT
 
   QTemporaryDir dir_;
+
+  static bool makeHardLink(const QString &target, const QString &link) {
+#ifdef Q_OS_WIN
+    const QString nativeTarget = QDir::toNativeSeparators(target);
+    const QString nativeLink = QDir::toNativeSeparators(link);
+    return CreateHardLinkW(reinterpret_cast<LPCWSTR>(nativeLink.utf16()),
+                           reinterpret_cast<LPCWSTR>(nativeTarget.utf16()), nullptr);
+#else
+    return ::link(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()) == 0;
+#endif
+  }
 
   QString touch(const QString &name) {
     const QString path = dir_.filePath(name);
@@ -367,16 +383,28 @@ private slots:
   }
 
   // A link named stage.bin to the chosen SLPS_255.37 is the same file: refused,
-  // named, and the earlier choice kept; the same the other way round.
+  // named, and the earlier choice kept; the same the other way round. A hard link
+  // has a path of its own and is still the one file.
+  void oneFileIsNeverChosenForBothButtons_data() {
+    QTest::addColumn<bool>("hard");
+    QTest::newRow("symbolic link") << false;
+    QTest::newRow("hard link") << true;
+  }
+
   void oneFileIsNeverChosenForBothButtons() {
+    QFETCH(bool, hard);
     Form1 form;
     ModalAnswerer answerer;
-    const QString exe = touch("same/SLPS_255.37");
-    const QString stage = touch("same/stage.bin");
-    const QString exeLink = dir_.filePath("links/stage.bin");
-    const QString stageLink = dir_.filePath("links/SLPS_255.37");
-    QDir().mkpath(dir_.filePath("links"));
-    QVERIFY(QFile::link(exe, exeLink) && QFile::link(stage, stageLink));
+    const QString folder = hard ? QStringLiteral("hard") : QStringLiteral("symbolic");
+    const QString exe = touch(folder + "/same/SLPS_255.37");
+    const QString stage = touch(folder + "/same/stage.bin");
+    const QString exeLink = dir_.filePath(folder + "/links/stage.bin");
+    const QString stageLink = dir_.filePath(folder + "/links/SLPS_255.37");
+    QDir().mkpath(dir_.filePath(folder + "/links"));
+    const auto makeLink = [hard](const QString &target, const QString &link) {
+      return hard ? makeHardLink(target, link) : QFile::link(target, link);
+    };
+    QVERIFY(makeLink(exe, exeLink) && makeLink(stage, stageLink));
 
     answerer.onFileDialog(choose(exe));
     button(form, "Command1")->click();

@@ -12,7 +12,7 @@ namespace korvane::tool {
 
 void Tool::writeDump(QTextStream &out, const CatalogTable &table, const QByteArray &bytes,
                      Format format) {
-  const std::vector<Column> columns = columnsOf(table);
+  const std::vector<TableColumn> columns = partColumns(table);
   const std::vector<qint64> offsets = table.recordOffsets(rows_);
   const StagePlacement *placement = placementOf(table);
   const bool csv = format == Format::Csv;
@@ -27,7 +27,7 @@ void Tool::writeDump(QTextStream &out, const CatalogTable &table, const QByteArr
     else
       values = {QString::number(index)};
     values << table.recordName(int(index), rows_);
-    for (const Column &column : columns)
+    for (const TableColumn &column : columns)
       values << partCellText(*column.part, *column.field, fieldValueAt(record, *column.field),
                              rows_);
     writer.write(values);

@@ -20,7 +20,7 @@ QHash<QString, QString> headerNames(const CatalogTable &table) {
   QHash<QString, QString> names;
   for (const QString &name : dumpKeys(table))
     names.insert(name, name);
-  for (const Column &column : columnsOf(table))
+  for (const TableColumn &column : partColumns(table))
     names.insert(column.header, column.name);
   return names;
 }
@@ -95,11 +95,6 @@ private:
   int count_ = 0;
   QStringList lines_;
 };
-
-QString cellRefusal(const QString &key, const QString &column, const QString &cell,
-                    const QString &reason) {
-  return QStringLiteral("（%1）“%2”列的“%3”不能接受：%4").arg(key, column, cellQuote(cell), reason);
-}
 
 // Which record a CSV row stands for: by "序号", or for the tables the stage lists
 // split by "关卡" and "记录", so that a dropped stage never makes a row mean another
@@ -194,7 +189,7 @@ bool Tool::readImportRows(const CatalogTable &table, const CsvTable &csv,
                           const QHash<QString, int> &position, const std::vector<qint64> &offsets,
                           qint64 base, QByteArrayView stored, QByteArray &wanted,
                           int &fieldsChanged, QString &error) {
-  const std::vector<Column> columns = columnsOf(table);
+  const std::vector<TableColumn> columns = partColumns(table);
   const RecordLayout &layout = *table.layout;
   const qsizetype width = csv.rows.front().fields.size();
   const RowKeys keys(placementOf(table), offsets.size(), position);
@@ -223,7 +218,7 @@ bool Tool::readImportRows(const CatalogTable &table, const CsvTable &csv,
     const RecordValues was = recordValuesAt(stored.sliced(at, layout.recordSize), layout);
     RecordValues record = was;
     size_t fieldIndex = 0;
-    for (const Column &column : columns) {
+    for (const TableColumn &column : columns) {
       while (&layout.fields[fieldIndex] != column.field)
         ++fieldIndex;
       const QString &cell = row.fields[position.value(column.name)];

@@ -7,6 +7,7 @@
 // game file, each through one operation.
 
 #include "editors/catalog/table_catalog.h"
+#include "editors/catalog/table_columns.h"
 #include "io/module1.h"
 #include "io/patch_maker.h"
 #include "tools/korvane_tool/csv.h"
@@ -36,14 +37,6 @@ bool namesImage(const QString &argument);
 QString imageEntryPath(const QString &image, GameFile file);
 // The entry `file` when `argument` names an image, else the argument itself.
 QString entryArgument(const QString &argument, GameFile file);
-
-// The column names of a table's dump: "序号" (for the tables the stage lists split,
-// "关卡" and "记录" instead), "名称", then one per shown part, named by its caption
-// (a caption that comes twice gets its control's name added). A hex column's
-// header adds how its cells are written: "名称指针（0x十六进制，按文件字节顺序）".
-QStringList dumpColumns(const CatalogTable &table);
-// The same columns by their bare names, as JSON keys: "名称指针".
-QStringList dumpKeys(const CatalogTable &table);
 
 struct DumpRequest {
   QString file;

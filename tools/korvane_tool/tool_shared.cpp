@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QSet>
 
 namespace korvane::tool {
 
@@ -17,11 +16,6 @@ namespace {
 
 // Bytes of an unnamed change shown in full.
 constexpr qint64 kMostBytesShown = 16;
-
-// A hex column's header says how its cells are written, so that whoever edits the
-// sheet keeps the "0x" and the file's byte order. Only the CSV header carries it:
-// JSON keys and messages use the bare name.
-const QString kHexHeaderNote = QStringLiteral("（0x十六进制，按文件字节顺序）");
 
 QString hexBytes(QByteArrayView bytes) {
   const bool cut = bytes.size() > kMostBytesShown;
@@ -42,56 +36,20 @@ bool isNumberPart(const FieldPart &part) {
   }
 }
 
-// The leading columns, then `label` of each shown part's column.
-QStringList columnLabels(const CatalogTable &table, QString Column::*label) {
-  QStringList names = indexColumns(table);
-  names << kNameColumn;
-  for (const Column &column : columnsOf(table))
-    names << column.*label;
-  return names;
-}
-
 } // namespace
-
-QStringList indexColumns(const CatalogTable &table) {
-  if (table.stagePlacement)
-    return {kStageColumn, kRecordColumn};
-  return {kIndexColumn};
-}
-
-std::vector<Column> columnsOf(const CatalogTable &table) {
-  std::vector<Column> columns;
-  QSet<QString> taken{kNameColumn};
-  for (const QString &name : indexColumns(table))
-    taken.insert(name);
-  for (const Field &field : table.layout->fields)
-    for (const FieldPart &part : field.parts) {
-      QString name = part.caption.isEmpty() ? part.control : part.caption;
-      if (taken.contains(name))
-        name += QStringLiteral("（%1）").arg(part.control);
-      taken.insert(name);
-      const QString note = part.encoding == Encoding::Hex ? kHexHeaderNote : QString();
-      columns.push_back({&field, &part, name, name + note});
-    }
-  return columns;
-}
 
 // The record's place and the decimal parts; hex and list texts stay strings.
 QList<int> numberColumns(const CatalogTable &table) {
-  const int leading = int(indexColumns(table).size());
+  const int leading = int(placeColumns(table).size());
   QList<int> numbers;
   for (int i = 0; i < leading; ++i)
     numbers << i;
-  const std::vector<Column> columns = columnsOf(table);
+  const std::vector<TableColumn> columns = partColumns(table);
   for (size_t i = 0; i < columns.size(); ++i)
     if (isNumberPart(*columns[i].part))
       numbers << leading + 1 + int(i);
   return numbers;
 }
-
-QStringList dumpColumns(const CatalogTable &table) { return columnLabels(table, &Column::header); }
-
-QStringList dumpKeys(const CatalogTable &table) { return columnLabels(table, &Column::name); }
 
 QString hexOffset(qint64 offset) {
   return QStringLiteral("0x") + QString::number(offset, 16).toUpper();
