@@ -202,6 +202,19 @@ bool sameBytes(const std::vector<ByteSpan> &spans, qint64 size, const ImageEntry
   return true;
 }
 
+// xorriso's MD5 records (-md5 on) start sectors just after the volume
+// descriptors: "libisofs_sb_checksum_tag_v1 pos=…" and its kin.
+bool hasChecksumTags(QFile &image) {
+  constexpr qint64 kSearchedSectors = 64;
+  for (qint64 sector = kVolumeDescriptorSector + 1;
+       sector <= kVolumeDescriptorSector + kSearchedSectors; ++sector) {
+    const QByteArray head = bytesAt(image, sector * kSectorSize, 40);
+    if (head.startsWith("libisofs_") && head.contains("checksum_tag_v1"))
+      return true;
+  }
+  return false;
+}
+
 // The lookup and the bytes of the image it read its answer from.
 struct Lookup {
   ImageEntryResult result;
@@ -277,7 +290,8 @@ Lookup lookUp(QFile &image, const QString &imagePath, const QString &fileName) {
                        .arg(start)
                        .arg(size)
                        .arg(image.size()));
-  Lookup lookup{{{fileName, isoPath, start, size}, {}}, tree.recordsOf(found)};
+  Lookup lookup{{{fileName, isoPath, start, size, hasChecksumTags(image)}, {}},
+                tree.recordsOf(found)};
   if (hasUdfVolume(image))
     if (QString error = udfDisagreement(image, imagePath, lookup.result.entry, lookup.records);
         !error.isEmpty())

@@ -25,6 +25,9 @@ struct ImageEntry {
   QString isoPath;  // where it was found, "/GAME/SLPS_255.37;1"
   qint64 start = 0; // byte offset of its first byte in the image
   qint64 size = 0;  // bytes
+  // The image carries xorriso's MD5 records (made with -md5 on), which no
+  // longer match once an entry is edited.
+  bool checksumTags = false;
 };
 
 struct ImageEntryResult {

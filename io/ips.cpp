@@ -120,8 +120,14 @@ QByteArray encodeIps(const std::vector<IpsRecord> &records) {
   return out;
 }
 
-IpsPatch decodeIps(QByteArrayView bytes) {
+IpsPatch decodeIps(QByteArrayView bytes, qint64 fileSize) {
   IpsPatch patch;
+  // Records may write the same bytes again; beyond this they only waste memory.
+  const qint64 mostSpelledOut = fileSize < 0 ? -1 : 4 * fileSize + 0x10000;
+  qint64 spelledOut = 0;
+  auto outside = [&](qint64 offset, qint64 length) {
+    return fileSize >= 0 && offset + length > fileSize;
+  };
   auto refuse = [&patch](const QString &reason) {
     patch.records.clear();
     patch.error = QStringLiteral("补丁文件无效：%1").arg(reason);
@@ -142,6 +148,21 @@ IpsPatch decodeIps(QByteArrayView bytes) {
     const qint64 offset = bigEndianAt(bytes, pos, 3);
     const qsizetype size = bigEndianAt(bytes, pos + 3, 2);
     pos += 5;
+    const qint64 length = size > 0                  ? size
+                          : pos + 2 <= bytes.size() ? bigEndianAt(bytes, pos, 2)
+                                                    : 0;
+    if (outside(offset, length))
+      return refuse(
+          QStringLiteral("补丁要写入偏移 0x%1 起的 %2 字节，超出了文件的范围（文件长 %3 字节）。"
+                         "这个补丁不是给这个文件的。")
+              .arg(QString::number(offset, 16).toUpper())
+              .arg(length)
+              .arg(fileSize));
+    if (mostSpelledOut >= 0 && (spelledOut += length) > mostSpelledOut)
+      return refuse(QStringLiteral("它的记录一共要写入超过 %1 字节，是文件长度（%2 字节）的好几倍，"
+                                   "不像是给这个文件的补丁。")
+                        .arg(mostSpelledOut)
+                        .arg(fileSize));
     if (size > 0) {
       if (pos + size > bytes.size())
         return refuse(
@@ -177,7 +198,8 @@ PatchedFile applyIpsStreamed(QByteArrayView patch, qint64 size, const ReadAt &re
                              const QString &shownName) {
   PatchedFile patched;
   patched.format = QStringLiteral("IPS");
-  const IpsPatch ips = decodeIps(patch);
+  // Bounded by the file before any record is held.
+  const IpsPatch ips = decodeIps(patch, size);
   if (!ips.error.isEmpty()) {
     patched.error = ips.error;
     return patched;

@@ -36,7 +36,11 @@ IpsPatch diffToIps(QByteArrayView original, QByteArrayView modified);
 QString ipsOutOfReach(qint64 offset);
 
 QByteArray encodeIps(const std::vector<IpsRecord> &records);
-IpsPatch decodeIps(QByteArrayView bytes);
+// Reads a patch. Given the size of the file it is for, a record that would write
+// past its end is refused as it is read, and so is a patch whose records would
+// spell out far more bytes than the file has: no patch makes the reader ask for
+// more memory than a few times the file's size.
+IpsPatch decodeIps(QByteArrayView bytes, qint64 fileSize = -1);
 
 // The spans the records of `patch` change in the file of `size` bytes `read`
 // reads, later records over earlier ones; refused when a record reaches past the

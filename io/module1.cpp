@@ -3,9 +3,12 @@
 #include "io/change_history.h"
 #include "io/disc_image.h"
 #include "io/regular_file.h"
+#include "io/rollback_journal.h"
 #include "io/system_errors.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QSet>
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -83,20 +86,42 @@ FileContents readImageEntry(const korvane::GameFileRef &ref, qint64 maxSize) {
   return {std::move(bytes), {}, {}};
 }
 
+// Once per image and run: its own MD5 records no longer match what was written.
+void tellChecksumTagsOutdated(const QString &imagePath) {
+  static QSet<QString> told;
+  if (told.contains(imagePath))
+    return;
+  told.insert(imagePath);
+  korvane::reportJournalNotice(
+      QStringLiteral("光盘镜像 %1 带有 xorriso 记下的 MD5 校验值（制作时用了 -md5 on）。修改以后，"
+                     "镜像自己记的 MD5 与改过的内容不再相符：xorriso -check_md5 之类的检查会报告"
+                     "不符（游戏和模拟器不读这些记录）。需要一致时，请用 xorriso 重新生成镜像。")
+          .arg(QDir::toNativeSeparators(imagePath)));
+}
+
 } // namespace
 
 FileContents readWholeFile(const QString &path, qint64 maxSize) {
+  // A commit cut short is undone before its half-written bytes are read.
+  if (QFile::exists(korvane::journalPathOf(korvane::GameFileRef::fromPathText(path).path))) {
+    Operation recovery(path);
+    if (!recovery.ok())
+      return {{}, recovery.error(), recovery.error()};
+    recovery.close();
+  }
   if (const korvane::GameFileRef ref = korvane::GameFileRef::fromPathText(path); ref.inImage())
     return readImageEntry(ref, maxSize);
   return korvane::readRegularFile(path, maxSize, QStringLiteral("游戏文件"));
 }
 
-Operation::Operation(const QString &path) : path_(path), gameFile_(korvane::gameFileAt(path)) {
+Operation::Operation(const QString &path)
+    : path_(path), ref_(korvane::GameFileRef::fromPathText(path)),
+      gameFile_(korvane::gameFileAt(path)) {
   if (path.isEmpty()) {
     fail(QStringLiteral("尚未选择要打开的文件。"));
     return;
   }
-  const korvane::GameFileRef ref = korvane::GameFileRef::fromPathText(path);
+  const korvane::GameFileRef &ref = ref_;
   file_.setFileName(ref.path);
   if (const QString reason =
           korvane::openRegularFile(file_, QIODevice::ReadWrite | QIODevice::Unbuffered);
@@ -105,6 +130,21 @@ Operation::Operation(const QString &path) : path_(path), gameFile_(korvane::game
              .arg(QFileInfo(ref.path).absoluteFilePath(), reason));
     return;
   }
+  lock_ = std::make_unique<korvane::FileLock>(ref.path);
+  QString notice;
+  if (!lock_->ok() || !ok()) {
+    fail(lock_->error());
+  } else if (const QString reason = korvane::recoverJournal(file_, ref.path, notice);
+             !reason.isEmpty()) {
+    fail(reason);
+  }
+  if (!ok()) {
+    file_.close();
+    lock_.reset();
+    return;
+  }
+  if (!notice.isEmpty())
+    korvane::reportJournalNotice(notice);
   if (!ref.inImage()) {
     size_ = file_.size();
     return;
@@ -119,11 +159,26 @@ Operation::Operation(const QString &path) : path_(path), gameFile_(korvane::game
   }
   base_ = found.entry.start;
   size_ = found.entry.size;
+  checksumTags_ = found.entry.checksumTags;
 }
 
 Operation::~Operation() {
   if (file_.isOpen())
     file_.close();
+}
+
+// Under the lock, just before the first write: the image entry still lies where
+// the operation found it (a program that does not take the lock may have
+// rebuilt the image since).
+bool Operation::placementHolds() {
+  if (!ref_.inImage())
+    return file_.size() == size_;
+  const korvane::ImageEntryResult found = korvane::locateImageEntry(file_, ref_.path, ref_.entry);
+  if (found.ok() && found.entry.start == base_ && found.entry.size == size_)
+    return true;
+  commitReason_ =
+      QStringLiteral("光盘镜像在这次操作中被别的程序改写了，%1 已不在原来的位置").arg(ref_.entry);
+  return false;
 }
 
 void Operation::fail(const QString &message) {
@@ -318,6 +373,10 @@ bool Operation::flushPending() {
       runs.push_back({first, last});
   });
 
+  if (!placementHolds()) {
+    restored_ = true;
+    return false;
+  }
   // Every buffer is made before the first write, so that running out of memory
   // stops the commit while the file is as it was.
   std::vector<QByteArray> old;
@@ -336,13 +395,38 @@ bool Operation::flushPending() {
       keepChanges(written, begin, bytes, now.back());
     old.push_back(std::move(bytes));
   }
-  for (size_t run = 0; run < runs.size(); ++run) {
-    if (!file_.seek(base_ + runs[run].first) || file_.write(now[run]) != now[run].size()) {
-      restoreRuns(runs, old, run + 1);
+  // One write either happens or not, even if the program is killed; several
+  // are covered by the rollback journal.
+  const bool journaled = runs.size() > 1;
+  if (journaled) {
+    std::vector<korvane::JournalSpan> spans;
+    spans.reserve(runs.size());
+    for (size_t run = 0; run < runs.size(); ++run)
+      spans.push_back({base_ + runs[run].first, old[run]});
+    if (QString reason = korvane::writeJournal(file_, ref_.path, spans); !reason.isEmpty()) {
+      commitReason_ = std::move(reason);
+      restored_ = true;
       return false;
     }
   }
-  return file_.flush();
+  for (size_t run = 0; run < runs.size(); ++run) {
+    if (!file_.seek(base_ + runs[run].first) || file_.write(now[run]) != now[run].size()) {
+      restoreRuns(runs, old, run + 1);
+      if (journaled && restored_)
+        QFile::remove(korvane::journalPathOf(ref_.path));
+      return false;
+    }
+  }
+  if (!journaled)
+    return file_.flush();
+  if (QString reason = korvane::finishJournal(file_, ref_.path); !reason.isEmpty()) {
+    commitReason_ = std::move(reason);
+    restoreRuns(runs, old, runs.size());
+    if (restored_)
+      QFile::remove(korvane::journalPathOf(ref_.path));
+    return false;
+  }
+  return true;
 }
 
 // Puts back the old bytes of the first `count` runs after a failed write (the last
@@ -388,13 +472,17 @@ bool Operation::close() {
   if (!ok()) {
     dropHeld();
     file_.close();
+    lock_.reset();
     return false;
   }
   const bool written = held_.empty() || flushPending();
   // The system's reason is read before closing clears it, and only when needed.
-  const QString reason = written ? QString() : korvane::fileErrorReason(file_);
+  const QString reason = written                    ? QString()
+                         : !commitReason_.isEmpty() ? commitReason_
+                                                    : korvane::fileErrorReason(file_);
   file_.close();
   const bool closed = file_.error() == QFileDevice::NoError;
+  lock_.reset();
   if (!written || !closed) {
     const QString outcome = !written && restored_
                                 ? QStringLiteral("已写入的部分已经恢复，文件没有改动。")
@@ -405,6 +493,8 @@ bool Operation::close() {
     dropHeld();
     return false;
   }
+  if (checksumTags_ && !held_.empty())
+    tellChecksumTagsOutdated(ref_.path);
   // Only a commit that reached the disk whole becomes a history entry.
   korvane::changeHistory().record(path_, gameFile_, std::move(changes_));
   dropHeld();

@@ -12,6 +12,7 @@
 // writer, marks the operation failed and nothing at all is written.
 
 #include "io/change_history.h"
+#include "io/disc_image.h"
 #include "io/held_bytes.h"
 #include "io/regular_file.h"
 
@@ -20,6 +21,7 @@
 #include <QFile>
 #include <QString>
 #include <QStringView>
+#include <memory>
 #include <vector>
 
 namespace Module1 {
@@ -48,8 +50,10 @@ FileContents readWholeFile(const QString &path, qint64 maxSize);
 class Operation {
 public:
   // Opens `path` for reading and writing; anything but a regular file (or a link
-  // to one) is refused. On failure `ok()` is false and `error()` names the path
-  // and the system's reason. A path naming an entry of a disc image
+  // to one) is refused. The file (or the image) is locked against the program's
+  // other writers until the operation ends, and a rollback journal left by a
+  // commit cut short is played back first (see io/rollback_journal.h). On failure `ok()` is false
+  // and `error()` names the path and the system's reason. A path naming an entry of a disc image
   // ("game.iso › SLPS_255.37") opens the image and finds the entry afresh: offsets,
   // `size()` and every check then count within the entry, and no byte outside it
   // is read by the accessors or ever written.
@@ -96,7 +100,8 @@ public:
   void WriteWordHex(QStringView text);  // file order, two-digit groups
   void WriteDwordHex(QStringView text); // file order, two-digit groups
 
-  // Writes every held byte, flushes and closes. False (with `error()`) when the
+  // Writes every held byte, flushes and closes. A commit that writes in more than
+  // one place keeps a rollback journal while it writes. False (with `error()`) when the
   // operation failed before or the system refused the write; a refused operation
   // writes nothing.
   bool close();
@@ -115,11 +120,20 @@ private:
                    const QByteArray &old, const QByteArray &now);
   void dropHeld();
 
+  bool placementHolds();
+
   QString path_;
+  korvane::GameFileRef ref_;
   std::optional<korvane::GameFile> gameFile_;
+  // Held from the open to the close: no other writer of this program touches
+  // the file (or the image) meanwhile.
+  std::unique_ptr<korvane::FileLock> lock_;
+  // Why a commit wrote nothing, when it was not the file's own error.
+  QString commitReason_;
   QString error_;
   QFile file_;
-  qint64 base_ = 0; // where the game file starts in file_: an image entry's start, else 0
+  qint64 base_ = 0;           // where the game file starts in file_: an image entry's start, else 0
+  bool checksumTags_ = false; // the image carries MD5 records an edit outdates
   qint64 size_ = 0;
   // A read-through window of the file, so that walking a record field by field
   // costs one system read.

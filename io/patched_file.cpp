@@ -88,6 +88,13 @@ PatchedFile patchedFile(QByteArrayView patch, qint64 size, const ReadAt &read,
   if (patch.startsWith("PATCH"))
     return applyIpsStreamed(patch, size, read, shownName);
   PatchedFile refused;
+  if (patch.startsWith("\xD6\xC3\xC4")) {
+    refused.format = QStringLiteral("VCDIFF");
+    refused.error = QStringLiteral(
+        "这是 xdelta3（VCDIFF）补丁，本工具不能直接应用。请先用 xdelta3 把它应用到"
+        "原来的文件上（xdelta3 -d -s 原文件 补丁 新文件），再用本工具打开得到的文件。");
+    return refused;
+  }
   refused.error =
       QStringLiteral("补丁文件无效：开头既不是“BPS1”也不是“PATCH”，不是 BPS 或 IPS 补丁。");
   return refused;

@@ -3,12 +3,17 @@
 #include "io/system_errors.h"
 
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 #include <QTemporaryFile>
+#include <QThread>
 #include <cerrno>
 
 #ifndef Q_OS_WIN
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #endif
 
@@ -113,6 +118,142 @@ QString replaceFile(const QString &path, const std::function<QString(QFile &)> &
   file.setAutoRemove(false);
   return {};
 }
+#endif
+
+} // namespace korvane
+
+namespace korvane {
+
+#ifndef Q_OS_WIN
+
+// The locks this process holds, by file identity (device and inode): each with
+// the descriptor that carries the flock(2) lock, the thread that holds it and
+// how many FileLocks share it. flock locks belong to an open file, so a second
+// descriptor of the same process would conflict with the first: this table
+// makes a lock taken again in the holding thread a shared one instead.
+namespace {
+
+struct HeldLock {
+  int fd = -1;
+  Qt::HANDLE thread = nullptr;
+  int count = 0;
+};
+
+QMutex &heldLocksMutex() {
+  static QMutex mutex;
+  return mutex;
+}
+
+QHash<QString, HeldLock> &heldLocks() {
+  static QHash<QString, HeldLock> held;
+  return held;
+}
+
+QString identityKey(const struct stat &status) {
+  return QStringLiteral("%1:%2").arg(quint64(status.st_dev)).arg(quint64(status.st_ino));
+}
+
+// "进程 1234（korvane-tool）" for the process /proc/locks names as holding a
+// flock lock on the file; empty when it names none.
+QString lockHolder(const struct stat &status) {
+  QFile locks(QStringLiteral("/proc/locks"));
+  if (!locks.open(QIODevice::ReadOnly | QIODevice::Text))
+    return {};
+  const QString file = QStringLiteral("%1:%2:%3")
+                           .arg(major(status.st_dev), 2, 16, QLatin1Char('0'))
+                           .arg(minor(status.st_dev), 2, 16, QLatin1Char('0'))
+                           .arg(quint64(status.st_ino));
+  for (const QByteArray &line : locks.readAll().split('\n')) {
+    const QList<QByteArray> fields = line.simplified().split(' ');
+    const qsizetype at = fields.indexOf("FLOCK");
+    if (at < 0 || at + 4 >= fields.size() || QString::fromLatin1(fields[at + 4]) != file)
+      continue;
+    const QByteArray pid = fields[at + 3];
+    QFile comm(QStringLiteral("/proc/%1/comm").arg(QString::fromLatin1(pid)));
+    const QString name = comm.open(QIODevice::ReadOnly)
+                             ? QString::fromLocal8Bit(comm.readAll().trimmed())
+                             : QString();
+    return name.isEmpty() ? QStringLiteral("进程 %1").arg(QString::fromLatin1(pid))
+                          : QStringLiteral("进程 %1（%2）").arg(QString::fromLatin1(pid), name);
+  }
+  return {};
+}
+
+} // namespace
+
+FileLock::FileLock(const QString &path, std::chrono::milliseconds wait) {
+  const QString shown = QFileInfo(path).absoluteFilePath();
+  const int fd =
+      ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  struct stat status {};
+  if (fd < 0 || ::fstat(fd, &status) != 0) {
+    // Nothing to keep apart: whoever opens it to write is told why it cannot.
+    if (fd >= 0)
+      ::close(fd);
+    return;
+  }
+  const QString key = identityKey(status);
+  const auto deadline = std::chrono::steady_clock::now() + wait;
+  for (;;) {
+    {
+      const QMutexLocker locker(&heldLocksMutex());
+      HeldLock &held = heldLocks()[key];
+      if (held.count > 0 && held.thread == QThread::currentThreadId()) {
+        ++held.count;
+        ::close(fd);
+        key_ = key;
+        return;
+      }
+      if (held.count == 0) {
+        // A file system without locks (some network shares) cannot keep two
+        // writers apart: the file is written as it was before locks existed.
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 || errno == ENOLCK || errno == EOPNOTSUPP ||
+            errno == ENOSYS) {
+          held = {fd, QThread::currentThreadId(), 1};
+          key_ = key;
+          return;
+        }
+        heldLocks().remove(key);
+        if (errno != EWOULDBLOCK) {
+          error_ = QStringLiteral("无法锁定文件：\n%1\n原因：%2。").arg(shown, systemReason(errno));
+          ::close(fd);
+          return;
+        }
+      }
+    }
+    if (std::chrono::steady_clock::now() >= deadline)
+      break;
+    QThread::msleep(20);
+  }
+  QString holder = lockHolder(status);
+  if (holder.isEmpty())
+    holder = QStringLiteral("本程序的另一项操作");
+  error_ = QStringLiteral("文件“%1”正在被另一个写入者使用（%2），等了 %3 秒仍未结束。\n"
+                          "为了不让两次写入交错，这次什么也没有写；请等它结束后再试。")
+               .arg(shown, holder)
+               .arg(double(wait.count()) / 1000.0);
+  ::close(fd);
+}
+
+FileLock::~FileLock() {
+  if (key_.isEmpty())
+    return;
+  const QMutexLocker locker(&heldLocksMutex());
+  const auto held = heldLocks().find(key_);
+  if (held == heldLocks().end() || --held->count > 0)
+    return;
+  ::flock(held->fd, LOCK_UN);
+  ::close(held->fd);
+  heldLocks().erase(held);
+}
+
+#else
+
+// Windows: no lock yet; its lock between processes (LockFileEx on the file's
+// handle, with the same in-process sharing) belongs in regular_file_windows.cpp.
+FileLock::FileLock(const QString &, std::chrono::milliseconds) {}
+FileLock::~FileLock() = default;
+
 #endif
 
 } // namespace korvane

@@ -11,6 +11,8 @@
 #include <functional>
 #include <optional>
 
+#include <chrono>
+
 namespace korvane {
 
 // Opens `file` (its name set) in `mode` when it is a regular file or a link to
@@ -55,5 +57,31 @@ QString replaceFile(const QString &path, QByteArrayView bytes);
 // The same for a file written in pieces: `write` is given the new file and returns
 // the reason it could not write all of it, empty when it did.
 QString replaceFile(const QString &path, const std::function<QString(QFile &)> &write);
+
+// An exclusive advisory lock on a game file or disc image, held by every writer
+// of this program (the editor and korvane-tool) from the check that precedes a
+// write to its commit, so that two writers never interleave. Within one thread
+// a lock already held is shared: an operation inside a command that holds the
+// lock takes it again at no cost. Another process or thread holding it is
+// waited for up to `wait`; then the lock is refused, naming the holder. A file
+// that cannot be opened is not locked (and not refused): opening it to write
+// fails with the system's reason.
+class FileLock {
+public:
+  static constexpr std::chrono::milliseconds kWait{2000};
+
+  explicit FileLock(const QString &path, std::chrono::milliseconds wait = kWait);
+  ~FileLock();
+  FileLock(const FileLock &) = delete;
+  FileLock &operator=(const FileLock &) = delete;
+
+  bool ok() const { return error_.isEmpty(); }
+  // In Chinese, naming the file and who holds it; empty when the lock is held.
+  const QString &error() const { return error_; }
+
+private:
+  QString key_; // the file's identity while held
+  QString error_;
+};
 
 } // namespace korvane

@@ -33,6 +33,7 @@ constexpr KnownReason kKnownReasons[] = {
     {EIO, "Input/output error", u"设备读写出错"},
     {EMFILE, "Too many open files", u"打开的文件太多"},
     {ETXTBSY, "Text file busy", u"文件正在被执行，不能写入"},
+    {EEXIST, "File exists", u"同名的文件已经存在"},
 };
 
 QString localText(int code) { return QString::fromLocal8Bit(std::strerror(code)); }

@@ -405,6 +405,11 @@ ParsedValue parsePartValueText(const FieldPart &part, const Field &field, quint3
 }
 
 CellInteger cellInteger(const QString &text) {
+  // No value a field holds needs more characters; a longer cell is refused
+  // before a pattern walks it, which would take time growing with its square.
+  constexpr qsizetype kLongestNumberCell = 64;
+  if (text.size() > kLongestNumberCell && text.trimmed().size() > kLongestNumberCell)
+    return {};
   static const QRegularExpression whole(QStringLiteral("^([+-]?[0-9]+)(\\.0*)?$"));
   static const QRegularExpression exponent(
       QStringLiteral("^[+-]?[0-9]*\\.?[0-9]*[eE][+-]?[0-9]+$"));

@@ -331,6 +331,20 @@ private slots:
     QVERIFY(missing.error.contains(QStringLiteral("/机体资料/说明.txt")));
   }
 
+  // Names from the image reach a message without a terminal's escape codes,
+  // each cut short.
+  void namesInMessagesAreMadeHarmless() {
+    const QString trap = QStringLiteral("\x1b[2J\x1b]0;x\x07") + QString(60, u'n');
+    const QString image = imageOf({{trap, kFiller}, {QStringLiteral("GAME/SLPS_255.37"), kExe}});
+    QVERIFY(!image.isEmpty());
+    const ImageEntryResult missing = findImageEntry(image, kStageEntryName);
+    QVERIFY(!missing.ok());
+    QVERIFY2(!missing.error.contains(QChar(0x1b)) && !missing.error.contains(QChar(0x07)),
+             qPrintable(missing.error));
+    QVERIFY(missing.error.contains(QStringLiteral("…")));
+    QVERIFY(!missing.error.contains(QString(60, u'n')));
+  }
+
   // Made with pycdlib: SLPS_255.37 shared by both trees, stage.bin once in the
   // ISO 9660 tree and once more, with other bytes, in the UDF tree.
   void refusesAUdfTreeWithItsOwnCopy() {

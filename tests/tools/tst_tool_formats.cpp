@@ -148,6 +148,20 @@ private slots:
     QVERIFY(diffToIps(original, modified).error.contains(QStringLiteral("0x1000001")));
   }
 
+  // 200,000 runs of 65,535 bytes would spell out 13 GB: refused by the file's size
+  // before any of it is allocated.
+  void patchesAskingForFarMoreThanTheFileAreRefused() {
+    QByteArray runs = "PATCH";
+    for (int i = 0; i < 200000; ++i)
+      runs += QByteArray::fromHex("0000000000FFFF41");
+    runs += "EOF";
+    QVERIFY(decodeIps(runs, 1 << 20).error.contains(QStringLiteral("好几倍")));
+    QVERIFY(decodeIps(runs, 1000).error.contains(QStringLiteral("超出了文件的范围")));
+    const QByteArray inside = QByteArray("PATCH") + QByteArray::fromHex("0003E80000000401") + "EOF";
+    QVERIFY(decodeIps(inside, 1004).error.isEmpty());
+    QVERIFY(decodeIps(inside, 1003).error.contains(QStringLiteral("0x3E8")));
+  }
+
   void malformedPatchesAreRefused() {
     QVERIFY(!decodeIps("PATCHEOF").error.size());
     QVERIFY(decodeIps("PATCX").error.contains(QStringLiteral("PATCH")));

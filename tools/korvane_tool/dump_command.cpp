@@ -1,6 +1,7 @@
 #include "tools/korvane_tool/tool_shared.h"
 
 #include "editors/shared/record_io.h"
+#include "io/disc_image.h"
 #include "io/system_errors.h"
 
 #include <QDir>
@@ -52,6 +53,11 @@ int Tool::dumpImage(const DumpRequest &request) {
     files = {single->file};
   else if (request.kind)
     files = {*request.kind};
+  // Every entry is found before the first table is written: all or nothing.
+  for (GameFile file : files)
+    if (const ImageEntryResult found = findImageEntry(request.file, gameFileName(file));
+        !found.ok())
+      return fail(found.error + kNothingWritten);
   for (GameFile file : files) {
     DumpRequest entryRequest = request;
     entryRequest.file = imageEntryPath(request.file, file);

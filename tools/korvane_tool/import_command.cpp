@@ -160,6 +160,26 @@ ByteRange tableExtent(const CatalogTable &table, const std::vector<qint64> &offs
   return extent;
 }
 
+// A file whose first character (after a byte-order mark and blanks) opens a JSON
+// object or array: no CSV header of a table starts so.
+bool looksLikeJson(QByteArrayView bytes) {
+  if (bytes.startsWith("\xEF\xBB\xBF"))
+    bytes = bytes.sliced(3);
+  const QByteArrayView text = bytes.trimmed();
+  return text.startsWith('{') || text.startsWith('[');
+}
+
+// Marks the `width` bytes at `at` as written by the row on `line`; 0 when none of
+// them was written before, else the line of the row that wrote one.
+int claimBytes(QHash<qint64, int> &writtenBy, qint64 at, int width, int line) {
+  for (int i = 0; i < width; ++i)
+    if (const int other = writtenBy.value(at + i); other != 0 && other != line)
+      return other;
+  for (int i = 0; i < width; ++i)
+    writtenBy.insert(at + i, line);
+  return 0;
+}
+
 } // namespace
 
 // Every row is checked against the record the file holds now, read from `stored`,
@@ -174,6 +194,7 @@ bool Tool::readImportRows(const CatalogTable &table, const CsvTable &csv,
   const qsizetype width = csv.rows.front().fields.size();
   const RowKeys keys(placementOf(table), offsets.size(), position);
   std::vector<bool> seen(offsets.size(), false);
+  QHash<qint64, int> writtenBy; // a byte of `wanted` -> the line of the row that wrote it
   CellErrors errors;
   for (size_t r = 1; r < csv.rows.size(); ++r) {
     const CsvRow &row = csv.rows[r];
@@ -216,6 +237,18 @@ bool Tool::readImportRows(const CatalogTable &table, const CsvTable &csv,
       if (record[f] == was[f])
         continue;
       const Field &field = layout.fields[f];
+      // Two rows may name one place of the file (two stage entries pointing at
+      // one block): each of its bytes is written by one row at most.
+      if (const int other = claimBytes(writtenBy, at + field.offset, field.width, row.line);
+          other != 0) {
+        errors.add(row, QStringLiteral("%1的“%2”和第 %3 行写入的是文件中同一处（偏移 %4），"
+                                       "同一处只能写一次。")
+                            .arg(recordLabel(table, int(index)),
+                                 field.parts.empty() ? field.name : field.parts.front().caption)
+                            .arg(other)
+                            .arg(hexOffset(base + at + field.offset)));
+        continue;
+      }
       const QByteArray bytes = littleEndianBytes(record[f], field.width);
       std::copy(bytes.begin(), bytes.end(), wanted.begin() + at + field.offset);
       ++fieldsChanged;
@@ -244,6 +277,12 @@ int Tool::importCsv(const ImportRequest &request) {
       readRegularFile(request.csv, kMaxCsvSize, QStringLiteral("CSV 文件"));
   if (!csvBytes.ok())
     return fail(csvBytes.error + kNothingWritten);
+  if (looksLikeJson(csvBytes.bytes))
+    return fail(
+        QStringLiteral("“%1”是 JSON 文件（dump -f json 的输出），import 只读 CSV。请用 dump 的"
+                       "默认格式 CSV 导出、修改后再导入。")
+            .arg(fileLabel(request.csv)) +
+        kNothingWritten);
   CsvTable csv = parseCsv(csvBytes.bytes);
   if (!csv.error.isEmpty())
     return fail(csv.error + kNothingWritten);
@@ -264,6 +303,10 @@ int Tool::importCsv(const ImportRequest &request) {
                 kNothingWritten);
 
   const ByteRange extent = tableExtent(*table, offsets);
+  // Held from the read of the stored values to the commit.
+  const FileLock lock(GameFileRef::fromPathText(request.file).path);
+  if (!lock.ok())
+    return fail(lock.error());
   Module1::Operation op(request.file);
   op.requireSpan(extent.start, extent.end - extent.start, table->layout->what);
   const QByteArray stored = op.readBytes(extent.start, extent.end - extent.start);

@@ -2,6 +2,7 @@
 
 #include "io/change_history.h"
 #include "io/disc_image.h"
+#include "io/rollback_journal.h"
 #include "tools/korvane_tool/tool_commands.h"
 #include "tools/utf8_console.h"
 
@@ -162,6 +163,8 @@ int run(int argc, char *argv[]) {
   changeHistory().setEnabled(false);
   QCoreApplication::setApplicationName(QStringLiteral("korvane-tool"));
   const korvane::Utf8Console console;
+  korvane::setJournalNoticeHandler(
+      [](const QString &notice) { QTextStream(stderr) << notice << Qt::endl; });
   QTextStream out(stdout);
   QTextStream err(stderr);
 
@@ -283,12 +286,15 @@ int run(int argc, char *argv[]) {
 // Memory runs out only for a request far beyond the game files (a patch or a
 // file of many GB): the command then stops with a message instead of aborting.
 // A game file is written only by an operation's commit, which takes its memory
-// before the first write; a command stopped before it leaves the file as it was.
+// before the first write; a command stopped before it leaves the file as it was,
+// and a commit of several writes is put back from its rollback journal.
 int main(int argc, char *argv[]) {
   try {
     return run(argc, argv);
   } catch (const std::bad_alloc &) {
-    std::fputs("内存不足，命令没有完成。没有写入任何内容。\n", stderr);
+    std::fputs("内存不足，命令没有完成。没有写入任何内容（如果写入已经开始，"
+               "下次打开这个文件时会按回滚日志恢复原来的内容）。\n",
+               stderr);
     return kFailed;
   }
 }

@@ -79,6 +79,10 @@ int Tool::apply(const QString &file, const QString &patchPath, bool dryRun,
   if (!patchFile.ok())
     return fail(patchFile.error + kNothingWritten);
 
+  // Held from the read of the source to the check of what was written.
+  const FileLock lock(GameFileRef::fromPathText(file).path);
+  if (!lock.ok())
+    return fail(lock.error());
   Module1::Operation op(file);
   if (!op.ok())
     return fail(op.error());

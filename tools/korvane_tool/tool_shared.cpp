@@ -133,7 +133,13 @@ QString misplacedTable(const CatalogTable &table, const QString &file,
       .arg(table.key, gameFileName(table.file), fileLabel(file), gameFileName(fileKind));
 }
 
+// A file named as one of the game files is that game file, whatever its first
+// bytes look like (a stage.bin may well start as a gzip or raw image would).
 bool namesImage(const QString &argument) {
+  const QString name = QFileInfo(argument).fileName();
+  if (name.compare(kExeEntryName, Qt::CaseInsensitive) == 0 ||
+      name.compare(kStageEntryName, Qt::CaseInsensitive) == 0)
+    return false;
   return !GameFileRef::fromPathText(argument).inImage() && isDiscImagePath(argument);
 }
 

@@ -58,6 +58,17 @@ private slots:
     }
   }
 
+  // A cell longer than any number is refused at once, however many digits it has.
+  void aVeryLongNumericCellIsRefusedAtOnce() {
+    for (const QString &cell : {QString(700000, u'9'), QString(700000, u'9') + QStringLiteral("e5"),
+                                QStringLiteral("1.") + QString(700000, u'0')}) {
+      const CellInteger number = cellInteger(cell);
+      QVERIFY(!number.value);
+      QVERIFY(!number.rounded);
+    }
+    QCOMPARE(cellInteger(QStringLiteral(" 12.0 ")).value, 12);
+  }
+
   void theRefusalSaysWhatTheFieldAccepts() {
     const Field byte = decimalField("F", 0, 1, "Text6", QStringLiteral("编成占位"));
     QCOMPARE(parse(byte, "300").error, QStringLiteral("“编成占位”应填入 0 到 255 之间的整数。"));
