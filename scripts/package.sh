@@ -75,8 +75,8 @@ Upstream-Name: korvane
 
 Files: *
 License: GPL-3.0-or-later
- Korvane links libcdio's libiso9660 (GPL) and is released under the GNU General
- Public License, version 3 or (at your option) any later version.
+ Korvane is released under the GNU General Public License, version 3 or (at your
+ option) any later version.
  .
  On Debian systems, the complete text of the GNU General Public License
  version 3 can be found in "/usr/share/common-licenses/GPL-3".

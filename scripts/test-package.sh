@@ -37,7 +37,7 @@ mount -t proc proc "$chroot/proc"
 trap 'umount "$chroot/proc"' EXIT
 in_chroot() { chroot "$chroot" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 "$@"; }
 
-echo "== apt-get install ./$(basename "$deb")（装上依赖：Qt 6、libiso9660 ……）"
+echo "== apt-get install ./$(basename "$deb")（装上依赖：Qt 6 ……）"
 cp "$deb" "$chroot/tmp/"
 log=$chroot/tmp/apt.log
 if ! { in_chroot apt-get update -qq &&

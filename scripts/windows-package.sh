@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds Korvane for Windows x64 with the Qt and libcdio that scripts/windows.sh
+# Builds Korvane for Windows x64 with the Qt that scripts/windows.sh
 # cross-built into its cache, in ./build-windows, and packs
 # dist/korvane-<version>-windows-x64.zip: korvane.exe, korvane-tool.exe,
 # korvane-samples.exe, the Qt and MinGW runtime DLLs, the Windows platform plugin,
@@ -12,12 +12,12 @@ source "$(dirname "$0")/windows-env.sh"
 name=korvane-$version-windows-x64
 zip=dist/$name.zip
 
-if [ ! -e "$cache/qt.done" ] || [ ! -e "$cache/libcdio.done" ]; then
-  echo "缓存 $cache 中还没有交叉编译好的 Qt 和 libcdio：请运行 scripts/windows.sh。" >&2
+if [ ! -e "$cache/qt.done" ]; then
+  echo "缓存 $cache 中还没有交叉编译好的 Qt：请运行 scripts/windows.sh。" >&2
   exit 1
 fi
 
-# libcdio is found through pkg-config in the cache, never the build machine's own.
+# Nothing is taken from the build machine's own libraries through pkg-config.
 export PKG_CONFIG_LIBDIR=$prefix/lib/pkgconfig PKG_CONFIG_PATH=
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
