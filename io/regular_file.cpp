@@ -247,13 +247,6 @@ FileLock::~FileLock() {
   heldLocks().erase(held);
 }
 
-#else
-
-// Windows: no lock yet; its lock between processes (LockFileEx on the file's
-// handle, with the same in-process sharing) belongs in regular_file_windows.cpp.
-FileLock::FileLock(const QString &, std::chrono::milliseconds) {}
-FileLock::~FileLock() = default;
-
-#endif
+#endif // the Windows lock is in regular_file_windows.cpp
 
 } // namespace korvane
