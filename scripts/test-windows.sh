@@ -58,11 +58,13 @@ for test in "${tests[@]}"; do
   log=$work/$test.log
   if (cd "$(dirname "$program")" &&
     WINEPATH="$(winpath "$prefix/bin");$(winpath "$mingw_gcc");$(winpath "$mingw_lib")" \
-      QT_QPA_PLATFORM=offscreen timeout 600 "$wine" "$program" >"$log" 2>&1); then
+      QT_QPA_PLATFORM=offscreen timeout 600 "$wine" "$program" -o "$(winpath "$log"),txt" \
+      >"$log.console" 2>&1); then
     echo "   通过 $test（$(grep -o 'Totals: .*' "$log" | head -n1)）"
   else
     echo "   失败 $test："
-    grep -E '^(FAIL|   Loc|QFATAL|QWARN)' "$log" | head -n 20 | sed 's/^/     /'
+    { grep -hE '^(FAIL|   Loc|QFATAL|QWARN)' "$log" "$log.console" 2>/dev/null || true; } |
+      head -n 20 | sed 's/^/     /'
     failed+=("$test")
   fi
 done

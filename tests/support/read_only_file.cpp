@@ -39,6 +39,11 @@ ReadOnlyFile::ReadOnlyFile(QString path) : path_(std::move(path)) {
     ok_ = immutable_;
   }
 #endif
+  // Whatever the platform promised, a file that still opens for writing (Wine
+  // running as root, say) is no read-only file.
+  QFile probe(path_);
+  if (ok_ && probe.open(QIODevice::ReadWrite))
+    ok_ = false;
 }
 
 ReadOnlyFile::~ReadOnlyFile() {
