@@ -389,7 +389,8 @@ bool extractImageEntry(const QString &imagePath, const QString &fileName, const 
                         .arg(shown(imagePath), found.entry.isoPath, fileErrorReason(image)));
   QSaveFile target(targetPath);
   if (!target.open(QIODevice::WriteOnly) || target.write(bytes) != bytes.size() || !target.commit())
-    return failWith(QStringLiteral("写不进 %1：%2").arg(shown(targetPath), fileErrorReason(target)));
+    return failWith(
+        QStringLiteral("写不进 %1：%2").arg(shown(targetPath), fileErrorReason(target)));
   return true;
 }
 
