@@ -48,6 +48,8 @@ trap cleanup EXIT
 echo "== 准备 Wine 环境：$WINEPREFIX（第一次约一分钟）"
 "$wine" cmd /c exit >/dev/null 2>&1 || true
 "$wineserver" -p 2>/dev/null || true # keeps it running between the programs
+# Wine keeps the Linux QT_ variables from Windows programs (they are meant for the
+# Linux Qt); WINEQT_QPA_PLATFORM reaches them as QT_QPA_PLATFORM.
 # Windows paths of Linux folders, for arguments: Wine shows / as drive Z:.
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
@@ -58,7 +60,7 @@ for test in "${tests[@]}"; do
   log=$work/$test.log
   if (cd "$(dirname "$program")" &&
     WINEPATH="$(winpath "$prefix/bin");$(winpath "$mingw_gcc");$(winpath "$mingw_lib")" \
-      QT_QPA_PLATFORM=offscreen timeout 600 "$wine" "$program" -o "$(winpath "$log"),txt" \
+      WINEQT_QPA_PLATFORM=offscreen timeout 600 "$wine" "$program" -o "$(winpath "$log"),txt" \
       >"$log.console" 2>&1); then
     echo "   通过 $test（$(grep -o 'Totals: .*' "$log" | head -n1)）"
   else
@@ -132,7 +134,7 @@ shots=$work/shots
 screenshots_folder=$(dirname "$(find "$build/tools" -name korvane-screenshots.exe | head -n1)")
 if (cd "$screenshots_folder" &&
   WINEPATH="$(winpath "$prefix/bin");$(winpath "$mingw_gcc");$(winpath "$mingw_lib")" \
-    QT_QPA_PLATFORM=windows xvfb-run -a -s "-screen 0 1600x1200x24" \
+    xvfb-run -a -s "-screen 0 1600x1200x24" \
     "$wine" korvane-screenshots.exe "$(winpath "$shots")" >"$work/screenshots.log" 2>&1); then
   for form in Form1 Form2; do
     if [ -s "$shots/$form.png" ]; then

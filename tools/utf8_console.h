@@ -3,7 +3,9 @@
 // The command-line programs print UTF-8 on every system. A Windows console shows
 // text in its own code page (936 on Chinese systems) unless told otherwise, so
 // while a program runs its console is switched to UTF-8, and back when it ends.
-// Output sent to a file or a pipe is the same bytes either way.
+// Output sent to a file or a pipe is the same bytes either way: standard output
+// and standard error are put in binary mode, since the C runtime's text mode would
+// turn a CSV row's "\r\n" into "\r\r\n".
 
 #include <QtGlobal>
 
@@ -12,6 +14,10 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+#include <stdio.h>
 #endif
 
 namespace korvane {
@@ -22,6 +28,8 @@ public:
   Utf8Console() {}
 #else
   Utf8Console() : saved_(GetConsoleOutputCP()) {
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
     if (saved_ != 0)
       SetConsoleOutputCP(CP_UTF8);
   }

@@ -384,6 +384,10 @@ private slots:
 
   void oneFileIsNeverChosenForBothButtons() {
     QFETCH(bool, hard);
+#ifdef Q_OS_WIN
+    if (!hard)
+      QSKIP("QFile::link makes a .lnk shortcut on Windows: a file of its own, not the same file");
+#endif
     Form1 form;
     ModalAnswerer answerer;
     const QString folder = hard ? QStringLiteral("hard") : QStringLiteral("symbolic");
@@ -418,7 +422,8 @@ private slots:
              qPrintable(answerer.last()));
   }
 
-  // A file replaced by a link after it was chosen is found at "进入编辑".
+  // A file replaced by a link after it was chosen is found at "进入编辑" (a hard
+  // link on Windows, where QFile::link makes a shortcut file instead).
   void noEditorOpensOverTwoPathsThatAreOneFile() {
     Form1 form;
     ModalAnswerer answerer;
@@ -426,7 +431,11 @@ private slots:
     form.registry().add(3, std::ref(counter));
     const QString exe = touch("replaced/SLPS_255.37");
     const QString stage = dir_.filePath("replaced/stage.bin");
+#ifdef Q_OS_WIN
+    QVERIFY(makeHardLink(exe, stage));
+#else
     QVERIFY(QFile::link(exe, stage));
+#endif
     gamePaths() = {exe, stage};
     sections(form)->setCurrentRow(3);
     button(form, "Command3")->click();

@@ -310,9 +310,11 @@ private slots:
     HistoryWindow window;
     auto *entries = window.findChild<QListWidget *>(QStringLiteral("historyList"));
     QCOMPARE(entries->count(), 2);
-    QVERIFY2(entries->item(0)->text().contains(QStringLiteral("汉化/SLPS_255.37")),
+    QVERIFY2(entries->item(0)->text().contains(
+                 QDir::toNativeSeparators(QStringLiteral("汉化/SLPS_255.37"))),
              qPrintable(entries->item(0)->text()));
-    QVERIFY(entries->item(1)->text().contains(QStringLiteral("原版/SLPS_255.37")));
+    QVERIFY(entries->item(1)->text().contains(
+        QDir::toNativeSeparators(QStringLiteral("原版/SLPS_255.37"))));
     QCOMPARE(entries->item(0)->toolTip(), QDir::toNativeSeparators(second));
     QCOMPARE(entries->item(1)->toolTip(), QDir::toNativeSeparators(first));
     entries->setCurrentRow(1);

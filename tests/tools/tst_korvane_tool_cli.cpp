@@ -130,6 +130,21 @@ private slots:
              qPrintable(result.err));
   }
 
+  // A dump sent to standard output is the very bytes -o writes: rows end in
+  // "\r\n" on every system, with nothing added to them on the way out.
+  void standardOutputCarriesTheDumpUnchanged() {
+    SampleGame game;
+    QTemporaryDir dir;
+    const QString printed = dir.filePath(QStringLiteral("printed.csv"));
+    const QString written = dir.filePath(QStringLiteral("written.csv"));
+    const QStringList dump{QStringLiteral("dump"), game.exePath(), QStringLiteral("units")};
+    QCOMPARE(korvaneTool(game, dump, true, printed).status, 0);
+    QCOMPARE(korvaneTool(game, dump + QStringList{QStringLiteral("-o"), written}).status, 0);
+    const QByteArray text = SampleGame::readFile(written);
+    QVERIFY(text.contains("\r\n12,") && !text.contains("\r\r"));
+    QCOMPARE(SampleGame::readFile(printed), text);
+  }
+
   // A full disk under standard output fails the command, and says why in Chinese;
   // an import that did write says so.
   void outputThatCannotBeWrittenFails() {
