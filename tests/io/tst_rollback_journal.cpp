@@ -157,7 +157,9 @@ private slots:
     delete other;
     QVERIFY(waited >= 1500);
     QVERIFY2(refusal.contains(QStringLiteral("正在被另一个写入者使用")), qPrintable(refusal));
+#ifndef Q_OS_WIN // Windows does not tell who holds a byte-range lock
     QVERIFY(refusal.contains(QString::number(QCoreApplication::applicationPid())));
+#endif
     QCOMPARE(SampleGame::readFile(path), original_);
   }
 };

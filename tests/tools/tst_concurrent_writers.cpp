@@ -68,8 +68,8 @@ class TestConcurrentWriters : public QObject {
   }
 
 private slots:
-  // A writer that finds the file locked waits, then names the holder and
-  // writes nothing.
+  // A writer that finds the file locked waits, then names the holder (where the
+  // system can tell) and writes nothing.
   void aLockedFileIsRefusedNamingItsHolder() {
     const QByteArray source = counting(100000);
     const QString file = write(QStringLiteral("SLPS_255.37"), source);
@@ -81,7 +81,9 @@ private slots:
     QCOMPARE(outcome.status, 2);
     QVERIFY2(outcome.err.contains(QStringLiteral("正在被另一个写入者使用")),
              qPrintable(outcome.err));
+#ifndef Q_OS_WIN // Windows does not tell who holds a byte-range lock
     QVERIFY(outcome.err.contains(QString::number(QCoreApplication::applicationPid())));
+#endif
     QCOMPARE(SampleGame::readFile(file), source);
   }
 
