@@ -126,7 +126,7 @@ void HistoryWindow::undoButton_Click() {
 bool HistoryWindow::revert(const ChangeEntry &entry) {
   ChangeSpans overwritten;
   {
-    Module1::Operation check(entry.path);
+    Module1::Operation check(entry.location);
     overwritten = overwrittenSpans(check, entry);
     if (!finishOperation(this, check))
       return false;
@@ -144,7 +144,7 @@ bool HistoryWindow::revert(const ChangeEntry &entry) {
       return true; // nothing of this entry is written; the others go on
   }
   const ChangeLabel label(windowTitle(), QStringLiteral("撤销"), entry.id);
-  Module1::Operation op(entry.path);
+  Module1::Operation op(entry.location);
   for (const ChangeSpan &span : entry.spans) {
     if (!op.requireSpan(span.start, span.before.size(), QStringLiteral("这条修改记录写入的内容")))
       break;

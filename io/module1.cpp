@@ -85,18 +85,19 @@ FileContents readImageEntry(const korvane::GameFileRef &ref, qint64 maxSize) {
 
 } // namespace
 
-FileContents readWholeFile(const QString &path, qint64 maxSize) {
-  if (const korvane::GameFileRef ref = korvane::GameFileRef::fromPathText(path); ref.inImage())
-    return readImageEntry(ref, maxSize);
-  return korvane::readRegularFile(path, maxSize, QStringLiteral("游戏文件"));
+FileContents readWholeFile(const korvane::GameFileRef &file, qint64 maxSize) {
+  if (file.inImage())
+    return readImageEntry(file, maxSize);
+  return korvane::readRegularFile(file.path, maxSize, QStringLiteral("游戏文件"));
 }
 
-Operation::Operation(const QString &path) : path_(path), gameFile_(korvane::gameFileAt(path)) {
-  if (path.isEmpty()) {
+Operation::Operation(const korvane::GameFileRef &file)
+    : file_ref_(file), gameFile_(korvane::gameFileAt(file)) {
+  if (file.isEmpty()) {
     fail(QStringLiteral("尚未选择要打开的文件。"));
     return;
   }
-  const korvane::GameFileRef ref = korvane::GameFileRef::fromPathText(path);
+  const korvane::GameFileRef &ref = file;
   file_.setFileName(ref.path);
   if (const QString reason =
           korvane::openRegularFile(file_, QIODevice::ReadWrite | QIODevice::Unbuffered);
@@ -137,7 +138,7 @@ bool Operation::requireSpan(qint64 offset, qint64 length, const QString &what) {
   if (offset < 0 || offset + length > size_) {
     fail(QStringLiteral("文件“%1”只有 %2 字节，容纳不下%3（需要到偏移 0x%4）。\n"
                         "请确认打开的是正确的游戏文件。没有写入任何内容。")
-             .arg(QFileInfo(path_).fileName())
+             .arg(file_ref_.shortName())
              .arg(size_)
              .arg(what)
              .arg(QString::number(offset + length, 16).toUpper()));
@@ -158,7 +159,7 @@ quint8 Operation::byteAt(qint64 offset) {
       window_ = file_.read(std::min(kWindowSize, size_ - offset));
     if (window_.isEmpty()) {
       fail(QStringLiteral("读取文件失败：\n%1\n原因：%2。")
-               .arg(path_, korvane::fileErrorReason(file_)));
+               .arg(file_ref_.displayName(), korvane::fileErrorReason(file_)));
       windowStart_ = -1;
       return 0;
     }
@@ -221,7 +222,7 @@ void Operation::failOutside(qint64 offset, qint64 width) {
                       "请确认打开的是正确的游戏文件。没有写入任何内容。")
            .arg(QString::number(offset, 16).toUpper())
            .arg(width)
-           .arg(QFileInfo(path_).fileName())
+           .arg(file_ref_.shortName())
            .arg(size_));
 }
 
@@ -240,7 +241,7 @@ QByteArray Operation::readBytes(qint64 offset, qint64 length) {
   QByteArray bytes(length, Qt::Uninitialized);
   if (!file_.seek(base_ + offset) || file_.read(bytes.data(), length) != length) {
     fail(QStringLiteral("读取文件失败：\n%1\n原因：%2。")
-             .arg(path_, korvane::fileErrorReason(file_)));
+             .arg(file_ref_.displayName(), korvane::fileErrorReason(file_)));
     return {};
   }
   // The held bytes inside the span stand for what the file will hold.
@@ -446,13 +447,13 @@ bool Operation::close() {
                                 ? QStringLiteral("已写入的部分已经恢复，文件没有改动。")
                                 : QStringLiteral("文件可能只写入了一部分。");
     fail(QStringLiteral("写入文件失败：\n%1\n原因：%2。\n%3")
-             .arg(QFileInfo(path_).absoluteFilePath(),
-                  written ? korvane::fileErrorReason(file_) : reason, outcome));
+             .arg(file_ref_.displayName(), written ? korvane::fileErrorReason(file_) : reason,
+                  outcome));
     dropHeld();
     return false;
   }
   // Only a commit that reached the disk whole becomes a history entry.
-  korvane::changeHistory().record(path_, gameFile_, std::move(changes_));
+  korvane::changeHistory().record(file_ref_, gameFile_, std::move(changes_));
   dropHeld();
   return true;
 }

@@ -39,20 +39,19 @@ bool IsHexDigits(QStringView text);
 
 using korvane::FileContents;
 
-// Reads `path` without opening it for writing, so that a read-only file can be
-// read. Refuses anything that is no regular file (or link to one), and any file
-// longer than `maxSize` bytes, before reading more than that.
-FileContents readWholeFile(const QString &path, qint64 maxSize);
+// Reads the game file `file` without opening it for writing, so that a read-only
+// file can be read. Refuses anything that is no regular file (or link to one),
+// and any file longer than `maxSize` bytes, before reading more than that.
+FileContents readWholeFile(const korvane::GameFileRef &file, qint64 maxSize);
 
 class Operation {
 public:
-  // Opens `path` for reading and writing; anything but a regular file (or a link
-  // to one) is refused. On failure `ok()` is false and `error()` names the path
-  // and the system's reason. A path naming an entry of a disc image
-  // ("game.iso › SLPS_255.37") opens the image and finds the entry afresh: offsets,
-  // `size()` and every check then count within the entry, and no byte outside it
-  // is read by the accessors or ever written.
-  explicit Operation(const QString &path);
+  // Opens `file` for reading and writing; anything but a regular file (or a link
+  // to one) is refused. On failure `ok()` is false and `error()` names the file
+  // and the system's reason. An entry of a disc image opens the image and finds
+  // the entry afresh: offsets, `size()` and every check then count within the
+  // entry, and no byte outside it is read by the accessors or ever written.
+  explicit Operation(const korvane::GameFileRef &file);
   ~Operation(); // closes the file; writes not yet committed by close() are dropped
 
   Operation(const Operation &) = delete;
@@ -60,7 +59,7 @@ public:
 
   bool ok() const { return error_.isEmpty(); }
   const QString &error() const { return error_; }
-  const QString &path() const { return path_; }
+  const korvane::GameFileRef &file() const { return file_ref_; }
   // Which game file the path was when the operation opened it.
   std::optional<korvane::GameFile> gameFile() const { return gameFile_; }
   qint64 size() const { return size_; }
@@ -113,7 +112,7 @@ private:
   template <class Visit> void forEachWritten(qint64 begin, qint64 end, Visit visit) const;
   void dropHeld();
 
-  QString path_;
+  korvane::GameFileRef file_ref_;
   std::optional<korvane::GameFile> gameFile_;
   QString error_;
   QFile file_;

@@ -19,8 +19,8 @@ QString label(const QString &path) { return QDir::toNativeSeparators(path); }
 // The game files and the disc images holding them; anything longer is no game file.
 constexpr qint64 kMaxPatchedFileSize = qint64(16) * 1024 * 1024 * 1024;
 
-std::optional<QByteArray> readWhole(const QString &path, QString &error) {
-  FileContents contents = Module1::readWholeFile(path, kMaxPatchedFileSize);
+std::optional<QByteArray> readWhole(const GameFileRef &file, QString &error) {
+  FileContents contents = Module1::readWholeFile(file, kMaxPatchedFileSize);
   if (!contents.ok()) {
     error = contents.error + QStringLiteral("\n没有生成补丁。");
     return std::nullopt;
@@ -65,11 +65,11 @@ QString patchFormatName(PatchFormat format) {
   return format == PatchFormat::Bps ? QStringLiteral("BPS") : QStringLiteral("IPS");
 }
 
-PatchOutcome writePatchFile(const QString &original, const QString &modified, const QString &output,
-                            PatchFormat format) {
+PatchOutcome writePatchFile(const GameFileRef &original, const GameFileRef &modified,
+                            const QString &output, PatchFormat format) {
   PatchOutcome outcome;
-  for (const QString &gameFile : {original, modified})
-    if (onSameDiskFile(output, gameFile)) {
+  for (const GameFileRef &gameFile : {original, modified})
+    if (onSameDiskFile(GameFileRef::plain(output), gameFile)) {
       outcome.error =
           QStringLiteral("补丁文件“%1”就是游戏文件，没有写入任何内容。").arg(label(output));
       return outcome;

@@ -47,6 +47,13 @@ QString openRegularFile(QFile &file, QIODevice::OpenMode mode) {
   return {};
 }
 
+std::optional<FileIdentity> fileIdentity(const QString &path) {
+  struct stat status {};
+  if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &status) != 0)
+    return std::nullopt;
+  return FileIdentity{quint64(status.st_dev), quint64(status.st_ino)};
+}
+
 FileContents readRegularFile(const QString &path, qint64 maxSize, const QString &kind) {
   const QString shown = QFileInfo(path).absoluteFilePath();
   QFile file(path);

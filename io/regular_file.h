@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <optional>
 
 namespace korvane {
 
@@ -16,6 +17,18 @@ namespace korvane {
 // without waiting, so that a FIFO cannot hold the open up either. Returns the
 // reason, in Chinese, when the file was not opened; empty when it was.
 QString openRegularFile(QFile &file, QIODevice::OpenMode mode);
+
+// What tells one file on disk from every other, whatever path names it: on POSIX
+// systems the device and the inode, so that a hard link is the file it links to.
+struct FileIdentity {
+  quint64 volume = 0;
+  quint64 file = 0;
+  friend bool operator==(const FileIdentity &, const FileIdentity &) = default;
+};
+
+// The identity of the file `path` names (links followed); none when it cannot be
+// found.
+std::optional<FileIdentity> fileIdentity(const QString &path);
 
 // A whole file, read for commands that only look at it.
 struct FileContents {

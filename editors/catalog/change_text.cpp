@@ -89,7 +89,7 @@ QString headlineText(const ChangeEntry &entry, const QStringList &firstRecords,
   if (entry.reverts)
     action += QStringLiteral(" #%1").arg(entry.reverts);
   parts.append(action);
-  parts.append(QFileInfo(entry.path).fileName());
+  parts.append(entry.location.shortName());
   if (recordCount > 0) {
     QString records = firstRecords.mid(0, kShownRecords).join(QStringLiteral("、"));
     if (recordCount > kShownRecords)

@@ -65,9 +65,9 @@ void RecordBinder::show(const RecordValues &values) {
   }
 }
 
-void RecordBinder::showFrom(const QString &path, qint64 start, const RecordValues &values) {
+void RecordBinder::showFrom(const GameFileRef &file, qint64 start, const RecordValues &values) {
   show(values);
-  shown_ = Shown{path, start, values};
+  shown_ = Shown{file, start, values};
 }
 
 void RecordBinder::showPart(Binding &binding, quint32 raw) {

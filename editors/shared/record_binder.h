@@ -5,6 +5,7 @@
 // values, both walking the same description.
 
 #include "editors/shared/record_layout.h"
+#include "io/game_files.h"
 
 #include <QString>
 #include <optional>
@@ -23,14 +24,14 @@ public:
   const RecordLayout &layout() const { return layout_; }
 
   void show(const RecordValues &values);
-  // Shows the values read from the record at the 0-based `start` of `path`, and
+  // Shows the values read from the record at the 0-based `start` of `file`, and
   // keeps them as what the window last showed of the file.
-  void showFrom(const QString &path, qint64 start, const RecordValues &values);
+  void showFrom(const GameFileRef &file, qint64 start, const RecordValues &values);
 
   // What the window last showed of the file, so that writes made elsewhere can be
   // shown and a save can tell what changed underneath.
   struct Shown {
-    QString path;
+    GameFileRef file;
     qint64 start = -1;
     RecordValues values;
   };

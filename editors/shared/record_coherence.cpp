@@ -28,7 +28,7 @@ bool overlaps(qint64 start, qint64 length, const ChangeSpan &span) {
 bool changesShownFields(const ChangeEntry &entry, const RecordBinder &binder) {
   const RecordBinder::Shown &shown = *binder.shown();
   const RecordLayout &layout = binder.layout();
-  if (!isSameFile(entry.path, shown.path))
+  if (entry.location != shown.file)
     return false;
   return std::any_of(entry.spans.begin(), entry.spans.end(), [&](const ChangeSpan &span) {
     return overlaps(shown.start, layout.recordSize, span) &&
@@ -65,7 +65,7 @@ void keepShownRecordCurrent(QWidget *window, RecordBinder &binder) {
                          !changesShownFields(*entry, binder))
                        return;
                      const RecordBinder::Shown place = *binder.shown();
-                     showRecord(window, place.path, binder, place.start);
+                     showRecord(window, place.file, binder, place.start);
                    });
 }
 

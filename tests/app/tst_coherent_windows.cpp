@@ -90,7 +90,7 @@ private slots:
     const quint32 original = wordAt(game.exe(), kMoraleLimit);
     ModalAnswerer answers;
     Form1 form;
-    gamePaths() = {game.exePath(), game.stagePath()};
+    gamePaths() = {GameFileRef::plain(game.exePath()), GameFileRef::plain(game.stagePath())};
     QWidget *settings = openFromMainWindow(form, sectionRow(Section::SystemSettings));
     QVERIFY(settings);
     auto *morale = settings->findChild<QLineEdit *>(QStringLiteral("Text3"));

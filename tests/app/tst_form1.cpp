@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <filesystem>
 #include <functional>
 
 using namespace korvane;
@@ -34,6 +35,16 @@ QListWidget *sections(QWidget &form) { return form.findChild<QListWidget *>("Lis
 
 QString label(QWidget &form, const char *name) {
   return form.findChild<QLabel *>(QString::fromLatin1(name))->text();
+}
+
+// Makes `linkPath` a hard or a symbolic link to `target`.
+bool link(const QString &target, const QString &linkPath, bool hard) {
+  if (!hard)
+    return QFile::link(target, linkPath);
+  std::error_code failed;
+  std::filesystem::create_hard_link(QFile::encodeName(target).toStdString(),
+                                    QFile::encodeName(linkPath).toStdString(), failed);
+  return !failed;
 }
 
 // A file dialog answer that chooses `path`.
@@ -114,7 +125,7 @@ private slots:
     button(form, "Command3")->click();
     QCOMPARE(answerer.texts(), QStringList{kNoExe}); // only the first refusal, never both
 
-    gamePaths().ExePath = touch("SLPS_255.37");
+    gamePaths().ExePath = GameFileRef::plain(touch("SLPS_255.37"));
     for (int row : {0, 5, 12}) {
       answerer.clear();
       sections(form)->setCurrentRow(row);
@@ -134,11 +145,11 @@ private slots:
       static_cast<QDialog *>(dialog)->accept();
     });
     button(form, "Command1")->click();
-    QCOMPARE(gamePaths().ExePath, exe);
+    QCOMPARE(gamePaths().ExePath, GameFileRef::plain(exe));
 
     answerer.onFileDialog([](QFileDialog *dialog) { dialog->reject(); });
     button(form, "Command1")->click();
-    QCOMPARE(gamePaths().ExePath, exe);
+    QCOMPARE(gamePaths().ExePath, GameFileRef::plain(exe));
     button(form, "Command4")->click();
     QVERIFY(gamePaths().StagePath.isEmpty());
     QCOMPARE(filters, QStringList{"CommonDialog1:SLPS_255.37 (SLPS_255.37)"});
@@ -155,7 +166,7 @@ private slots:
       static_cast<QDialog *>(dialog)->accept();
     });
     button(form, "Command4")->click();
-    QCOMPARE(gamePaths().StagePath, stage);
+    QCOMPARE(gamePaths().StagePath, GameFileRef::plain(stage));
     QCOMPARE(filter, QStringLiteral("stage.bin (stage.bin)"));
   }
 
@@ -236,15 +247,16 @@ private slots:
     QCOMPARE(startedIn.mid(1), (QStringList{"CommonDialog2:" + exeDir, "CommonDialog1:" + exeDir,
                                             "CommonDialog1:" + exeDir, "CommonDialog2:" + exeDir,
                                             "CommonDialog2:" + stageDir}));
-    QCOMPARE(gamePaths().ExePath, exe);
-    QCOMPARE(gamePaths().StagePath, stage);
+    QCOMPARE(gamePaths().ExePath, GameFileRef::plain(exe));
+    QCOMPARE(gamePaths().StagePath, GameFileRef::plain(stage));
   }
 
   void anEditorExistsOnceAndReloadsAfterItCloses() {
     Form1 form;
     CountingFactory counter;
     form.registry().add(2, std::ref(counter));
-    gamePaths() = {touch("SLPS_255.37"), touch("stage.bin")};
+    gamePaths() = {GameFileRef::plain(touch("SLPS_255.37")),
+                   GameFileRef::plain(touch("stage.bin"))};
     sections(form)->setCurrentRow(2);
     button(form, "Command3")->click();
     QWidget *first = form.registry().openWindow(2);
@@ -267,7 +279,8 @@ private slots:
     ModalAnswerer answerer;
     CountingFactory counter;
     form.registry().add(0, std::ref(counter));
-    gamePaths() = {touch("SLPS_255.37"), touch("stage.bin")};
+    gamePaths() = {GameFileRef::plain(touch("SLPS_255.37")),
+                   GameFileRef::plain(touch("stage.bin"))};
     button(form, "Command3")->click();
     QTest::qWait(20);
     QCOMPARE(counter.created, 0);
@@ -278,7 +291,8 @@ private slots:
   void aRowWithoutAnEditorSaysSo() {
     Form1 form;
     ModalAnswerer answerer;
-    gamePaths() = {touch("SLPS_255.37"), touch("stage.bin")};
+    gamePaths() = {GameFileRef::plain(touch("SLPS_255.37")),
+                   GameFileRef::plain(touch("stage.bin"))};
     int row = sections(form)->count() - 1;
     while (row >= 0 && form.registry().has(row))
       --row;
@@ -327,7 +341,7 @@ private slots:
     QDir().mkpath(QFileInfo(originalPath).absolutePath());
     test::SampleGame::writeFile(originalPath, original);
     game.patchExe(0x2BE710 + 8, QByteArray::fromHex("6810")); // unit 0's HP
-    gamePaths() = {game.exePath(), game.stagePath()};
+    gamePaths() = {GameFileRef::plain(game.exePath()), GameFileRef::plain(game.stagePath())};
 
     ModalAnswerer answerer;
     QString picked = QStringLiteral("SLPS_255.37");
@@ -354,21 +368,35 @@ private slots:
     button(form, "makePatch")->click();
     QVERIFY(test::SampleGame::readFile(output).startsWith("PATCH"));
 
-    // The modified file itself, or a file of another size, is no original.
+    // The modified file itself, by its name or a hard link, or a file of another
+    // size, is no original.
     answerer.clear();
     chosenOriginal = game.exePath();
+    button(form, "makePatch")->click();
+    QVERIFY2(answerer.last().contains(QStringLiteral("就是正在修改的SLPS_255.37")),
+             qPrintable(answerer.last()));
+    chosenOriginal = dir_.filePath(QStringLiteral("原版/hard-linked"));
+    QVERIFY(link(game.exePath(), chosenOriginal, true));
     button(form, "makePatch")->click();
     QVERIFY2(answerer.last().contains(QStringLiteral("就是正在修改的SLPS_255.37")),
              qPrintable(answerer.last()));
     picked = QStringLiteral("stage.bin");
     button(form, "makePatch")->click();
     QVERIFY2(answerer.last().contains(QStringLiteral("长度不同")), qPrintable(answerer.last()));
-    QCOMPARE(answerer.texts().size(), 2);
+    QCOMPARE(answerer.texts().size(), 3);
   }
 
-  // A link named stage.bin to the chosen SLPS_255.37 is the same file: refused,
-  // named, and the earlier choice kept; the same the other way round.
+  void oneFileIsNeverChosenForBothButtons_data() {
+    QTest::addColumn<bool>("hard");
+    QTest::newRow("symbolic link") << false;
+    QTest::newRow("hard link") << true;
+  }
+
+  // A link named stage.bin to the chosen SLPS_255.37, symbolic or hard, is the
+  // same file: refused, named, and the earlier choice kept; the same the other way
+  // round.
   void oneFileIsNeverChosenForBothButtons() {
+    QFETCH(bool, hard);
     Form1 form;
     ModalAnswerer answerer;
     const QString exe = touch("same/SLPS_255.37");
@@ -376,7 +404,7 @@ private slots:
     const QString exeLink = dir_.filePath("links/stage.bin");
     const QString stageLink = dir_.filePath("links/SLPS_255.37");
     QDir().mkpath(dir_.filePath("links"));
-    QVERIFY(QFile::link(exe, exeLink) && QFile::link(stage, stageLink));
+    QVERIFY(link(exe, exeLink, hard) && link(stage, stageLink, hard));
 
     answerer.onFileDialog(choose(exe));
     button(form, "Command1")->click();
@@ -392,8 +420,8 @@ private slots:
     button(form, "Command4")->click();
     answerer.onFileDialog(choose(stageLink));
     button(form, "Command1")->click();
-    QCOMPARE(gamePaths().ExePath, exe);
-    QCOMPARE(gamePaths().StagePath, stage);
+    QCOMPARE(gamePaths().ExePath, GameFileRef::plain(exe));
+    QCOMPARE(gamePaths().StagePath, GameFileRef::plain(stage));
     QCOMPARE(answerer.texts().size(), 2);
     QVERIFY2(answerer.last().contains(QStringLiteral("已经选作stage.bin")),
              qPrintable(answerer.last()));
@@ -408,7 +436,7 @@ private slots:
     const QString exe = touch("replaced/SLPS_255.37");
     const QString stage = dir_.filePath("replaced/stage.bin");
     QVERIFY(QFile::link(exe, stage));
-    gamePaths() = {exe, stage};
+    gamePaths() = {GameFileRef::plain(exe), GameFileRef::plain(stage)};
     sections(form)->setCurrentRow(3);
     button(form, "Command3")->click();
     QCOMPARE(counter.created, 0);
@@ -427,7 +455,8 @@ private slots:
     Form1 form;
     CountingFactory counter;
     form.registry().add(3, std::ref(counter));
-    gamePaths() = {touch("SLPS_255.37"), touch("stage.bin")};
+    gamePaths() = {GameFileRef::plain(touch("SLPS_255.37")),
+                   GameFileRef::plain(touch("stage.bin"))};
     form.show();
     sections(form)->setCurrentRow(3);
     button(form, "Command3")->click();

@@ -51,7 +51,7 @@ private slots:
   }
   void everyCodedFieldHasARow() {
     QFETCH(int, table);
-    Module1::Operation op(game_.exePath());
+    Module1::Operation op(GameFileRef::plain(game_.exePath()));
     QVERIFY(op.ok());
     const RecordLayout &units = unitHeadLayout();
     QString unlisted;
@@ -74,7 +74,7 @@ private slots:
   }
 
   void everyTableLiesInsideTheFile() {
-    Module1::Operation op(game_.exePath());
+    Module1::Operation op(GameFileRef::plain(game_.exePath()));
     for (const RecordLayout *layout : {&unitHeadLayout(), &characterLayout()})
       QVERIFY2(op.requireSpan(layout->tableOffset, layout->tableEnd() - layout->tableOffset,
                               layout->what),

@@ -269,7 +269,7 @@ int Tool::importCsv(const ImportRequest &request) {
                 kNothingWritten);
 
   const ByteRange extent = tableExtent(*table, offsets);
-  Module1::Operation op(request.file);
+  Module1::Operation op(typedGameFile(request.file));
   op.requireSpan(extent.start, extent.end - extent.start, table->layout->what);
   const QByteArray stored = op.readBytes(extent.start, extent.end - extent.start);
   if (!op.ok())

@@ -25,7 +25,8 @@ int Tool::patch(const QString &original, const QString &modified, const QString 
   if (entry && (namesImage(original) || namesImage(modified)))
     return patch(entryArgument(original, *entry), entryArgument(modified, *entry), output, format);
   const PatchFormat chosen = format.value_or(patchFormatFor(output));
-  const PatchOutcome outcome = writePatchFile(original, modified, output, chosen);
+  const PatchOutcome outcome =
+      writePatchFile(typedGameFile(original), typedGameFile(modified), output, chosen);
   if (!outcome.error.isEmpty())
     return fail(outcome.error);
   out_ << QStringLiteral("%1 补丁已写入 %2：两个文件有 %3 字节不同。\n")
@@ -90,7 +91,7 @@ QString crcText(quint32 crc) {
 bool Tool::writtenAsPatched(const QString &file, const QByteArray &source, const QByteArray &target,
                             const std::vector<ByteRange> &spans) {
   constexpr qint64 kReadTogether = 64 * 1024;
-  Module1::Operation check(file);
+  Module1::Operation check(typedGameFile(file));
   bool same = check.ok() && check.size() == target.size();
   for (auto first = spans.begin(); same && first != spans.end();) {
     auto end = std::next(first);
@@ -130,7 +131,7 @@ int Tool::apply(const QString &file, const QString &patchPath, bool dryRun,
     return fail(patchFile.error + kNothingWritten);
   const QByteArray &patchBytes = patchFile.bytes;
 
-  Module1::Operation op(file);
+  Module1::Operation op(typedGameFile(file));
   const QByteArray source = op.readBytes(0, op.size());
   if (!op.ok())
     return fail(op.error());

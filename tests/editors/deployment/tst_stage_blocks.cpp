@@ -125,7 +125,7 @@ private slots:
   // block with room for the mark after it, and every coded field has a row.
   void sampleStagesFitTheirDescriptions() {
     test::SampleGame game;
-    Module1::Operation op(game.stagePath());
+    Module1::Operation op(GameFileRef::plain(game.stagePath()));
     QVERIFY(op.ok());
     for (const DeploymentKind *kind : {&enemyDeployment(), &allyDeployment()}) {
       const StageBlocks blocks = readStageBlocks(*kind->lists);

@@ -155,11 +155,12 @@ private slots:
   // everything when all are good, and a short file is refused before writing.
   void theSaveProtocolWritesAllOrNothing() {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("game.bin"));
+    const QString filePath = dir.filePath(QStringLiteral("game.bin"));
+    const GameFileRef path = GameFileRef::plain(filePath);
     const QByteArray original = QByteArray::fromHex("AAAAAAAA"
                                                     "0100F6FF19AA090C"
                                                     "BBBBBBBBBBBBBBBB");
-    test::SampleGame::writeFile(path, original);
+    test::SampleGame::writeFile(filePath, original);
     TestForm form;
     RecordBinder binder(&form, testLayout());
     test::ModalAnswerer answerer;
@@ -169,7 +170,7 @@ private slots:
     form.code->setText(QStringLiteral("100"));
     QVERIFY(!saveRecord(&form, path, binder, testLayout().recordOffset(0)));
     QVERIFY(answerer.last().contains(QStringLiteral("敌我判定")));
-    QCOMPARE(test::SampleGame::readFile(path), original);
+    QCOMPARE(test::SampleGame::readFile(filePath), original);
 
     form.code->setText(QStringLiteral("8"));
     form.bonus->setText(QStringLiteral("5"));
@@ -179,12 +180,12 @@ private slots:
     expected[7] = 0;
     expected[8] = 0x19 & 0xF9;
     expected[11] = 0x08;
-    QCOMPARE(test::SampleGame::readFile(path), expected);
+    QCOMPARE(test::SampleGame::readFile(filePath), expected);
 
     answerer.clear();
     QVERIFY(!saveRecord(&form, path, binder, testLayout().recordOffset(3))); // ends past the file
     QVERIFY(answerer.last().contains(QStringLiteral("game.bin")));
-    QCOMPARE(test::SampleGame::readFile(path), expected);
+    QCOMPARE(test::SampleGame::readFile(filePath), expected);
   }
 };
 
