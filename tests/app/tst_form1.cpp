@@ -399,11 +399,12 @@ private slots:
     QFETCH(bool, hard);
     Form1 form;
     ModalAnswerer answerer;
-    const QString exe = touch("same/SLPS_255.37");
-    const QString stage = touch("same/stage.bin");
-    const QString exeLink = dir_.filePath("links/stage.bin");
-    const QString stageLink = dir_.filePath("links/SLPS_255.37");
-    QDir().mkpath(dir_.filePath("links"));
+    const QString folder = hard ? QStringLiteral("hard/") : QStringLiteral("symbolic/");
+    const QString exe = touch(folder + "same/SLPS_255.37");
+    const QString stage = touch(folder + "same/stage.bin");
+    const QString exeLink = dir_.filePath(folder + "links/stage.bin");
+    const QString stageLink = dir_.filePath(folder + "links/SLPS_255.37");
+    QDir().mkpath(dir_.filePath(folder + "links"));
     QVERIFY(link(exe, exeLink, hard) && link(stage, stageLink, hard));
 
     answerer.onFileDialog(choose(exe));
