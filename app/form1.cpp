@@ -1,10 +1,12 @@
 #include "app/form1.h"
 
 #include "app/history_window.h"
+#include "app/table_grid_window.h"
 
 #include "editors/shared/editor_window.h"
 #include "editors/shared/game_paths.h"
 #include "editors/shared/messages.h"
+#include "editors/shared/record_coherence.h"
 #include "editors/shared/sections.h"
 #include "io/disc_image.h"
 #include "io/patch_maker.h"
@@ -22,6 +24,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <memory>
+#include <tuple>
 
 namespace korvane {
 
@@ -64,7 +67,9 @@ Form1::Form1(QWidget *parent) : QWidget(parent) {
   auto *buttons = new QVBoxLayout;
   historyButton = makeButton("historyButton", QStringLiteral("修改记录"), this);
   makePatch = makeButton("makePatch", QStringLiteral("制作补丁…"), this);
-  for (QPushButton *button : {Command1, Command4, Command3, Command2, historyButton, makePatch})
+  tableGrid = makeButton("tableGrid", QStringLiteral("表格视图…"), this);
+  for (QPushButton *button :
+       {Command1, Command4, Command3, tableGrid, Command2, historyButton, makePatch})
     buttons->addWidget(button);
   openImage = makeButton("openImage", QStringLiteral("打开光盘镜像"), this);
   buttons->insertWidget(buttons->indexOf(Command4) + 1, openImage);
@@ -95,20 +100,22 @@ Form1::Form1(QWidget *parent) : QWidget(parent) {
   connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
   connect(historyButton, &QPushButton::clicked, this, &Form1::historyButton_Click);
   connect(makePatch, &QPushButton::clicked, this, &Form1::makePatch_Click);
+  connect(tableGrid, &QPushButton::clicked, this, &Form1::tableGrid_Click);
   connect(openImage, &QPushButton::clicked, this, &Form1::openImage_Click);
   registerEditors(registry_);
 }
 
 Form1::~Form1() {
   registry_.closeAll();
-  if (history_)
-    history_->close();
+  for (QWidget *window : {history_.data(), tableGrid_.data()})
+    if (window)
+      window->close();
 }
 
 void Form1::chooseFile(GameFile file) {
   const bool exe = file == GameFile::Exe;
   QFileDialog *&dialog = exe ? CommonDialog1 : CommonDialog2;
-  GameFileRef &path = exe ? gamePaths().ExePath : gamePaths().StagePath;
+  GameFileRef &path = gamePaths().of(file);
   const GameFileRef &otherPath = exe ? gamePaths().StagePath : gamePaths().ExePath;
   const QString fileName = gameFileName(file);
   if (!dialog) {
@@ -136,8 +143,11 @@ void Form1::chooseFile(GameFile file) {
                                otherPath.displayName(), fileName));
     return;
   }
+  const bool switched = chosen != path;
   path = chosen;
   showPaths();
+  if (switched)
+    announceGameFileSwitch(file);
 }
 
 void Form1::showPaths() {
@@ -188,8 +198,9 @@ void Form1::closeEvent(QCloseEvent *event) {
 // Without the main window nothing could choose files or open editors again.
 void Form1::closeEveryWindow() {
   registry_.closeAll();
-  if (history_)
-    history_->close();
+  for (QWidget *window : {history_.data(), tableGrid_.data()})
+    if (window)
+      window->close();
   QApplication::closeAllWindows();
   QCoreApplication::quit();
 }
@@ -205,6 +216,16 @@ void Form1::historyButton_Click() {
   history_->show();
   history_->raise();
   history_->activateWindow();
+}
+
+// The table grid exists at most once, like the editors; each table says itself
+// which game file it needs.
+void Form1::tableGrid_Click() {
+  if (!tableGrid_)
+    tableGrid_ = new TableGridWindow;
+  tableGrid_->show();
+  tableGrid_->raise();
+  tableGrid_->activateWindow();
 }
 
 } // namespace korvane
@@ -350,17 +371,24 @@ void Form1::openImage_Click() {
 
   QStringList found;
   QStringList problems;
-  for (auto [name, path] : {std::pair{kExeEntryName, &gamePaths().ExePath},
-                            std::pair{kStageEntryName, &gamePaths().StagePath}}) {
+  QList<GameFile> switched;
+  for (auto [file, name, path] :
+       {std::tuple{GameFile::Exe, kExeEntryName, &gamePaths().ExePath},
+        std::tuple{GameFile::Stage, kStageEntryName, &gamePaths().StagePath}}) {
     const ImageEntryResult entry = findImageEntry(image, name);
     if (entry.ok()) {
-      *path = GameFileRef{image, name};
+      const GameFileRef chosen{image, name};
+      if (chosen != *path)
+        switched.append(file);
+      *path = chosen;
       found.append(name);
     } else if (!problems.contains(entry.error)) {
       problems.append(entry.error);
     }
   }
   showPaths();
+  for (GameFile file : switched)
+    announceGameFileSwitch(file);
   if (found.isEmpty())
     showMessage(this, problems.join(u'\n') + QStringLiteral("\n已选择的文件没有改变。"));
   else if (found.size() == 1)

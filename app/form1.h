@@ -33,6 +33,7 @@ private:
   void Command2_Click();
   void historyButton_Click();
   void makePatch_Click();
+  void tableGrid_Click();
   // The title-bar close button ends the program as "退出" does.
   void closeEvent(QCloseEvent *event) override;
   void closeEveryWindow();
@@ -62,9 +63,11 @@ private:
   QLabel *StagePathLabel;
   QPushButton *historyButton;
   QPushButton *makePatch;
+  QPushButton *tableGrid;
   QPushButton *openImage;
   QFileDialog *ImageDialog = nullptr;
-  QPointer<QWidget> history_; // the change history window, while it is open
+  QPointer<QWidget> history_;   // the change history window, while it is open
+  QPointer<QWidget> tableGrid_; // the table grid, while it is open
   QFileDialog *CommonDialog1 = nullptr;
   QFileDialog *CommonDialog2 = nullptr;
   WindowRegistry registry_;

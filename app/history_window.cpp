@@ -6,6 +6,7 @@
 #include "io/module1.h"
 
 #include <QAbstractItemView>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -19,6 +20,7 @@ namespace {
 
 constexpr int kIdRole = Qt::UserRole;
 constexpr int kAskedLines = 20; // overwritten fields named in the question
+const QString kFieldCaption = QStringLiteral("所选记录改动的内容：");
 
 quint64 idOf(const QListWidgetItem *item) { return item->data(kIdRole).toULongLong(); }
 
@@ -49,7 +51,10 @@ HistoryWindow::HistoryWindow(QWidget *parent) : QWidget(parent) {
   historyList = makeRecordList("historyList", this);
   historyList->setSelectionMode(QAbstractItemView::ExtendedSelection);
 
-  fieldLabel = new QLabel(QStringLiteral("所选记录改动的内容："), this);
+  fieldLabel = new QLabel(kFieldCaption, this);
+  fieldLabel->setObjectName(QStringLiteral("fieldLabel"));
+  fieldLabel->setWordWrap(true);
+  fieldLabel->setTextFormat(Qt::PlainText);
   fieldList = makeRecordList("fieldList", this);
   fieldList->setSelectionMode(QAbstractItemView::NoSelection);
 
@@ -85,6 +90,7 @@ void HistoryWindow::refresh() {
       continue;
     auto *item = new QListWidgetItem(describer_.headline(entry));
     item->setData(kIdRole, entry.id);
+    item->setToolTip(entry.location.displayName());
     historyList->insertItem(0, item);
   }
   if (history.dropped() > 0) {
@@ -97,11 +103,15 @@ void HistoryWindow::refresh() {
 
 void HistoryWindow::historyList_Click() {
   fieldList->clear();
+  fieldLabel->setText(kFieldCaption);
   const QListWidgetItem *item = historyList->currentItem();
   if (!item)
     return;
-  if (const ChangeEntry *entry = changeHistory().find(idOf(item)))
+  if (const ChangeEntry *entry = changeHistory().find(idOf(item))) {
+    fieldLabel->setText(
+        QStringLiteral("所选记录改动的内容（文件：%1）：").arg(entry->location.displayName()));
     fieldList->addItems(describer_.describe(entry->file, entry->spans).lines);
+  }
 }
 
 void HistoryWindow::undoButton_Click() {

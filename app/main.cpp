@@ -4,7 +4,7 @@
 #include <QApplication>
 
 int main(int argc, char *argv[]) {
-  QApplication app(argc, argv);
+  korvane::EditorApplication app(argc, argv);
   korvane::setUpApplication(app);
   korvane::Form1 mainWindow;
   mainWindow.show();

@@ -23,6 +23,10 @@ constexpr int kLongestNumber = 8;
 // Unchanged bytes between two changes are carried in the patch when that costs
 // no more than ending one action and starting another.
 constexpr qsizetype kCarriedGap = 2;
+// Files are read, and patches written, in blocks of this size.
+constexpr qint64 kStreamBlock = 1 << 20;
+// A changed stretch longer than this goes out as several actions.
+constexpr qsizetype kLongestStretch = 4 << 20;
 
 void putAction(QByteArray &out, Action action, qsizetype length) {
   appendBpsNumber(out, (quint64(length - 1) << 2) | action);
@@ -87,15 +91,15 @@ private:
 
 QString invalid(const QString &reason) { return QStringLiteral("补丁文件无效：%1").arg(reason); }
 
-// Runs the actions into `target`, already as long as the patch says; empty when
-// every action fitted and they filled the target exactly.
-QString runActions(PatchReader &reader, QByteArrayView source, QByteArray &target) {
+// The actions' lengths and offsets checked against the file sizes, the bytes
+// built by `Target`: into a buffer, or streamed against the file. Empty when every
+// action fitted and they filled the target exactly.
+template <class Target> QString runActions(PatchReader &reader, qint64 sourceSize, Target &target) {
   const qint64 size = target.size();
-  char *out = target.data();
-  qint64 written = 0;
   qint64 sourceAt = 0;
   qint64 targetAt = 0;
-  while (written < size) {
+  while (target.written() < size) {
+    const qint64 written = target.written();
     const std::optional<quint64> action = reader.number();
     if (!action)
       return invalid(QStringLiteral("在生成 %1 字节后补丁就结束了，文件可能不完整。").arg(written));
@@ -104,25 +108,26 @@ QString runActions(PatchReader &reader, QByteArrayView source, QByteArray &targe
       return invalid(
           QStringLiteral("有一步要生成 %1 字节，超出了补丁所说的文件长度。").arg(length));
     const qint64 count = qint64(length);
+    bool read = true;
     switch (Action(*action & 3)) {
     case SourceRead:
-      if (written + count > source.size())
+      if (written + count > sourceSize)
         return invalid(QStringLiteral("有一步要读原文件末尾之外的字节。"));
-      std::memcpy(out + written, source.data() + written, size_t(count));
+      read = target.sourceRead(count);
       break;
     case TargetRead: {
       const QByteArrayView bytes = reader.take(count);
       if (bytes.isNull())
         return invalid(QStringLiteral("有一步要带入的字节超出了补丁文件。"));
-      std::memcpy(out + written, bytes.data(), size_t(count));
+      read = target.targetRead(bytes);
       break;
     }
     case SourceCopy: {
       const std::optional<qint64> move = reader.signedNumber();
-      if (!move || sourceAt + *move < 0 || sourceAt + *move > source.size() - count)
+      if (!move || sourceAt + *move < 0 || sourceAt + *move > sourceSize - count)
         return invalid(QStringLiteral("有一步要复制原文件范围之外的字节。"));
       sourceAt += *move;
-      std::memcpy(out + written, source.data() + sourceAt, size_t(count));
+      read = target.sourceCopy(sourceAt, count);
       sourceAt += count;
       break;
     }
@@ -131,17 +136,230 @@ QString runActions(PatchReader &reader, QByteArrayView source, QByteArray &targe
       if (!move || targetAt + *move < 0 || targetAt + *move >= written)
         return invalid(QStringLiteral("有一步要复制尚未生成的字节。"));
       targetAt += *move;
-      // The copy may overlap what it writes: byte by byte, front to back.
-      for (qint64 i = 0; i < count; ++i)
-        out[written + i] = out[targetAt++];
+      read = target.targetCopy(targetAt, count);
+      targetAt += count;
       break;
     }
     }
-    written += count;
+    if (!read)
+      return QStringLiteral("读取文件失败。");
   }
   if (!reader.atEnd())
     return invalid(QStringLiteral("文件已经生成完，补丁中还有多余的数据。"));
   return {};
+}
+
+// Builds the target in a buffer as long as the source.
+class BufferTarget {
+public:
+  BufferTarget(QByteArrayView source, QByteArray &target)
+      : source_(source.data()), out_(target.data()), size_(target.size()) {}
+  qint64 size() const { return size_; }
+  qint64 written() const { return written_; }
+  bool sourceRead(qint64 count) { return sourceCopy(written_, count); }
+  bool targetRead(QByteArrayView bytes) {
+    std::memcpy(out_ + written_, bytes.data(), size_t(bytes.size()));
+    written_ += bytes.size();
+    return true;
+  }
+  bool sourceCopy(qint64 from, qint64 count) {
+    std::memcpy(out_ + written_, source_ + from, size_t(count));
+    written_ += count;
+    return true;
+  }
+  // The copy may overlap what it writes: byte by byte, front to back.
+  bool targetCopy(qint64 from, qint64 count) {
+    for (qint64 i = 0; i < count; ++i)
+      out_[written_++] = out_[from++];
+    return true;
+  }
+
+private:
+  const char *source_;
+  char *out_;
+  qint64 size_;
+  qint64 written_ = 0;
+};
+
+// Builds the target against the file it replaces without holding either: the
+// file is read front to back a block at a time beside the target, both CRC32s
+// are taken on the way, and only the target's stretches that differ from the
+// file are kept, with the file's bytes there. Source bytes come from the file,
+// which nothing has written yet; target bytes from the file under those spans.
+class StreamedTarget {
+public:
+  StreamedTarget(qint64 size, const ReadAt &read, std::vector<PatchedSpan> &spans)
+      : size_(size), read_(read), spans_(spans) {}
+  qint64 size() const { return size_; }
+  qint64 written() const { return written_; }
+  quint32 sourceCrc() const { return sourceCrc_; }
+  quint32 targetCrc() const { return targetCrc_; }
+
+  bool sourceRead(qint64 count) {
+    while (count > 0) {
+      if (!reachWritten())
+        return false;
+      const qint64 length = std::min(count, blockEnd() - written_);
+      targetCrc_ = crc32Of(blockAt(written_, length), targetCrc_);
+      written_ += length;
+      count -= length;
+    }
+    return true;
+  }
+  bool targetRead(QByteArrayView bytes) {
+    while (!bytes.isEmpty()) {
+      if (!reachWritten())
+        return false;
+      const qint64 length = std::min(bytes.size(), blockEnd() - written_);
+      const QByteArrayView piece = bytes.first(length);
+      appendChanges(spans_, written_, blockAt(written_, length), piece);
+      targetCrc_ = crc32Of(piece, targetCrc_);
+      written_ += length;
+      bytes = bytes.sliced(length);
+    }
+    return true;
+  }
+  bool sourceCopy(qint64 from, qint64 count) {
+    for (qint64 done = 0; done < count;) {
+      const qint64 length = std::min(count - done, kStreamBlock);
+      scratch_.resize(length);
+      if (!readFile(from + done, scratch_.data(), length) || !targetRead(scratch_))
+        return false;
+      done += length;
+    }
+    return true;
+  }
+  // A copy that overlaps what it writes repeats the `written - from` bytes
+  // before it: those are read once and repeated a block at a time.
+  bool targetCopy(qint64 from, qint64 count) {
+    while (count > 0) {
+      const qint64 distance = written_ - from;
+      if (count > distance && distance < kStreamBlock) {
+        QByteArray pattern(distance, Qt::Uninitialized);
+        if (!readTarget(from, pattern.data(), distance))
+          return false;
+        const QByteArray repeated = pattern.repeated(std::max<qint64>(1, kStreamBlock / distance));
+        while (count > 0) {
+          const qint64 length = std::min(count, repeated.size());
+          if (!targetRead(QByteArrayView(repeated).first(length)))
+            return false;
+          count -= length;
+        }
+        return true;
+      }
+      const qint64 length = std::min({count, distance, kStreamBlock});
+      scratch_.resize(length);
+      if (!readTarget(from, scratch_.data(), length) || !targetRead(scratch_))
+        return false;
+      from += length;
+      count -= length;
+    }
+    return true;
+  }
+  // Reads what the actions left unread, for the source's CRC32.
+  bool readRest() {
+    while (blockEnd() < size_)
+      if (!nextBlock())
+        return false;
+    return !failed_;
+  }
+
+private:
+  qint64 blockEnd() const { return blockStart_ + block_.size(); }
+  QByteArrayView blockAt(qint64 at, qint64 length) const {
+    return QByteArrayView(block_).sliced(at - blockStart_, length);
+  }
+  bool nextBlock() {
+    blockStart_ = blockEnd();
+    block_.resize(std::min(kStreamBlock, size_ - blockStart_));
+    if (!readFile(blockStart_, block_.data(), block_.size()))
+      return false;
+    sourceCrc_ = crc32Of(block_, sourceCrc_);
+    return true;
+  }
+  bool readFile(qint64 offset, char *to, qint64 length) {
+    failed_ = failed_ || !read_(offset, to, length);
+    return !failed_;
+  }
+  bool readTarget(qint64 offset, char *to, qint64 length) {
+    failed_ = failed_ || !readPatched(spans_, read_, offset, to, length);
+    return !failed_;
+  }
+  // Makes the block hold the byte at `written_`.
+  bool reachWritten() { return failed_ ? false : written_ < blockEnd() || nextBlock(); }
+
+  qint64 size_;
+  const ReadAt &read_;
+  std::vector<PatchedSpan> &spans_;
+  QByteArray block_; // the file's bytes from blockStart_
+  qint64 blockStart_ = 0;
+  QByteArray scratch_;
+  qint64 written_ = 0;
+  quint32 sourceCrc_ = 0;
+  quint32 targetCrc_ = 0;
+  bool failed_ = false;
+};
+
+struct BpsHeader {
+  quint64 sourceSize = 0;
+  quint64 targetSize = 0;
+  quint32 sourceCrc = 0;
+  quint32 targetCrc = 0;
+};
+
+// Checks the magic and the patch's own CRC32 and reads the sizes; `reader` is
+// left at the first action.
+QString openPatch(QByteArrayView patch, std::optional<PatchReader> &reader, BpsHeader &header) {
+  if (!patch.startsWith(QByteArrayView(kBpsMagic)))
+    return invalid(QStringLiteral("开头不是“BPS1”，不是 BPS 补丁。"));
+  if (patch.size() < qsizetype(sizeof kBpsMagic) - 1 + 3 + kFooterSize)
+    return invalid(QStringLiteral("只有 %1 字节，不完整。").arg(patch.size()));
+  const qsizetype footer = patch.size() - kFooterSize;
+  const quint32 patchCrc = crc32Of(patch.first(patch.size() - 4));
+  if (patchCrc != crcAt(patch, footer + 8))
+    return QStringLiteral("补丁文件已损坏：它本身的 CRC32 是 %1，补丁中记的是 %2。"
+                          "文件可能没有下载完整或被改动过。")
+        .arg(crcText(patchCrc), crcText(crcAt(patch, footer + 8)));
+  reader.emplace(patch, footer);
+  const std::optional<quint64> sourceSize = reader->number();
+  const std::optional<quint64> targetSize = reader->number();
+  const std::optional<quint64> metadataSize = reader->number();
+  if (!sourceSize || !targetSize || !metadataSize ||
+      reader->take(qsizetype(std::min<quint64>(*metadataSize, quint64(footer)))).isNull())
+    return invalid(QStringLiteral("开头的长度信息不完整。"));
+  header = {*sourceSize, *targetSize, crcAt(patch, footer), crcAt(patch, footer + 4)};
+  return {};
+}
+
+QString wrongSourceSize(qint64 size, const BpsHeader &header) {
+  return QStringLiteral("这个补丁不是为这个文件做的：文件长 %1 字节，补丁要求 %2 字节。")
+      .arg(size)
+      .arg(header.sourceSize);
+}
+
+QString wrongSourceCrc(quint32 sourceCrc, const BpsHeader &header) {
+  const QString already =
+      sourceCrc == header.targetCrc
+          ? QStringLiteral("文件的 CRC32 正是补丁的结果：这个补丁已经应用过了。")
+          : QStringLiteral("可能是另一个版本的游戏文件，或者已经改动过。");
+  return QStringLiteral("这个补丁不是为这个文件做的：文件的 CRC32 是 %1，补丁要求 %2。\n%3")
+      .arg(crcText(sourceCrc), crcText(header.sourceCrc), already);
+}
+
+QString sizeChanged(const BpsHeader &header) {
+  return QStringLiteral("这个补丁会把文件长度从 %1 字节改成 %2 字节；游戏文件的长度不会改变，"
+                        "拒绝应用。")
+      .arg(header.sourceSize)
+      .arg(header.targetSize);
+}
+
+QString wrongTargetCrc(quint32 built, const BpsHeader &header) {
+  return QStringLiteral("补丁生成的文件 CRC32 是 %1，补丁要求 %2：补丁有误，拒绝应用。")
+      .arg(crcText(built), crcText(header.targetCrc));
+}
+
+QString runStreamedActions(PatchReader &reader, StreamedTarget &target) {
+  return runActions(reader, target.size(), target);
 }
 
 // zlib's CRC32 of `length` bytes from `data` on from `crc`.
@@ -280,10 +498,9 @@ void appendBpsNumber(QByteArray &out, quint64 value) {
   }
 }
 
-quint32 crc32Of(QByteArrayView bytes) {
+quint32 crc32Of(QByteArrayView bytes, quint32 crc) {
   const auto *data = reinterpret_cast<const uchar *>(bytes.data());
   qsizetype length = bytes.size();
-  quint32 crc = 0;
 #if defined(__x86_64__)
   if (length >= 64 && canFold()) {
     const qsizetype folded = length & ~qsizetype(15);
@@ -321,56 +538,144 @@ QByteArray encodeBps(QByteArrayView source, QByteArrayView target) {
 
 BpsApplied applyBps(QByteArrayView patch, QByteArrayView source) {
   BpsApplied applied;
-  if (!patch.startsWith(QByteArrayView(kBpsMagic)))
-    return {{}, invalid(QStringLiteral("开头不是“BPS1”，不是 BPS 补丁。"))};
-  if (patch.size() < qsizetype(sizeof kBpsMagic) - 1 + 3 + kFooterSize)
-    return {{}, invalid(QStringLiteral("只有 %1 字节，不完整。").arg(patch.size()))};
-  const qsizetype footer = patch.size() - kFooterSize;
-  const quint32 patchCrc = crc32Of(patch.first(patch.size() - 4));
-  if (patchCrc != crcAt(patch, footer + 8))
-    return {{},
-            QStringLiteral("补丁文件已损坏：它本身的 CRC32 是 %1，补丁中记的是 %2。"
-                           "文件可能没有下载完整或被改动过。")
-                .arg(crcText(patchCrc), crcText(crcAt(patch, footer + 8)))};
-
-  PatchReader reader(patch, footer);
-  const std::optional<quint64> sourceSize = reader.number();
-  const std::optional<quint64> targetSize = reader.number();
-  const std::optional<quint64> metadataSize = reader.number();
-  if (!sourceSize || !targetSize || !metadataSize ||
-      reader.take(qsizetype(std::min<quint64>(*metadataSize, quint64(footer)))).isNull())
-    return {{}, invalid(QStringLiteral("开头的长度信息不完整。"))};
-  if (*sourceSize != quint64(source.size()))
-    return {{},
-            QStringLiteral("这个补丁不是为这个文件做的：文件长 %1 字节，补丁要求 %2 字节。")
-                .arg(source.size())
-                .arg(*sourceSize)};
-  const quint32 sourceCrc = crc32Of(source);
-  const quint32 targetCrc = crcAt(patch, footer + 4);
-  if (sourceCrc != crcAt(patch, footer)) {
-    const QString already =
-        sourceCrc == targetCrc
-            ? QStringLiteral("文件的 CRC32 正是补丁的结果：这个补丁已经应用过了。")
-            : QStringLiteral("可能是另一个版本的游戏文件，或者已经改动过。");
-    return {{},
-            QStringLiteral("这个补丁不是为这个文件做的：文件的 CRC32 是 %1，补丁要求 %2。\n%3")
-                .arg(crcText(sourceCrc), crcText(crcAt(patch, footer)), already)};
-  }
-  if (*targetSize != *sourceSize)
-    return {{},
-            QStringLiteral("这个补丁会把文件长度从 %1 字节改成 %2 字节；游戏文件的长度不会改变，"
-                           "拒绝应用。")
-                .arg(*sourceSize)
-                .arg(*targetSize)};
+  std::optional<PatchReader> reader;
+  BpsHeader header;
+  if (QString error = openPatch(patch, reader, header); !error.isEmpty())
+    return {{}, error};
+  if (header.sourceSize != quint64(source.size()))
+    return {{}, wrongSourceSize(source.size(), header)};
+  if (const quint32 sourceCrc = crc32Of(source); sourceCrc != header.sourceCrc)
+    return {{}, wrongSourceCrc(sourceCrc, header)};
+  if (header.targetSize != header.sourceSize)
+    return {{}, sizeChanged(header)};
 
   applied.target = QByteArray(source.size(), Qt::Uninitialized);
-  if (QString error = runActions(reader, source, applied.target); !error.isEmpty())
+  BufferTarget built(source, applied.target);
+  if (QString error = runActions(*reader, source.size(), built); !error.isEmpty())
     return {{}, error};
-  if (const quint32 built = crc32Of(applied.target); built != targetCrc)
-    return {{},
-            QStringLiteral("补丁生成的文件 CRC32 是 %1，补丁要求 %2：补丁有误，拒绝应用。")
-                .arg(crcText(built), crcText(targetCrc))};
+  if (const quint32 built = crc32Of(applied.target); built != header.targetCrc)
+    return {{}, wrongTargetCrc(built, header)};
   return applied;
+}
+
+PatchedFile applyBpsStreamed(QByteArrayView patch, qint64 size, const ReadAt &read) {
+  PatchedFile patched;
+  patched.format = QStringLiteral("BPS");
+  std::optional<PatchReader> reader;
+  BpsHeader header;
+  if (patched.error = openPatch(patch, reader, header); !patched.error.isEmpty())
+    return patched;
+  if (header.sourceSize != quint64(size)) {
+    patched.error = wrongSourceSize(size, header);
+    return patched;
+  }
+  StreamedTarget target(size, read, patched.spans);
+  // A target of another size cannot be built in place; the source is still
+  // checked first, so that a patch for another file says so.
+  const QString error = header.targetSize == header.sourceSize ? runStreamedActions(*reader, target)
+                                                               : sizeChanged(header);
+  if (!target.readRest()) {
+    patched = {{}, QStringLiteral("读取文件失败。"), true, patched.format};
+  } else if (target.sourceCrc() != header.sourceCrc) {
+    patched.error = wrongSourceCrc(target.sourceCrc(), header);
+  } else if (!error.isEmpty()) {
+    patched.error = error;
+  } else if (target.targetCrc() != header.targetCrc) {
+    patched.error = wrongTargetCrc(target.targetCrc(), header);
+  } else {
+    return patched;
+  }
+  patched.spans.clear();
+  return patched;
+}
+
+BpsWriter::BpsWriter(qint64 size, Write write) : size_(size), write_(std::move(write)) {
+  out_ = QByteArray(kBpsMagic);
+  appendBpsNumber(out_, quint64(size));
+  appendBpsNumber(out_, quint64(size));
+  appendBpsNumber(out_, 0); // no metadata
+}
+
+// The same actions as encodeBps: a changed stretch goes on over unchanged gaps of
+// at most kCarriedGap bytes, also from one block into the next.
+void BpsWriter::compare(QByteArrayView source, QByteArrayView target) {
+  sourceCrc_ = crc32Of(source, sourceCrc_);
+  targetCrc_ = crc32Of(target, targetCrc_);
+  const qsizetype length = target.size();
+  qsizetype at = 0;
+  while (at < length) {
+    if (!open_) {
+      at = firstChange(source, target, at);
+      if (at == length)
+        break;
+      openStretch(at_ + at);
+    }
+    qsizetype changed = at;
+    while (changed < length && source[changed] != target[changed])
+      ++changed;
+    if (changed > at) {
+      stretch_.append(target.sliced(at, changed - at));
+      gap_ = 0;
+      at = changed;
+      if (stretch_.size() >= kLongestStretch)
+        putStretch(stretch_.size());
+    }
+    while (at < length && gap_ <= kCarriedGap && source[at] == target[at]) {
+      stretch_.append(target[at++]);
+      ++gap_;
+    }
+    if (gap_ > kCarriedGap)
+      closeStretch();
+  }
+  at_ += length;
+  if (out_.size() >= kStreamBlock)
+    flush();
+}
+
+void BpsWriter::openStretch(qint64 at) {
+  if (at > readFrom_)
+    putAction(out_, SourceRead, at - readFrom_);
+  readFrom_ = at;
+  open_ = true;
+}
+
+// Puts the first `length` bytes of the stretch into a TargetRead action.
+void BpsWriter::putStretch(qint64 length) {
+  if (length > 0) {
+    putAction(out_, TargetRead, length);
+    out_.append(QByteArrayView(stretch_).first(length));
+  }
+  readFrom_ += length;
+  stretch_.remove(0, length);
+}
+
+void BpsWriter::closeStretch() {
+  putStretch(stretch_.size() - gap_);
+  stretch_.clear();
+  gap_ = 0;
+  open_ = false;
+}
+
+void BpsWriter::flush() {
+  patchCrc_ = crc32Of(out_, patchCrc_);
+  if (!failed_ && !write_(out_))
+    failed_ = true;
+  out_.clear();
+}
+
+bool BpsWriter::finish() {
+  if (open_)
+    closeStretch();
+  if (readFrom_ < size_)
+    putAction(out_, SourceRead, size_ - readFrom_);
+  putCrc(out_, sourceCrc_);
+  putCrc(out_, targetCrc_);
+  patchCrc_ = crc32Of(out_, patchCrc_);
+  putCrc(out_, patchCrc_);
+  if (!failed_ && !write_(out_))
+    failed_ = true;
+  out_.clear();
+  return !failed_;
 }
 
 } // namespace korvane

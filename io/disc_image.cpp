@@ -1,6 +1,8 @@
 #include "io/disc_image.h"
 
+#include "io/disc_volume.h"
 #include "io/regular_file.h"
+#include "io/system_errors.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -12,8 +14,6 @@
 #include <QSet>
 #include <QStringList>
 
-#include <cdio/iso9660.h>
-
 #include <algorithm>
 #include <iterator>
 #include <memory>
@@ -21,14 +21,11 @@
 namespace korvane {
 namespace {
 
-constexpr qint64 kSectorSize = ISO_BLOCKSIZE; // 2048
+constexpr qint64 kSectorSize = 2048;
 constexpr qint64 kRawSectorSize = 2352;
-constexpr qint64 kVolumeDescriptorSector = ISO_PVD_SECTOR; // 16
+constexpr qint64 kVolumeDescriptorSector = 16;
 // Mode 1 and mode 2 raw sectors put the user data after 16 or 24 header bytes.
 constexpr qint64 kRawDataOffsets[] = {16, 24};
-// ISO 9660 allows eight levels; a deeper tree is taken as a folder that
-// contains itself.
-constexpr int kMaxFolderDepth = 64;
 // The missing-file message names this many of the files that were found.
 constexpr int kListedFiles = 12;
 
@@ -76,9 +73,7 @@ QByteArray bytesAt(QFile &file, qint64 offset, qint64 length) {
   return file.read(length);
 }
 
-bool holdsVolumeAt(QFile &file, qint64 offset) {
-  return bytesAt(file, offset + 1, 5) == ISO_STANDARD_ID;
-}
+bool holdsVolumeAt(QFile &file, qint64 offset) { return bytesAt(file, offset + 1, 5) == "CD001"; }
 
 ImageFormat formatByContent(QFile &file) {
   const QByteArray head = bytesAt(file, 0, 16);
@@ -89,6 +84,8 @@ ImageFormat formatByContent(QFile &file) {
     return ImageFormat::RawSectors;
   if (holdsVolumeAt(file, kVolumeDescriptorSector * kSectorSize))
     return ImageFormat::Iso;
+  if (hasUdfVolume(file))
+    return ImageFormat::UdfOnly;
   for (qint64 dataOffset : kRawDataOffsets)
     if (holdsVolumeAt(file, kVolumeDescriptorSector * kRawSectorSize + dataOffset))
       return ImageFormat::RawSectors;
@@ -124,6 +121,11 @@ QString refusalFor(ImageFormat format, const QString &path) {
     return QStringLiteral("%1 是压缩的光盘镜像（.cso、.chd、.gz、.7z 之类），不能直接修改。"
                           "%2；请先把它解压成 .iso。")
         .arg(shown(path), kAccepted);
+  case ImageFormat::UdfOnly:
+    return QStringLiteral("%1 是只有 UDF 目录、没有 ISO 9660 目录的光盘镜像，不能直接修改。%2"
+                          "（可以带 UDF）；请先把 SLPS_255.37 和 stage.bin 从镜像里复制出来，"
+                          "再分别打开。")
+        .arg(shown(path), kAccepted);
   case ImageFormat::NoVolume:
   case ImageFormat::NotAnImage:
     break;
@@ -131,105 +133,170 @@ QString refusalFor(ImageFormat format, const QString &path) {
   return QStringLiteral("读不出 %1 的 ISO 9660 卷描述符。%2。").arg(shown(path), kAccepted);
 }
 
-// A name of the image's ISO 9660 tree without its ";1" version suffix.
-QString withoutVersion(const QString &isoName) { return isoName.section(u';', 0, 0); }
-
-struct IsoFile {
-  QString folder;  // "/GAME/"
-  QString isoName; // "SLPS_255.37;1"
-  qint64 start = 0;
-  qint64 size = 0;
-  QString isoPath() const { return folder + isoName; }
-};
-
-struct IsoCloser {
-  void operator()(iso9660_t *iso) const { iso9660_close(iso); }
-};
-using IsoImage = std::unique_ptr<iso9660_t, IsoCloser>;
-
-struct FileListFree {
-  void operator()(CdioList_t *list) const { iso9660_filelist_free(list); }
-};
-using FileList = std::unique_ptr<CdioList_t, FileListFree>;
-
-// Every file of the tree below `folder`; false with `error` when a folder cannot
-// be read.
-bool listFiles(iso9660_t *iso, const QString &folder, int depth, QList<IsoFile> &files,
-               QString &error) {
-  const FileList list(iso9660_ifs_readdir(iso, QFile::encodeName(folder).constData()));
-  if (!list || depth > kMaxFolderDepth) {
-    error = QStringLiteral("读不出光盘镜像里的文件夹 %1。").arg(folder);
-    return false;
-  }
-  for (CdioListNode_t *node = _cdio_list_begin(list.get()); node;
-       node = _cdio_list_node_next(node)) {
-    const auto *stat = static_cast<const iso9660_stat_t *>(_cdio_list_node_data(node));
-    const QString name = QString::fromLatin1(stat->filename);
-    if (stat->type == iso9660_stat_s::_STAT_DIR) {
-      if (name != u"." && name != u".." &&
-          !listFiles(iso, folder + name + u'/', depth + 1, files, error))
-        return false;
-    } else {
-      files.append({folder, name, qint64(stat->lsn) * kSectorSize, qint64(stat->size)});
-    }
-  }
-  return true;
-}
-
-QString listedPaths(const QList<IsoFile> &files) {
+QString listedPaths(const VolumeTree &tree, const QList<const VolumeFile *> &files) {
   QStringList paths;
-  for (const IsoFile &file : files.first(std::min<qsizetype>(files.size(), kListedFiles)))
-    paths.append(file.isoPath());
+  for (const VolumeFile *file : files.first(std::min<qsizetype>(files.size(), kListedFiles)))
+    paths.append(tree.pathOf(*file));
   QString text = paths.join(QStringLiteral("、"));
   if (files.size() > kListedFiles)
     text += QStringLiteral(" 等共 %1 个").arg(files.size());
   return text;
 }
 
-QString missingEntry(const QString &imagePath, const QString &fileName,
-                     const QList<IsoFile> &files) {
-  const QString found = files.isEmpty()
-                            ? QStringLiteral("镜像里没有任何文件")
-                            : QStringLiteral("镜像里的文件：%1").arg(listedPaths(files));
+QString missingEntry(const QString &imagePath, const QString &fileName, const VolumeTree &tree) {
+  QList<const VolumeFile *> files;
+  for (const VolumeFile &file :
+       tree.files.first(std::min<qsizetype>(tree.files.size(), kListedFiles)))
+    files.append(&file);
+  QString found = files.isEmpty()
+                      ? QStringLiteral("镜像里没有任何文件")
+                      : QStringLiteral("镜像里的文件：%1").arg(listedPaths(tree, files));
+  if (tree.files.size() > kListedFiles)
+    found += QStringLiteral(" 等共 %1 个").arg(tree.files.size());
   return QStringLiteral("光盘镜像 %1 里找不到 %2（%3）。").arg(shown(imagePath), fileName, found);
 }
 
-QString repeatedEntry(const QString &imagePath, const QString &fileName,
-                      const QList<IsoFile> &matches) {
+QString repeatedEntry(const QString &imagePath, const QString &fileName, const VolumeTree &tree,
+                      const QList<const VolumeFile *> &matches) {
   // One folder cannot hold a name twice: these are the extents of one file.
-  const bool oneFolder = std::all_of(matches.begin(), matches.end(), [&](const IsoFile &file) {
-    return file.isoPath() == matches.first().isoPath();
+  const QString first = tree.pathOf(*matches.first());
+  const bool oneFolder = std::all_of(matches.begin(), matches.end(), [&](const VolumeFile *file) {
+    return file->folderIndex == matches.first()->folderIndex && tree.pathOf(*file) == first;
   });
   if (oneFolder)
     return QStringLiteral(
                "光盘镜像 %1 里的 %2 分成了 %3 段存放，不能直接修改；只接受连续存放在一处的文件。")
-        .arg(shown(imagePath), matches.first().isoPath())
+        .arg(shown(imagePath), first)
         .arg(matches.size());
   return QStringLiteral("光盘镜像 %1 里有 %2 个 %3：%4。只接受恰好含一个 %3 的镜像。")
       .arg(shown(imagePath))
       .arg(matches.size())
-      .arg(fileName, listedPaths(matches));
+      .arg(fileName, listedPaths(tree, matches));
 }
 
-// Opens the volume and checks that the image holds all of it.
-IsoImage openVolume(const QString &imagePath, qint64 imageSize, QString &error) {
-  IsoImage iso(iso9660_open_ext(QFile::encodeName(imagePath).constData(), ISO_EXTENSION_NONE));
-  iso9660_pvd_t pvd;
-  if (!iso || !iso9660_ifs_read_pvd(iso.get(), &pvd) ||
-      iso9660_get_pvd_block_size(&pvd) != kSectorSize) {
-    error = refusalFor(ImageFormat::NoVolume, imagePath);
-    return {};
+// Why the file's record does not describe plain contiguous bytes; empty when it does.
+QString unusualRecord(const VolumeFile &file) {
+  if (file.flags & kMultiExtentFlag)
+    return QStringLiteral("标着“分成多段存放”");
+  if (file.flags & kAssociatedFileFlag)
+    return QStringLiteral("是一个关联文件（associated file），不是文件本身");
+  if (file.unitSize != 0 || file.interleaveGap != 0)
+    return QStringLiteral("是交错存放的（每 %1 个扇区隔 %2 个扇区）")
+        .arg(file.unitSize)
+        .arg(file.interleaveGap);
+  if (file.attributeSectors != 0)
+    return QStringLiteral("前面带有扩展属性记录");
+  return {};
+}
+
+// True when the UDF file's data is exactly the ISO 9660 entry's bytes.
+bool sameBytes(const std::vector<ByteSpan> &spans, qint64 size, const ImageEntry &entry) {
+  if (size != entry.size)
+    return false;
+  qint64 next = entry.start;
+  for (const ByteSpan &span : spans) {
+    if (span.start != next)
+      return false;
+    next += span.size;
   }
-  const qint64 volumeSize = qint64(iso9660_get_pvd_space_size(&pvd)) * kSectorSize;
-  if (volumeSize > imageSize) {
-    error =
+  return true;
+}
+
+// xorriso's MD5 records (-md5 on) start sectors just after the volume
+// descriptors: "libisofs_sb_checksum_tag_v1 pos=…" and its kin.
+bool hasChecksumTags(QFile &image) {
+  constexpr qint64 kSearchedSectors = 64;
+  for (qint64 sector = kVolumeDescriptorSector + 1;
+       sector <= kVolumeDescriptorSector + kSearchedSectors; ++sector) {
+    const QByteArray head = bytesAt(image, sector * kSectorSize, 40);
+    if (head.startsWith("libisofs_") && head.contains("checksum_tag_v1"))
+      return true;
+  }
+  return false;
+}
+
+// The lookup and the bytes of the image it read its answer from.
+struct Lookup {
+  ImageEntryResult result;
+  std::vector<ByteSpan> records;
+};
+
+Lookup refused(QString error) { return {{{}, std::move(error)}, {}}; }
+
+// A UDF tree of the image must not hold its own copy of the file: a program that
+// reads the UDF tree (7-Zip does by default) would not see the edit.
+QString udfDisagreement(QFile &image, const QString &imagePath, const ImageEntry &entry,
+                        std::vector<ByteSpan> &records) {
+  const UdfFiles udf = findUdfFiles(image, entry.name);
+  if (!udf.ok())
+    return QStringLiteral("光盘镜像 %1 不能直接修改：%2。").arg(shown(imagePath), udf.error);
+  records.insert(records.end(), udf.records.begin(), udf.records.end());
+  for (qsizetype i = 0; i < udf.extents.size(); ++i)
+    if (!sameBytes(udf.extents[i], udf.sizes[i], entry))
+      return QStringLiteral("光盘镜像 %1 的 UDF 目录里的 %2 是另一份数据，和 ISO 9660 目录里的 %3 "
+                            "不在同一处（从第 %4 字节起）。只改 ISO 9660 里的一份，读 UDF 的程序"
+                            "（例如 7-Zip）仍会看到原来的内容，所以不能直接修改；请用只含一份 %2 "
+                            "的镜像。")
+          .arg(shown(imagePath), entry.name, entry.isoPath)
+          .arg(entry.start);
+  return {};
+}
+
+Lookup lookUp(QFile &image, const QString &imagePath, const QString &fileName) {
+  const ImageFormat format = formatByContent(image);
+  if (format != ImageFormat::Iso)
+    return refused(refusalFor(format == ImageFormat::NotAnImage ? formatByName(imagePath) : format,
+                              imagePath));
+  const VolumeTree tree = readVolumeTree(image);
+  if (!tree.ok())
+    return refused(QStringLiteral("光盘镜像 %1 不能直接修改：%2。%3。")
+                       .arg(shown(imagePath), tree.error, kAccepted));
+  if (tree.volumeBytes > image.size())
+    return refused(
         QStringLiteral("光盘镜像 %1 不完整：卷上记着 %2 字节，文件只有 %3 字节。请换用完整的镜像。")
             .arg(shown(imagePath))
-            .arg(volumeSize)
-            .arg(imageSize);
-    return {};
-  }
-  return iso;
+            .arg(tree.volumeBytes)
+            .arg(image.size()));
+
+  QList<const VolumeFile *> matches;
+  for (const VolumeFile &file : tree.files)
+    if (file.isNamed(fileName))
+      matches.append(&file);
+  if (matches.isEmpty())
+    return refused(missingEntry(imagePath, fileName, tree));
+  if (matches.size() > 1)
+    return refused(repeatedEntry(imagePath, fileName, tree, matches));
+
+  const VolumeFile &found = *matches.first();
+  const QString isoPath = tree.pathOf(found);
+  if (const QString why = unusualRecord(found); !why.isEmpty())
+    return refused(
+        QStringLiteral("光盘镜像 %1 里的 %2 %3，不能直接修改；只接受连续存放在一处的普通文件。")
+            .arg(shown(imagePath), isoPath, why));
+  // Unsigned on the disc: a sector number of 2^31 or more is far on, never before.
+  const qint64 start = qint64(found.sector) * kSectorSize;
+  const qint64 size = found.size;
+  if (size > 0 && start < tree.firstDataByte)
+    return refused(
+        QStringLiteral("光盘镜像 %1 里的 %2 记着从第 %3 字节起，落在镜像的系统区和卷描述符里"
+                       "（数据区从第 %4 字节起）。这个镜像已损坏，不能直接修改。")
+            .arg(shown(imagePath), isoPath)
+            .arg(start)
+            .arg(tree.firstDataByte));
+  if (start > image.size() || size > image.size() - start)
+    return refused(QStringLiteral("光盘镜像 %1 里的 %2 超出了镜像的末尾（从第 %3 字节起共 %4 字节，"
+                                  "镜像只有 %5 字节）。请换用完整的镜像。")
+                       .arg(shown(imagePath), isoPath)
+                       .arg(start)
+                       .arg(size)
+                       .arg(image.size()));
+  Lookup lookup{{{fileName, isoPath, start, size, hasChecksumTags(image)}, {}},
+                tree.recordsOf(found)};
+  if (hasUdfVolume(image))
+    if (QString error = udfDisagreement(image, imagePath, lookup.result.entry, lookup.records);
+        !error.isEmpty())
+      return refused(std::move(error));
+  return lookup;
 }
 
 } // namespace
@@ -250,53 +317,19 @@ ImageEntryResult findImageEntry(const QString &imagePath, const QString &fileNam
   QFile image(imagePath);
   if (const QString reason = openRegularFile(image, QIODevice::ReadOnly); !reason.isEmpty())
     return {{}, QStringLiteral("打不开光盘镜像 %1：%2。").arg(shown(imagePath), reason)};
-  const ImageFormat format = formatByContent(image);
-  if (format != ImageFormat::Iso)
-    return {{},
-            refusalFor(format == ImageFormat::NotAnImage ? formatByName(imagePath) : format,
-                       imagePath)};
-
-  QString error;
-  const IsoImage iso = openVolume(imagePath, image.size(), error);
-  QList<IsoFile> files;
-  if (!iso || !listFiles(iso.get(), QStringLiteral("/"), 0, files, error))
-    return {{}, error};
-
-  QList<IsoFile> matches;
-  std::copy_if(files.begin(), files.end(), std::back_inserter(matches), [&](const IsoFile &file) {
-    return withoutVersion(file.isoName).compare(fileName, Qt::CaseInsensitive) == 0;
-  });
-  if (matches.isEmpty())
-    return {{}, missingEntry(imagePath, fileName, files)};
-  if (matches.size() > 1)
-    return {{}, repeatedEntry(imagePath, fileName, matches)};
-
-  const IsoFile &found = matches.first();
-  if (found.start + found.size > image.size())
-    return {{},
-            QStringLiteral("光盘镜像 %1 里的 %2 超出了镜像的末尾（从第 %3 字节起共 %4 字节，"
-                           "镜像只有 %5 字节）。请换用完整的镜像。")
-                .arg(shown(imagePath), found.isoPath())
-                .arg(found.start)
-                .arg(found.size)
-                .arg(image.size())};
-  return {{fileName, found.isoPath(), found.start, found.size}, {}};
+  return lookUp(image, imagePath, fileName).result;
 }
 
 namespace {
 
-// Where a kept lookup's entry is recorded: the volume descriptor and the folders
-// from the root down to the one that holds the entry. A rebuilt image that moved
-// the entry, or a folder on its way, differs in one of them; writes inside an
-// entry touch none of them.
-struct ByteSpan {
-  qint64 start = 0;
-  qint64 size = 0;
-};
-
+// A lookup kept with the bytes of every record that says where its entry lies
+// (the volume descriptor, the folders from the root down to the entry's, and
+// the UDF descriptors and folders read). A rebuilt image that moved the entry,
+// or a folder on its way, differs in one of them; writes inside an entry touch
+// none of them.
 struct KeptLookup {
-  std::vector<ByteSpan> records; // volume descriptor first, then the folders
-  QByteArray bytes;              // what they held when the entry was found
+  std::vector<ByteSpan> records;
+  QByteArray bytes; // what they held when the entry was found
   qint64 imageSize = -1;
   ImageEntry entry;
 };
@@ -310,31 +343,6 @@ QHash<QString, KeptLookup> &keptLookups() {
 
 QString lookupKey(const QString &imagePath, const QString &fileName) {
   return imagePath + u'\n' + fileName.toLower();
-}
-
-struct StatFree {
-  void operator()(iso9660_stat_t *stat) const { iso9660_stat_free(stat); }
-};
-
-// The volume descriptor and the extents of the folders that lead to `isoPath`
-// ("/GAME/SLPS_255.37;1": "/" and "/GAME"); empty when one cannot be read.
-std::vector<ByteSpan> recordSpans(const QString &imagePath, const QString &isoPath) {
-  const IsoImage iso(
-      iso9660_open_ext(QFile::encodeName(imagePath).constData(), ISO_EXTENSION_NONE));
-  if (!iso)
-    return {};
-  std::vector<ByteSpan> spans{{kVolumeDescriptorSector * kSectorSize, kSectorSize}};
-  const QStringList names = isoPath.split(u'/', Qt::SkipEmptyParts);
-  QString folder = QStringLiteral("/");
-  for (qsizetype i = 0; i < names.size(); ++i) {
-    const std::unique_ptr<iso9660_stat_t, StatFree> stat(
-        iso9660_ifs_stat(iso.get(), QFile::encodeName(folder).constData()));
-    if (!stat || stat->type != iso9660_stat_s::_STAT_DIR)
-      return {};
-    spans.push_back({qint64(stat->lsn) * kSectorSize, qint64(stat->size)});
-    folder = (i == 0 ? QStringLiteral("/") : folder + u'/') + names[i];
-  }
-  return spans;
 }
 
 QByteArray recordBytes(QFile &image, const std::vector<ByteSpan> &spans) {
@@ -353,17 +361,13 @@ ImageEntryResult locateImageEntry(QFile &image, const QString &imagePath, const 
       kept->bytes == recordBytes(image, kept->records))
     return {kept->entry, {}};
   keptLookups().remove(key);
-  ImageEntryResult found = findImageEntry(imagePath, fileName);
-  if (!found.ok())
-    return found;
-  // A lookup whose records cannot be read again is not kept: the next operation
-  // looks the entry up afresh.
-  if (std::vector<ByteSpan> records = recordSpans(imagePath, found.entry.isoPath);
-      !records.empty()) {
-    QByteArray bytes = recordBytes(image, records);
-    keptLookups().insert(key, {std::move(records), std::move(bytes), image.size(), found.entry});
-  }
-  return found;
+  Lookup found = lookUp(image, imagePath, fileName);
+  if (!found.result.ok())
+    return found.result;
+  QByteArray bytes = recordBytes(image, found.records);
+  keptLookups().insert(
+      key, {std::move(found.records), std::move(bytes), image.size(), found.result.entry});
+  return found.result;
 }
 
 bool extractImageEntry(const QString &imagePath, const QString &fileName, const QString &targetPath,
@@ -373,19 +377,20 @@ bool extractImageEntry(const QString &imagePath, const QString &fileName, const 
       *error = message;
     return false;
   };
-  const ImageEntryResult found = findImageEntry(imagePath, fileName);
-  if (!found.ok())
-    return failWith(found.error);
   QFile image(imagePath);
   if (const QString reason = openRegularFile(image, QIODevice::ReadOnly); !reason.isEmpty())
     return failWith(QStringLiteral("打不开光盘镜像 %1：%2。").arg(shown(imagePath), reason));
+  const ImageEntryResult found = lookUp(image, imagePath, fileName).result;
+  if (!found.ok())
+    return failWith(found.error);
   const QByteArray bytes = bytesAt(image, found.entry.start, found.entry.size);
   if (bytes.size() != found.entry.size)
     return failWith(QStringLiteral("读不出光盘镜像 %1 里的 %2：%3")
-                        .arg(shown(imagePath), found.entry.isoPath, image.errorString()));
+                        .arg(shown(imagePath), found.entry.isoPath, fileErrorReason(image)));
   QSaveFile target(targetPath);
   if (!target.open(QIODevice::WriteOnly) || target.write(bytes) != bytes.size() || !target.commit())
-    return failWith(QStringLiteral("写不进 %1：%2").arg(shown(targetPath), target.errorString()));
+    return failWith(
+        QStringLiteral("写不进 %1：%2").arg(shown(targetPath), fileErrorReason(target)));
   return true;
 }
 

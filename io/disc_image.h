@@ -24,6 +24,9 @@ struct ImageEntry {
   QString isoPath;  // where it was found, "/GAME/SLPS_255.37;1"
   qint64 start = 0; // byte offset of its first byte in the image
   qint64 size = 0;  // bytes
+  // The image carries xorriso's MD5 records (made with -md5 on), which no
+  // longer match once an entry is edited.
+  bool checksumTags = false;
 };
 
 struct ImageEntryResult {
@@ -39,6 +42,7 @@ enum class ImageFormat {
   RawSectors, // 2352-byte sectors with sync headers (.bin, .img)
   CueSheet,   // a description of a raw image (.cue, .ccd, .mds)
   Compressed, // .cso, .chd, .gz, .7z, ...
+  UdfOnly,    // a UDF volume without an ISO 9660 tree
   NoVolume,   // named as an image, but holds no readable volume descriptor
 };
 

@@ -23,6 +23,12 @@ QString GameFileRef::shortName() const {
   return inImage() ? name + kEntrySeparator + entry : name;
 }
 
+QString GameFileRef::folderAndName() const {
+  const QFileInfo file(path);
+  const QString name = QDir::toNativeSeparators(file.dir().dirName() + u'/' + file.fileName());
+  return inImage() ? name + kEntrySeparator + entry : name;
+}
+
 namespace {
 
 bool sameDiskFile(const QString &a, const QString &b) {

@@ -27,6 +27,11 @@ struct GameFileRef {
   QString path;  // the plain file, or the disc image
   QString entry; // empty for a plain file; else kExeEntryName or kStageEntryName
 
+  // Not an aggregate: two paths in braces are two game files, never a file and
+  // its entry.
+  GameFileRef() = default;
+  GameFileRef(QString path, QString entry) : path(std::move(path)), entry(std::move(entry)) {}
+
   static GameFileRef plain(const QString &path) { return {path, {}}; }
   static GameFileRef imageEntry(const QString &image, GameFile file) {
     return {image, gameFileName(file)};
@@ -39,6 +44,9 @@ struct GameFileRef {
   QString displayName() const;
   // The same with the file's name alone: "game.iso › SLPS_255.37", "SLPS_255.37".
   QString shortName() const;
+  // The same with the file's folder and name, so that copies in two folders
+  // differ: "mod/game.iso › SLPS_255.37", "mod/SLPS_255.37".
+  QString folderAndName() const;
 
   // One game file: the same entry (or both plain) of one file on disk, told by
   // the file's identity (fileIdentity), so that a hard or symbolic link to a file
@@ -49,6 +57,9 @@ struct GameFileRef {
 struct GamePaths {
   GameFileRef ExePath;   // the chosen SLPS_255.37
   GameFileRef StagePath; // the chosen stage.bin
+
+  const GameFileRef &of(GameFile file) const { return file == GameFile::Exe ? ExePath : StagePath; }
+  GameFileRef &of(GameFile file) { return file == GameFile::Exe ? ExePath : StagePath; }
 };
 
 // The program's one pair of game files; only the main window sets them.

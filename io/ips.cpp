@@ -89,14 +89,18 @@ IpsPatch diffToIps(QByteArrayView original, QByteArrayView modified) {
       record.bytes.prepend(modified[record.offset]);
     }
     if (record.offset > kIpsLargestOffset) {
-      patch.error = QStringLiteral("文件在偏移 0x%1 处有变化，超出了 IPS 补丁能表示的范围"
-                                   "（最大偏移 0xFFFFFF）。没有生成补丁。请改用 BPS 补丁"
-                                   "（补丁文件名以 .bps 结尾）。")
-                        .arg(QString::number(record.offset, 16).toUpper());
+      patch.error = ipsOutOfReach(record.offset);
       return patch;
     }
   }
   return patch;
+}
+
+QString ipsOutOfReach(qint64 offset) {
+  return QStringLiteral("文件在偏移 0x%1 处有变化，超出了 IPS 补丁能表示的范围"
+                        "（最大偏移 0xFFFFFF）。没有生成补丁。请改用 BPS 补丁"
+                        "（补丁文件名以 .bps 结尾）。")
+      .arg(QString::number(offset, 16).toUpper());
 }
 
 QByteArray encodeIps(const std::vector<IpsRecord> &records) {
@@ -116,8 +120,14 @@ QByteArray encodeIps(const std::vector<IpsRecord> &records) {
   return out;
 }
 
-IpsPatch decodeIps(QByteArrayView bytes) {
+IpsPatch decodeIps(QByteArrayView bytes, qint64 fileSize) {
   IpsPatch patch;
+  // Records may write the same bytes again; beyond this they only waste memory.
+  const qint64 mostSpelledOut = fileSize < 0 ? -1 : 4 * fileSize + 0x10000;
+  qint64 spelledOut = 0;
+  auto outside = [&](qint64 offset, qint64 length) {
+    return fileSize >= 0 && offset + length > fileSize;
+  };
   auto refuse = [&patch](const QString &reason) {
     patch.records.clear();
     patch.error = QStringLiteral("补丁文件无效：%1").arg(reason);
@@ -138,6 +148,21 @@ IpsPatch decodeIps(QByteArrayView bytes) {
     const qint64 offset = bigEndianAt(bytes, pos, 3);
     const qsizetype size = bigEndianAt(bytes, pos + 3, 2);
     pos += 5;
+    const qint64 length = size > 0                  ? size
+                          : pos + 2 <= bytes.size() ? bigEndianAt(bytes, pos, 2)
+                                                    : 0;
+    if (outside(offset, length))
+      return refuse(
+          QStringLiteral("补丁要写入偏移 0x%1 起的 %2 字节，超出了文件的范围（文件长 %3 字节）。"
+                         "这个补丁不是给这个文件的。")
+              .arg(QString::number(offset, 16).toUpper())
+              .arg(length)
+              .arg(fileSize));
+    if (mostSpelledOut >= 0 && (spelledOut += length) > mostSpelledOut)
+      return refuse(QStringLiteral("它的记录一共要写入超过 %1 字节，是文件长度（%2 字节）的好几倍，"
+                                   "不像是给这个文件的补丁。")
+                        .arg(mostSpelledOut)
+                        .arg(fileSize));
     if (size > 0) {
       if (pos + size > bytes.size())
         return refuse(
@@ -167,6 +192,64 @@ IpsPatch decodeIps(QByteArrayView bytes) {
                                  "漏掉后面的 %1 字节。请改用 BPS 补丁。")
                       .arg(after));
   return patch;
+}
+
+PatchedFile applyIpsStreamed(QByteArrayView patch, qint64 size, const ReadAt &read,
+                             const QString &shownName) {
+  PatchedFile patched;
+  patched.format = QStringLiteral("IPS");
+  // Bounded by the file before any record is held.
+  const IpsPatch ips = decodeIps(patch, size);
+  if (!ips.error.isEmpty()) {
+    patched.error = ips.error;
+    return patched;
+  }
+  // The stretches the records cover, merged where they touch or overlap.
+  std::vector<std::pair<qint64, qint64>> areas;
+  for (const IpsRecord &record : ips.records) {
+    if (record.offset + record.bytes.size() > size) {
+      patched.error = QStringLiteral("补丁要写入偏移 0x%1 起的 %2 字节，超出了文件“%3”的范围"
+                                     "（文件长 %4 字节）。这个补丁不是给这个文件的。")
+                          .arg(QString::number(record.offset, 16).toUpper())
+                          .arg(record.bytes.size())
+                          .arg(shownName)
+                          .arg(size);
+      return patched;
+    }
+    areas.push_back({record.offset, record.offset + record.bytes.size()});
+  }
+  std::sort(areas.begin(), areas.end());
+  std::vector<std::pair<qint64, qint64>> merged;
+  for (const auto &area : areas)
+    if (!merged.empty() && area.first <= merged.back().second)
+      merged.back().second = std::max(merged.back().second, area.second);
+    else
+      merged.push_back(area);
+
+  std::vector<QByteArray> before;
+  std::vector<QByteArray> after;
+  for (const auto &[start, end] : merged) {
+    QByteArray bytes(end - start, Qt::Uninitialized);
+    if (!read(start, bytes.data(), bytes.size())) {
+      patched.error = QStringLiteral("读取文件失败。");
+      patched.readFailed = true;
+      return patched;
+    }
+    before.push_back(bytes);
+    after.push_back(std::move(bytes));
+  }
+  // Later records overwrite earlier ones, in the patch's order.
+  for (const IpsRecord &record : ips.records) {
+    const size_t area =
+        std::partition_point(merged.begin(), merged.end(),
+                             [&](const auto &stretch) { return stretch.second <= record.offset; }) -
+        merged.begin();
+    std::copy(record.bytes.begin(), record.bytes.end(),
+              after[area].begin() + (record.offset - merged[area].first));
+  }
+  for (size_t area = 0; area < merged.size(); ++area)
+    appendChanges(patched.spans, merged[area].first, before[area], after[area]);
+  return patched;
 }
 
 } // namespace korvane

@@ -3,9 +3,12 @@
 #include "io/change_history.h"
 #include "io/disc_image.h"
 #include "io/regular_file.h"
+#include "io/rollback_journal.h"
 #include "io/system_errors.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QSet>
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -83,21 +86,41 @@ FileContents readImageEntry(const korvane::GameFileRef &ref, qint64 maxSize) {
   return {std::move(bytes), {}, {}};
 }
 
+// Once per image and run: its own MD5 records no longer match what was written.
+void tellChecksumTagsOutdated(const QString &imagePath) {
+  static QSet<QString> told;
+  if (told.contains(imagePath))
+    return;
+  told.insert(imagePath);
+  korvane::reportJournalNotice(
+      QStringLiteral("光盘镜像 %1 带有 xorriso 记下的 MD5 校验值（制作时用了 -md5 on）。修改以后，"
+                     "镜像自己记的 MD5 与改过的内容不再相符：xorriso -check_md5 之类的检查会报告"
+                     "不符（游戏和模拟器不读这些记录）。需要一致时，请用 xorriso 重新生成镜像。")
+          .arg(QDir::toNativeSeparators(imagePath)));
+}
+
 } // namespace
 
 FileContents readWholeFile(const korvane::GameFileRef &file, qint64 maxSize) {
+  // A commit cut short is undone before its half-written bytes are read.
+  if (QFile::exists(korvane::journalPathOf(file.path))) {
+    Operation recovery(file);
+    if (!recovery.ok())
+      return {{}, recovery.error(), recovery.error()};
+    recovery.close();
+  }
   if (file.inImage())
     return readImageEntry(file, maxSize);
   return korvane::readRegularFile(file.path, maxSize, QStringLiteral("游戏文件"));
 }
 
 Operation::Operation(const korvane::GameFileRef &file)
-    : file_ref_(file), gameFile_(korvane::gameFileAt(file)) {
+    : ref_(file), gameFile_(korvane::gameFileAt(file)) {
   if (file.isEmpty()) {
     fail(QStringLiteral("尚未选择要打开的文件。"));
     return;
   }
-  const korvane::GameFileRef &ref = file;
+  const korvane::GameFileRef &ref = ref_;
   file_.setFileName(ref.path);
   if (const QString reason =
           korvane::openRegularFile(file_, QIODevice::ReadWrite | QIODevice::Unbuffered);
@@ -106,6 +129,21 @@ Operation::Operation(const korvane::GameFileRef &file)
              .arg(QFileInfo(ref.path).absoluteFilePath(), reason));
     return;
   }
+  lock_ = std::make_unique<korvane::FileLock>(ref.path);
+  QString notice;
+  if (!lock_->ok() || !ok()) {
+    fail(lock_->error());
+  } else if (const QString reason = korvane::recoverJournal(file_, ref.path, notice);
+             !reason.isEmpty()) {
+    fail(reason);
+  }
+  if (!ok()) {
+    file_.close();
+    lock_.reset();
+    return;
+  }
+  if (!notice.isEmpty())
+    korvane::reportJournalNotice(notice);
   if (!ref.inImage()) {
     size_ = file_.size();
     return;
@@ -120,11 +158,26 @@ Operation::Operation(const korvane::GameFileRef &file)
   }
   base_ = found.entry.start;
   size_ = found.entry.size;
+  checksumTags_ = found.entry.checksumTags;
 }
 
 Operation::~Operation() {
   if (file_.isOpen())
     file_.close();
+}
+
+// Under the lock, just before the first write: the image entry still lies where
+// the operation found it (a program that does not take the lock may have
+// rebuilt the image since).
+bool Operation::placementHolds() {
+  if (!ref_.inImage())
+    return file_.size() == size_;
+  const korvane::ImageEntryResult found = korvane::locateImageEntry(file_, ref_.path, ref_.entry);
+  if (found.ok() && found.entry.start == base_ && found.entry.size == size_)
+    return true;
+  commitReason_ =
+      QStringLiteral("光盘镜像在这次操作中被别的程序改写了，%1 已不在原来的位置").arg(ref_.entry);
+  return false;
 }
 
 void Operation::fail(const QString &message) {
@@ -138,7 +191,7 @@ bool Operation::requireSpan(qint64 offset, qint64 length, const QString &what) {
   if (offset < 0 || offset + length > size_) {
     fail(QStringLiteral("文件“%1”只有 %2 字节，容纳不下%3（需要到偏移 0x%4）。\n"
                         "请确认打开的是正确的游戏文件。没有写入任何内容。")
-             .arg(file_ref_.shortName())
+             .arg(ref_.shortName())
              .arg(size_)
              .arg(what)
              .arg(QString::number(offset + length, 16).toUpper()));
@@ -150,8 +203,8 @@ bool Operation::requireSpan(qint64 offset, qint64 length, const QString &what) {
 quint8 Operation::byteAt(qint64 offset) {
   if (offset < 0 || offset >= size_ || !file_.isOpen())
     return 0;
-  if (const qint64 i = offset - heldStart_; i >= 0 && i < qint64(held_.size()) && heldMarks_[i])
-    return quint8(held_[i]);
+  if (char held = 0; held_.find(offset, held))
+    return quint8(held);
   if (windowStart_ < 0 || offset < windowStart_ || offset >= windowStart_ + window_.size()) {
     window_.clear();
     windowStart_ = offset;
@@ -159,7 +212,7 @@ quint8 Operation::byteAt(qint64 offset) {
       window_ = file_.read(std::min(kWindowSize, size_ - offset));
     if (window_.isEmpty()) {
       fail(QStringLiteral("读取文件失败：\n%1\n原因：%2。")
-               .arg(file_ref_.displayName(), korvane::fileErrorReason(file_)));
+               .arg(ref_.displayName(), korvane::fileErrorReason(file_)));
       windowStart_ = -1;
       return 0;
     }
@@ -197,12 +250,10 @@ void Operation::put(quint32 value, int width) {
   FilePos += width;
   if (!writable(offset, width))
     return;
-  char *bytes = heldBytes(offset, width);
-  char *marks = &heldMarks_[offset - heldStart_];
-  for (int i = 0; i < width; ++i) {
+  char bytes[4];
+  for (int i = 0; i < width; ++i)
     bytes[i] = char(value >> (8 * i));
-    marks[i] = 1;
-  }
+  held_.put(offset, bytes, width);
 }
 
 // False, failing the operation, when the `width` bytes at `offset` may not be held.
@@ -222,7 +273,7 @@ void Operation::failOutside(qint64 offset, qint64 width) {
                       "请确认打开的是正确的游戏文件。没有写入任何内容。")
            .arg(QString::number(offset, 16).toUpper())
            .arg(width)
-           .arg(file_ref_.shortName())
+           .arg(ref_.shortName())
            .arg(size_));
 }
 
@@ -230,59 +281,28 @@ void Operation::writeBytes(qint64 offset, QByteArrayView bytes) {
   FilePos = qint32(offset + bytes.size() + 1);
   if (!writable(offset, bytes.size()) || bytes.isEmpty())
     return;
-  std::copy(bytes.begin(), bytes.end(), heldBytes(offset, bytes.size()));
-  std::fill_n(heldMarks_.begin() + (offset - heldStart_), bytes.size(), char(1));
+  held_.put(offset, bytes.data(), bytes.size());
 }
 
 QByteArray Operation::readBytes(qint64 offset, qint64 length) {
-  FilePos = qint32(offset + length + 1);
-  if (length < 0 || !requireSpan(offset, length, QStringLiteral("要读取的数据")) || !file_.isOpen())
+  QByteArray bytes(std::max<qint64>(length, 0), Qt::Uninitialized);
+  if (!readInto(offset, bytes.data(), length))
     return {};
-  QByteArray bytes(length, Qt::Uninitialized);
-  if (!file_.seek(base_ + offset) || file_.read(bytes.data(), length) != length) {
-    fail(QStringLiteral("读取文件失败：\n%1\n原因：%2。")
-             .arg(file_ref_.displayName(), korvane::fileErrorReason(file_)));
-    return {};
-  }
-  // The held bytes inside the span stand for what the file will hold.
-  const qint64 from = std::max(offset, heldStart_);
-  const qint64 to = std::min(offset + length, heldStart_ + heldLength_);
-  for (qint64 at = from; at < to; ++at)
-    if (heldMarks_[at - heldStart_])
-      bytes[at - offset] = held_[at - heldStart_];
   return bytes;
 }
 
-// Where the bytes [offset, offset + width) are held; the span grows to cover them.
-char *Operation::heldBytes(qint64 offset, qint64 width) {
-  const qint64 at = offset - heldStart_;
-  if (heldLength_ == 0 || at < 0 || at + width > qint64(held_.size()))
-    return growHeld(offset, width);
-  heldLength_ = std::max(heldLength_, at + width);
-  return &held_[at];
-}
-
-char *Operation::growHeld(qint64 offset, qint64 width) {
-  if (heldLength_ == 0) {
-    heldStart_ = offset;
-    held_.reserve(1024);
-    heldMarks_.reserve(1024);
+bool Operation::readInto(qint64 offset, char *to, qint64 length) {
+  FilePos = qint32(offset + length + 1);
+  if (length < 0 || !requireSpan(offset, length, QStringLiteral("要读取的数据")) || !file_.isOpen())
+    return false;
+  if (!file_.seek(base_ + offset) || file_.read(to, length) != length) {
+    fail(QStringLiteral("读取文件失败：\n%1\n原因：%2。")
+             .arg(ref_.displayName(), korvane::fileErrorReason(file_)));
+    return false;
   }
-  if (offset < heldStart_) {
-    const qint64 grow = heldStart_ - offset;
-    held_.insert(held_.begin(), grow, '\0');
-    heldMarks_.insert(heldMarks_.begin(), grow, 0);
-    heldStart_ = offset;
-    heldLength_ += grow;
-  }
-  const qint64 end = offset + width - heldStart_;
-  if (end > qint64(held_.size())) {
-    const size_t grown = std::max<size_t>(end, 2 * held_.size());
-    held_.resize(grown);
-    heldMarks_.resize(grown, 0);
-  }
-  heldLength_ = std::max(heldLength_, end);
-  return &held_[offset - heldStart_];
+  // The held bytes inside the span stand for what the file will hold.
+  held_.overlay(offset, to, length);
+  return true;
 }
 
 void Operation::WriteByte(int value) {
@@ -334,23 +354,6 @@ void Operation::WriteWordHex(QStringView text) { writeGroups(text, 2); }
 
 void Operation::WriteDwordHex(QStringView text) { writeGroups(text, 4); }
 
-// Calls `visit(first, last)` for each stretch of written bytes among the held
-// indexes [begin, end), front to back. The marks are searched with memchr: a
-// patch holds a few changed bytes spread over a long span.
-template <class Visit> void Operation::forEachWritten(qint64 begin, qint64 end, Visit visit) const {
-  const char *marks = heldMarks_.data();
-  qint64 at = begin;
-  while (at < end) {
-    const auto *written = static_cast<const char *>(std::memchr(marks + at, 1, size_t(end - at)));
-    if (!written)
-      return;
-    const qint64 first = written - marks;
-    const auto *unwritten = static_cast<const char *>(std::memchr(written, 0, size_t(end - first)));
-    at = unwritten ? unwritten - marks : end;
-    visit(first, at);
-  }
-}
-
 // Held bytes are written as few runs as possible: a short gap between two of them
 // is filled with the bytes the file already holds there (read within this same
 // operation), so the file changes exactly at the written bytes while a whole
@@ -358,40 +361,71 @@ template <class Visit> void Operation::forEachWritten(qint64 begin, qint64 end, 
 // first is written, so that a write the system refuses part of the way can put
 // back what it had already written: a commit changes all of its bytes or none.
 bool Operation::flushPending() {
-  // Runs of the held span as [first, last) indexes.
+  // Stretches of held bytes, and the runs they are written in, as [first, last) offsets.
+  std::vector<std::pair<qint64, qint64>> written;
   std::vector<std::pair<qint64, qint64>> runs;
-  forEachWritten(0, heldLength_, [&](qint64 first, qint64 last) {
+  held_.forEachWritten([&](qint64 first, qint64 last) {
+    written.push_back({first, last});
     if (!runs.empty() && first - runs.back().second <= kMaxFilledGap)
       runs.back().second = last;
     else
       runs.push_back({first, last});
   });
 
+  if (!placementHolds()) {
+    restored_ = true;
+    return false;
+  }
+  // Every buffer is made before the first write, so that running out of memory
+  // stops the commit while the file is as it was.
   std::vector<QByteArray> old;
+  std::vector<QByteArray> now;
   old.reserve(runs.size());
+  now.reserve(runs.size());
   for (const auto &[begin, end] : runs) {
     QByteArray bytes(end - begin, Qt::Uninitialized);
-    if (!file_.seek(base_ + heldStart_ + begin) ||
-        file_.read(bytes.data(), bytes.size()) != bytes.size()) {
+    if (!file_.seek(base_ + begin) || file_.read(bytes.data(), bytes.size()) != bytes.size()) {
       restored_ = true; // refused before the first write: the file is as it was
       return false;
     }
+    now.emplace_back(bytes.constData(), bytes.size());
+    held_.overlay(begin, now.back().data(), now.back().size());
+    if (korvane::changeHistory().enabled())
+      keepChanges(written, begin, bytes, now.back());
     old.push_back(std::move(bytes));
   }
-  for (size_t run = 0; run < runs.size(); ++run) {
-    const auto [begin, end] = runs[run];
-    if (korvane::changeHistory().enabled())
-      keepChanges(begin, end, old[run].constData());
-    QByteArray bytes = old[run];
-    forEachWritten(begin, end, [&](qint64 first, qint64 last) {
-      std::copy(held_.begin() + first, held_.begin() + last, bytes.begin() + (first - begin));
-    });
-    if (!file_.seek(base_ + heldStart_ + begin) || file_.write(bytes) != bytes.size()) {
-      restoreRuns(runs, old, run + 1);
+  // One write either happens or not, even if the program is killed; several
+  // are covered by the rollback journal.
+  const bool journaled = runs.size() > 1;
+  if (journaled) {
+    std::vector<korvane::JournalSpan> spans;
+    spans.reserve(runs.size());
+    for (size_t run = 0; run < runs.size(); ++run)
+      spans.push_back({base_ + runs[run].first, old[run]});
+    if (QString reason = korvane::writeJournal(file_, ref_.path, spans); !reason.isEmpty()) {
+      commitReason_ = std::move(reason);
+      restored_ = true;
       return false;
     }
   }
-  return file_.flush();
+  for (size_t run = 0; run < runs.size(); ++run) {
+    if (!file_.seek(base_ + runs[run].first) || file_.write(now[run]) != now[run].size()) {
+      restoreRuns(runs, old, run + 1);
+      if (journaled && restored_)
+        QFile::remove(korvane::journalPathOf(ref_.path));
+      return false;
+    }
+  }
+  if (!journaled)
+    return file_.flush();
+  if (QString reason = korvane::finishJournal(file_, ref_.path); !reason.isEmpty()) {
+    commitReason_ = std::move(reason);
+    restoreRuns(runs, old, runs.size());
+    if (restored_)
+      QFile::remove(korvane::journalPathOf(ref_.path));
+    return false;
+  }
+  return true;
 }
 
 // Puts back the old bytes of the first `count` runs after a failed write (the last
@@ -400,33 +434,35 @@ bool Operation::flushPending() {
 void Operation::restoreRuns(const std::vector<std::pair<qint64, qint64>> &runs,
                             const std::vector<QByteArray> &old, size_t count) {
   for (size_t run = 0; run < count; ++run)
-    if (file_.seek(base_ + heldStart_ + runs[run].first))
+    if (file_.seek(base_ + runs[run].first))
       file_.write(old[run]);
   restored_ = true;
   for (size_t run = 0; run < count && restored_; ++run) {
     QByteArray now(old[run].size(), Qt::Uninitialized);
-    restored_ = file_.seek(base_ + heldStart_ + runs[run].first) &&
+    restored_ = file_.seek(base_ + runs[run].first) &&
                 file_.read(now.data(), now.size()) == now.size() && now == old[run];
   }
 }
 
-// Keeps, for the change history, every stretch of written bytes in the held run
-// [begin, end) that changes at least one of the bytes `old` holds there.
-void Operation::keepChanges(qint64 begin, qint64 end, const char *old) {
-  const char *now = held_.data();
-  forEachWritten(begin, end, [&](qint64 first, qint64 last) {
-    const char *was = old + (first - begin);
-    if (!std::equal(was, was + (last - first), now + first))
-      changes_.append(heldStart_ + first, QByteArrayView(was, last - first),
-                      QByteArrayView(now + first, last - first));
-  });
+// Keeps, for the change history, every stretch of `written` in the run at `begin`
+// that changes at least one of its `old` bytes; `now` is the run as written.
+void Operation::keepChanges(const std::vector<std::pair<qint64, qint64>> &written, qint64 begin,
+                            const QByteArray &old, const QByteArray &now) {
+  const qint64 end = begin + old.size();
+  auto stretch = std::partition_point(written.begin(), written.end(),
+                                      [begin](const auto &s) { return s.second <= begin; });
+  for (; stretch != written.end() && stretch->first < end; ++stretch) {
+    const auto [first, last] = *stretch;
+    const QByteArrayView was = QByteArrayView(old).sliced(first - begin, last - first);
+    const QByteArrayView is = QByteArrayView(now).sliced(first - begin, last - first);
+    if (was != is)
+      changes_.append(first, was, is);
+  }
 }
 
 void Operation::dropHeld() {
   changes_ = {};
-  heldLength_ = 0;
   held_.clear();
-  heldMarks_.clear();
 }
 
 bool Operation::close() {
@@ -435,25 +471,30 @@ bool Operation::close() {
   if (!ok()) {
     dropHeld();
     file_.close();
+    lock_.reset();
     return false;
   }
   const bool written = held_.empty() || flushPending();
   // The system's reason is read before closing clears it, and only when needed.
-  const QString reason = written ? QString() : korvane::fileErrorReason(file_);
+  const QString reason = written                    ? QString()
+                         : !commitReason_.isEmpty() ? commitReason_
+                                                    : korvane::fileErrorReason(file_);
   file_.close();
   const bool closed = file_.error() == QFileDevice::NoError;
+  lock_.reset();
   if (!written || !closed) {
     const QString outcome = !written && restored_
                                 ? QStringLiteral("已写入的部分已经恢复，文件没有改动。")
                                 : QStringLiteral("文件可能只写入了一部分。");
     fail(QStringLiteral("写入文件失败：\n%1\n原因：%2。\n%3")
-             .arg(file_ref_.displayName(), written ? korvane::fileErrorReason(file_) : reason,
-                  outcome));
+             .arg(ref_.displayName(), written ? korvane::fileErrorReason(file_) : reason, outcome));
     dropHeld();
     return false;
   }
+  if (checksumTags_ && !held_.empty())
+    tellChecksumTagsOutdated(ref_.path);
   // Only a commit that reached the disk whole becomes a history entry.
-  korvane::changeHistory().record(file_ref_, gameFile_, std::move(changes_));
+  korvane::changeHistory().record(ref_, gameFile_, std::move(changes_));
   dropHeld();
   return true;
 }

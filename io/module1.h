@@ -12,6 +12,8 @@
 // writer, marks the operation failed and nothing at all is written.
 
 #include "io/change_history.h"
+#include "io/disc_image.h"
+#include "io/held_bytes.h"
 #include "io/regular_file.h"
 
 #include <QByteArray>
@@ -19,6 +21,7 @@
 #include <QFile>
 #include <QString>
 #include <QStringView>
+#include <memory>
 #include <vector>
 
 namespace Module1 {
@@ -53,10 +56,13 @@ FileContents readWholeFile(const korvane::GameFileRef &file, qint64 maxSize);
 class Operation {
 public:
   // Opens `file` for reading and writing; anything but a regular file (or a link
-  // to one) is refused. On failure `ok()` is false and `error()` names the file
-  // and the system's reason. An entry of a disc image opens the image and finds
-  // the entry afresh: offsets, `size()` and every check then count within the
-  // entry, and no byte outside it is read by the accessors or ever written.
+  // to one) is refused. The file (or the image) is locked against the program's
+  // other writers until the operation ends, and a rollback journal left by a
+  // commit cut short is played back first (see io/rollback_journal.h). On failure
+  // `ok()` is false and `error()` names the file and the system's reason. An entry
+  // of a disc image opens the image and finds the entry afresh: offsets, `size()`
+  // and every check then count within the entry, and no byte outside it is read by
+  // the accessors or ever written.
   explicit Operation(const korvane::GameFileRef &file);
   ~Operation(); // closes the file; writes not yet committed by close() are dropped
 
@@ -65,7 +71,7 @@ public:
 
   bool ok() const { return error_.isEmpty(); }
   const QString &error() const { return error_; }
-  const korvane::GameFileRef &file() const { return file_ref_; }
+  const korvane::GameFileRef &file() const { return ref_; }
   // Which game file the path was when the operation opened it.
   std::optional<korvane::GameFile> gameFile() const { return gameFile_; }
   qint64 size() const { return size_; }
@@ -79,6 +85,9 @@ public:
   // operation (like requireSpan) and gives an empty array. FilePos ends just
   // after the span, as if the span had been read with the accessors.
   QByteArray readBytes(qint64 offset, qint64 length);
+  // readBytes into `to`, for reading a large file a block at a time; false when
+  // it failed the operation.
+  bool readInto(qint64 offset, char *to, qint64 length);
   // Holds `bytes` for writing at the 0-based `offset`, committed by close() with
   // every other held write, all or none. FilePos ends just after them.
   void writeBytes(qint64 offset, QByteArrayView bytes);
@@ -97,7 +106,8 @@ public:
   void WriteWordHex(QStringView text);  // file order, two-digit groups
   void WriteDwordHex(QStringView text); // file order, two-digit groups
 
-  // Writes every held byte, flushes and closes. False (with `error()`) when the
+  // Writes every held byte, flushes and closes. A commit that writes in more than
+  // one place keeps a rollback journal while it writes. False (with `error()`) when the
   // operation failed before or the system refused the write; a refused operation
   // writes nothing.
   bool close();
@@ -107,33 +117,35 @@ private:
   void put(quint32 value, int width);
   bool writable(qint64 offset, qint64 width);
   [[gnu::cold, gnu::noinline]] void failOutside(qint64 offset, qint64 width);
-  char *heldBytes(qint64 offset, qint64 width);
-  char *growHeld(qint64 offset, qint64 width);
   void writeGroups(QStringView text, int width);
   void fail(const QString &message);
   bool flushPending();
   void restoreRuns(const std::vector<std::pair<qint64, qint64>> &runs,
                    const std::vector<QByteArray> &old, size_t count);
-  void keepChanges(qint64 begin, qint64 end, const char *old);
-  template <class Visit> void forEachWritten(qint64 begin, qint64 end, Visit visit) const;
+  void keepChanges(const std::vector<std::pair<qint64, qint64>> &written, qint64 begin,
+                   const QByteArray &old, const QByteArray &now);
   void dropHeld();
 
-  korvane::GameFileRef file_ref_;
+  bool placementHolds();
+
+  korvane::GameFileRef ref_;
   std::optional<korvane::GameFile> gameFile_;
+  // Held from the open to the close: no other writer of this program touches
+  // the file (or the image) meanwhile.
+  std::unique_ptr<korvane::FileLock> lock_;
+  // Why a commit wrote nothing, when it was not the file's own error.
+  QString commitReason_;
   QString error_;
   QFile file_;
-  qint64 base_ = 0; // where the game file starts in file_: an image entry's start, else 0
+  qint64 base_ = 0;           // where the game file starts in file_: an image entry's start, else 0
+  bool checksumTags_ = false; // the image carries MD5 records an edit outdates
   qint64 size_ = 0;
   // A read-through window of the file, so that walking a record field by field
   // costs one system read.
   QByteArray window_;
   qint64 windowStart_ = -1;
-  // The bytes held for writing: a span of the file with a mark for each byte
-  // that was written.
-  qint64 heldStart_ = 0;
-  qint64 heldLength_ = 0; // bytes of the span up to the last written one
-  std::vector<char> held_;
-  std::vector<char> heldMarks_;
+  // The bytes held for writing.
+  korvane::HeldBytes held_;
   // What the commit changes, for the change history.
   korvane::ChangeSpans changes_;
   // A failed commit left the file as it was: it wrote nothing, or put back every

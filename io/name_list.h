@@ -1,6 +1,7 @@
 #pragma once
 
-// The name lists that lie beside the program: GBK text, one item per line.
+// The name lists that lie beside the program: GBK text, one item per line. Lists
+// saved by today's editors as UTF-8 or UTF-16 are recognised as well.
 
 #include <QString>
 #include <QStringList>
@@ -28,10 +29,15 @@ void setDataDirOverride(const QString &dir);
 // DataDir, the platform's separator and the file name.
 QString dataFilePath(const char *fileName);
 
-// Splits GBK-decoded text into items the way the lists were always read: leading
-// blanks skipped, an item ends at an ASCII comma or a line end (LF or CRLF), double
-// quotes around an item removed. At most `count` items are taken.
+// Splits decoded text into items the way the lists were always read: leading
+// blanks skipped, an item ends at an ASCII comma or a line end (LF, CRLF or a lone
+// CR), double quotes around an item removed. At most `count` items are taken.
 QStringList splitNameItems(const QString &text, int count);
+
+// Decodes a list's bytes: by its byte-order mark (UTF-8, UTF-16, UTF-32) when it
+// has one; as UTF-8 when the bytes are valid UTF-8 holding non-ASCII text that is
+// not also plausible GBK; as GBK otherwise. `encodingName` receives the name used.
+QString decodeNameListText(const QByteArray &bytes, QString *encodingName = nullptr);
 
 struct NameListResult {
   QStringList items; // always exactly `wanted` rows; missing ones are placeholders
@@ -40,10 +46,16 @@ struct NameListResult {
   int wanted = 0;
   bool missing = false; // the file could not be read at all
   QString reason;       // why it could not, when missing
+  QString encoding;     // how the bytes were decoded ("GBK", "UTF-8", ...)
+  // Lines (from 1) of the items read that hold U+FFFD or control characters: text
+  // the chosen encoding could not make sense of.
+  QList<int> unreadableLines;
 
   bool complete() const { return !missing && found == wanted; }
-  // A message for the user naming the file, its path and the count found; empty
-  // when the list is complete.
+  // Complete, and every item read as text.
+  bool sound() const { return complete() && unreadableLines.isEmpty(); }
+  // A message for the user naming the file, its path, the count found and the
+  // lines that did not decode; empty when the list is sound.
   QString problem() const;
 };
 

@@ -3,14 +3,25 @@
 #include "io/system_errors.h"
 
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 #include <QTemporaryFile>
+#include <QThread>
 #include <cerrno>
+
+#ifndef Q_OS_WIN
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
+#endif
 
 namespace korvane {
 
+// The POSIX side of opening and replacing files; Windows has its own in
+// regular_file_windows.cpp.
+#ifndef Q_OS_WIN
 namespace {
 
 // The open(2) flags of `mode`: reading, or reading and writing.
@@ -21,6 +32,13 @@ int accessFlags(QIODevice::OpenMode mode) {
 }
 
 } // namespace
+
+std::optional<FileIdentity> fileIdentity(const QString &path) {
+  struct stat status {};
+  if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &status) != 0)
+    return std::nullopt;
+  return FileIdentity{quint64(status.st_dev), quint64(status.st_ino)};
+}
 
 QString openRegularFile(QFile &file, QIODevice::OpenMode mode) {
   const QByteArray name = QFile::encodeName(file.fileName());
@@ -46,13 +64,7 @@ QString openRegularFile(QFile &file, QIODevice::OpenMode mode) {
   }
   return {};
 }
-
-std::optional<FileIdentity> fileIdentity(const QString &path) {
-  struct stat status {};
-  if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &status) != 0)
-    return std::nullopt;
-  return FileIdentity{quint64(status.st_dev), quint64(status.st_ino)};
-}
+#endif
 
 FileContents readRegularFile(const QString &path, qint64 maxSize, const QString &kind) {
   const QString shown = QFileInfo(path).absoluteFilePath();
@@ -77,6 +89,15 @@ FileContents readRegularFile(const QString &path, qint64 maxSize, const QString 
 }
 
 QString replaceFile(const QString &path, QByteArrayView bytes) {
+  return replaceFile(path, [bytes](QFile &file) {
+    return file.write(bytes.data(), bytes.size()) == bytes.size() && file.flush()
+               ? QString()
+               : fileErrorReason(file);
+  });
+}
+
+#ifndef Q_OS_WIN
+QString replaceFile(const QString &path, const std::function<QString(QFile &)> &write) {
   const QFileInfo target(path);
   if (target.isDir())
     return systemReason(EISDIR);
@@ -89,13 +110,143 @@ QString replaceFile(const QString &path, QByteArrayView bytes) {
   struct stat old {};
   const QByteArray name = QFile::encodeName(target.absoluteFilePath());
   const mode_t mode = ::stat(name.constData(), &old) == 0 ? old.st_mode & 07777 : 0666 & ~mask;
-  if (file.write(bytes.data(), bytes.size()) != bytes.size() || !file.flush())
-    return fileErrorReason(file);
+  if (QString reason = write(file); !reason.isEmpty() || !file.flush())
+    return reason.isEmpty() ? fileErrorReason(file) : reason;
   if (::fchmod(file.handle(), mode) != 0 ||
       ::rename(QFile::encodeName(file.fileName()).constData(), name.constData()) != 0)
     return systemReason(errno);
   file.setAutoRemove(false);
   return {};
 }
+#endif
+
+} // namespace korvane
+
+namespace korvane {
+
+#ifndef Q_OS_WIN
+
+// The locks this process holds, by file identity (device and inode): each with
+// the descriptor that carries the flock(2) lock, the thread that holds it and
+// how many FileLocks share it. flock locks belong to an open file, so a second
+// descriptor of the same process would conflict with the first: this table
+// makes a lock taken again in the holding thread a shared one instead.
+namespace {
+
+struct HeldLock {
+  int fd = -1;
+  Qt::HANDLE thread = nullptr;
+  int count = 0;
+};
+
+QMutex &heldLocksMutex() {
+  static QMutex mutex;
+  return mutex;
+}
+
+QHash<QString, HeldLock> &heldLocks() {
+  static QHash<QString, HeldLock> held;
+  return held;
+}
+
+QString identityKey(const struct stat &status) {
+  return QStringLiteral("%1:%2").arg(quint64(status.st_dev)).arg(quint64(status.st_ino));
+}
+
+// "进程 1234（korvane-tool）" for the process /proc/locks names as holding a
+// flock lock on the file; empty when it names none.
+QString lockHolder(const struct stat &status) {
+  QFile locks(QStringLiteral("/proc/locks"));
+  if (!locks.open(QIODevice::ReadOnly | QIODevice::Text))
+    return {};
+  const QString file = QStringLiteral("%1:%2:%3")
+                           .arg(major(status.st_dev), 2, 16, QLatin1Char('0'))
+                           .arg(minor(status.st_dev), 2, 16, QLatin1Char('0'))
+                           .arg(quint64(status.st_ino));
+  for (const QByteArray &line : locks.readAll().split('\n')) {
+    const QList<QByteArray> fields = line.simplified().split(' ');
+    const qsizetype at = fields.indexOf("FLOCK");
+    if (at < 0 || at + 4 >= fields.size() || QString::fromLatin1(fields[at + 4]) != file)
+      continue;
+    const QByteArray pid = fields[at + 3];
+    QFile comm(QStringLiteral("/proc/%1/comm").arg(QString::fromLatin1(pid)));
+    const QString name = comm.open(QIODevice::ReadOnly)
+                             ? QString::fromLocal8Bit(comm.readAll().trimmed())
+                             : QString();
+    return name.isEmpty() ? QStringLiteral("进程 %1").arg(QString::fromLatin1(pid))
+                          : QStringLiteral("进程 %1（%2）").arg(QString::fromLatin1(pid), name);
+  }
+  return {};
+}
+
+} // namespace
+
+FileLock::FileLock(const QString &path, std::chrono::milliseconds wait) {
+  const QString shown = QFileInfo(path).absoluteFilePath();
+  const int fd =
+      ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  struct stat status {};
+  if (fd < 0 || ::fstat(fd, &status) != 0) {
+    // Nothing to keep apart: whoever opens it to write is told why it cannot.
+    if (fd >= 0)
+      ::close(fd);
+    return;
+  }
+  const QString key = identityKey(status);
+  const auto deadline = std::chrono::steady_clock::now() + wait;
+  for (;;) {
+    {
+      const QMutexLocker locker(&heldLocksMutex());
+      HeldLock &held = heldLocks()[key];
+      if (held.count > 0 && held.thread == QThread::currentThreadId()) {
+        ++held.count;
+        ::close(fd);
+        key_ = key;
+        return;
+      }
+      if (held.count == 0) {
+        // A file system without locks (some network shares) cannot keep two
+        // writers apart: the file is written as it was before locks existed.
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 || errno == ENOLCK || errno == EOPNOTSUPP ||
+            errno == ENOSYS) {
+          held = {fd, QThread::currentThreadId(), 1};
+          key_ = key;
+          return;
+        }
+        heldLocks().remove(key);
+        if (errno != EWOULDBLOCK) {
+          error_ = QStringLiteral("无法锁定文件：\n%1\n原因：%2。").arg(shown, systemReason(errno));
+          ::close(fd);
+          return;
+        }
+      }
+    }
+    if (std::chrono::steady_clock::now() >= deadline)
+      break;
+    QThread::msleep(20);
+  }
+  QString holder = lockHolder(status);
+  if (holder.isEmpty())
+    holder = QStringLiteral("本程序的另一项操作");
+  error_ = QStringLiteral("文件“%1”正在被另一个写入者使用（%2），等了 %3 秒仍未结束。\n"
+                          "为了不让两次写入交错，这次什么也没有写；请等它结束后再试。")
+               .arg(shown, holder)
+               .arg(double(wait.count()) / 1000.0);
+  ::close(fd);
+}
+
+FileLock::~FileLock() {
+  if (key_.isEmpty())
+    return;
+  const QMutexLocker locker(&heldLocksMutex());
+  const auto held = heldLocks().find(key_);
+  if (held == heldLocks().end() || --held->count > 0)
+    return;
+  ::flock(held->fd, LOCK_UN);
+  ::close(held->fd);
+  heldLocks().erase(held);
+}
+
+#endif // the Windows lock is in regular_file_windows.cpp
 
 } // namespace korvane

@@ -18,4 +18,10 @@ QString systemReason(int code);
 // the system gave none.
 QString fileErrorReason(const QFileDevice &file);
 
+#ifdef Q_OS_WIN
+// The reason for the Windows error `code` (GetLastError()): Chinese for the
+// common cases, Windows' own text for any other.
+QString windowsReason(unsigned long code);
+#endif
+
 } // namespace korvane

@@ -5,7 +5,7 @@ set -euo pipefail
 
 # qt6-translations-l10n: Qt's own dialogs and buttons in Chinese (打开, 取消, 确定).
 packages=(cmake ninja-build g++ ccache pkg-config qt6-base-dev qt6-translations-l10n zlib1g-dev
-  libiso9660-dev libbenchmark-dev fonts-noto-cjk xvfb xauth xorriso genisoimage)
+  libbenchmark-dev fonts-noto-cjk xvfb xauth xorriso genisoimage)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Windows x64 release on Debian 12: Qt (qtbase, from Debian's own
-# source) and libcdio's ISO 9660/UDF readers are cross-compiled with MinGW-w64
-# once into a cache outside the repository; later runs rebuild only the project.
+# source) is cross-compiled with MinGW-w64 once into a cache outside the
+# repository; later runs rebuild only the project.
 #
 #   scripts/windows.sh            dependencies if missing, then the project and the zip
 #   scripts/windows.sh --deps     only the dependencies (the long first step)
@@ -34,7 +34,7 @@ enable_source_lines() {
   local list=/etc/apt/sources.list.d/korvane-deb-src.sources
   [ -e "$list" ] && return 0
   grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && return 0
-  echo "== 启用 Debian 源码仓库（deb-src），以便下载 Qt 和 libcdio 的源码"
+  echo "== 启用 Debian 源码仓库（deb-src），以便下载 Qt 的源码"
   sed -n '/^Types:/,$p' /etc/apt/sources.list.d/debian.sources |
     sed 's/^Types: deb$/Types: deb-src/' | $sudo tee "$list" >/dev/null
   $sudo apt-get update -qq
@@ -80,39 +80,13 @@ build_qt() {
   touch "$cache/qt.done"
 }
 
-build_libcdio() {
-  [ -e "$cache/libcdio.done" ] && return 0
-  echo "== 构建 Windows 版 libcdio 的 ISO 9660 与 UDF 读取库（约 2 分钟）"
-  mkdir -p "$cache/src"
-  if ! ls -d "$cache"/src/libcdio-*/ >/dev/null 2>&1; then
-    # Debian's packaging of libcdio only adds its build rules; when the mirror
-    # lacks it, the upstream tarball Debian ships is enough.
-    (cd "$cache/src" && { apt-get source -qq libcdio 2>/dev/null ||
-      { curl -sSfO http://deb.debian.org/debian/pool/main/libc/libcdio/libcdio_2.1.0.orig.tar.bz2 &&
-        tar xjf libcdio_2.1.0.orig.tar.bz2; }; })
-  fi
-  local source
-  source=$(ls -d "$cache"/src/libcdio-*/ | head -n1)
-  rm -rf "$cache/libcdio-build" && mkdir -p "$cache/libcdio-build"
-  (cd "$cache/libcdio-build" &&
-    "$source/configure" -q --host=x86_64-w64-mingw32 --prefix="$prefix" \
-      CC=x86_64-w64-mingw32-gcc-posix --disable-shared --enable-static --disable-cxx \
-      --disable-example-progs --without-cd-drive --without-cd-info --without-cdda-player \
-      --without-cd-read --without-iso-info --without-iso-read --disable-cddb \
-      --disable-vcd-info >/dev/null &&
-    make -s -C lib >/dev/null && make -s -C lib install >/dev/null &&
-    make -s -C include install >/dev/null &&
-    mkdir -p "$prefix/lib/pkgconfig" && cp libcdio.pc libiso9660.pc libudf.pc "$prefix/lib/pkgconfig/")
-  touch "$cache/libcdio.done"
-}
-
 started=$(date +%s)
-install_packages g++-mingw-w64-x86-64-posix mingw-w64-tools qt6-base-dev qt6-base-dev-tools dpkg-dev \
-  cmake ninja-build pkg-config zip wine64 xvfb xauth fonts-noto-cjk
+install_packages g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev qt6-base-dev \
+  qt6-base-dev-tools qt6-translations-l10n dpkg-dev cmake ninja-build pkg-config python3 wine64 xvfb xauth \
+  fonts-noto-cjk
 enable_source_lines
 write_toolchain
 build_qt
-build_libcdio
 echo "== Windows 依赖已在缓存中：$cache（用时 $(($(date +%s) - started)) 秒）"
 [ "${1:-}" = "--deps" ] && exit 0
 exec "$root/scripts/windows-package.sh"

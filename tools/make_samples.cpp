@@ -4,6 +4,7 @@
 
 #include "tools/sample_data.h"
 #include "tools/sample_image.h"
+#include "tools/utf8_console.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -31,6 +32,7 @@ int failWith(const QString &message) {
 int main(int argc, char *argv[]) {
   QCoreApplication app(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("korvane-samples"));
+  const korvane::Utf8Console console;
 
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral(

@@ -1,11 +1,12 @@
 #include "tools/sample_data.h"
 
+#include "io/gbk_text.h"
+
 #include <QChar>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
-#include <QStringEncoder>
 #include <QtEndian>
 
 #include <initializer_list>
@@ -479,8 +480,7 @@ QByteArray encodeGbk(const QStringList &lines) {
   QString text;
   for (const QString &line : lines)
     text += line + QStringLiteral("\r\n");
-  QStringEncoder toGbk("GBK");
-  return toGbk.encode(text);
+  return korvane::encodeGbk(text);
 }
 
 QStringList nameListFileNames() {
@@ -493,8 +493,8 @@ QStringList nameListFileNames() {
 QStringList gameFileNames() { return {QStringLiteral("SLPS_255.37"), QStringLiteral("stage.bin")}; }
 
 bool writeNameLists(const QString &dir, QString *error) {
-  // Without ICU, Qt has no GBK encoder and would write empty files.
-  if (!QStringEncoder("GBK").isValid())
+  // A Qt without ICU has no GBK encoder on Linux and would write empty files.
+  if (korvane::encodeGbk(u"机体").isEmpty())
     return fail(error, QStringLiteral("this Qt build has no GBK encoder"));
   const StageLists enemies = enemyStages();
   const StageLists allies = allyStages();

@@ -1,12 +1,14 @@
 #include "tools/screenshots.h"
 
 #include "app/form1.h"
+#include "app/table_grid_window.h"
 #include "editors/shared/game_paths.h"
 #include "io/name_list.h"
 #include "tools/sample_data.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -20,7 +22,9 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QScrollBar>
 #include <QSet>
+#include <QTableView>
 #include <QTimer>
 #include <algorithm>
 
@@ -184,6 +188,32 @@ bool renderHistory(Form1 &main, const QString &outDir, Result &result) {
   return written;
 }
 
+// The table grid on the unit table, one cell typed and not yet written, so that
+// the picture shows how a pending cell is marked.
+bool renderTableGrid(Form1 &main, const QString &outDir, Result &result) {
+  clickButton(&main, "tableGrid");
+  settle();
+  auto *grid = qobject_cast<TableGridWindow *>(topLevel("TableGridWindow"));
+  if (!grid) {
+    result.error = QStringLiteral("the main window did not show the table grid");
+    return false;
+  }
+  grid->findChild<QComboBox *>(QStringLiteral("tableChoice"))->setCurrentIndex(0);
+  settle();
+  TableGridModel &model = grid->model();
+  const int column = model.leadingColumns() + 2;
+  model.setCells({{1, column, model.index(0, column).data().toString(), {}}});
+  // Scrolled sideways, so that the picture shows the place and name columns staying.
+  auto *sheet = grid->findChild<QTableView *>(QStringLiteral("grid"));
+  const int lead = model.leadingColumns();
+  sheet->horizontalScrollBar()->setValue(sheet->columnWidth(lead) + sheet->columnWidth(lead + 1));
+  settle();
+  const bool written = render(grid, outDir, result);
+  grid->close();
+  settle();
+  return written;
+}
+
 } // namespace
 
 Result renderAll(const QString &sampleDir, const QString &outDir) {
@@ -224,6 +254,8 @@ Result renderAll(const QString &sampleDir, const QString &outDir) {
       }
       if (result.error.isEmpty())
         renderHistory(main, outDir, result);
+      if (result.error.isEmpty())
+        renderTableGrid(main, outDir, result);
     }
     main.registry().closeAll();
   }

@@ -24,8 +24,8 @@ struct Result {
 // Writes the sample game files and name lists into `sampleDir`, chooses the game
 // files in the main window's dialogs, then renders the main window and the editor
 // of each section row that has one to `outDir`/<window name>.png, after picking
-// the first record of each record list, and last the change history after one
-// save in the unit editor. Needs a QApplication.
+// the first record of each record list, the change history after one save in
+// the unit editor, and last the table grid on the unit table. Needs a QApplication.
 Result renderAll(const QString &sampleDir, const QString &outDir);
 
 // Replaces the lines between "<!-- screenshots -->" and "<!-- /screenshots -->"

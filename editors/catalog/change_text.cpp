@@ -1,6 +1,9 @@
 #include "editors/catalog/change_text.h"
 
+#include "io/disc_image.h"
+
 #include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 #include <algorithm>
 
@@ -66,7 +69,7 @@ SpanText describeWith(const RecordIndex *index, const ChangeSpans &spans, ListRo
         text.records.append(record);
       }
       text.lines.append(QStringLiteral("%1 / %2: %3 → %4")
-                            .arg(record, change.part->caption, change.before, change.after));
+                            .arg(record, changeCaption(change), change.before, change.after));
     });
   } else {
     for (const ChangeSpan &span : list)
@@ -89,7 +92,7 @@ QString headlineText(const ChangeEntry &entry, const QStringList &firstRecords,
   if (entry.reverts)
     action += QStringLiteral(" #%1").arg(entry.reverts);
   parts.append(action);
-  parts.append(entry.location.shortName());
+  parts.append(entry.location.folderAndName());
   if (recordCount > 0) {
     QString records = firstRecords.mid(0, kShownRecords).join(QStringLiteral("、"));
     if (recordCount > kShownRecords)

@@ -408,6 +408,15 @@ void forEachChangedField(const RecordIndex &index, const SpanBytes &bytes,
   }
 }
 
+// The bits of the stored field value that `part` shows.
+quint32 partBitsMask(const FieldPart &part, const Field &field) {
+  return withPartValue(part, field, 0, 0xFFFFFFFFu);
+}
+
+QString byteText(quint32 value) {
+  return QStringLiteral("0x") + QString::number(value & 0xFF, 16).rightJustified(2, u'0').toUpper();
+}
+
 // Whether `part` shows the two stored values differently. Numbers and hex show
 // every value differently, so only lists need their texts compared.
 bool showsChange(const FieldPart &part, const Field &field, quint32 old, quint32 now,
@@ -431,6 +440,12 @@ bool showsChange(const FieldPart &part, const Field &field, quint32 old, quint32
 
 } // namespace
 
+QString changeCaption(const FieldChange &change) {
+  if (change.part)
+    return change.part->caption;
+  return QStringLiteral("未显示的位（偏移 +%1）").arg(change.fieldOffset - change.recordStart);
+}
+
 std::vector<ByteRange> describeChanges(const RecordIndex &index,
                                        const std::vector<ChangeSpan> &spans, ListRows &rows,
                                        const std::function<void(FieldChange &&)> &onField) {
@@ -444,25 +459,36 @@ std::vector<ByteRange> describeChanges(const RecordIndex &index,
   const CatalogTable *namedTable = nullptr;
   int namedRecord = -1;
   QString recordName;
-  forEachChangedField(index, bytes, changed,
-                      [&](const RecordIndex::Record &record, const Field &field, qint64 start,
-                          quint32 old, quint32 now) {
-                        named.push_back({start, start + field.width});
-                        for (const FieldPart &part : field.parts) {
-                          QString oldText = partValueText(part, field, old, rows);
-                          QString newText = partValueText(part, field, now, rows);
-                          if (oldText == newText)
-                            continue;
-                          if (namedTable != record.table || namedRecord != record.index) {
-                            namedTable = record.table;
-                            namedRecord = record.index;
-                            recordName = record.table->recordName(record.index, rows);
-                          }
-                          onField({record.table, record.index, recordName, &field, &part, start,
-                                   std::move(oldText), std::move(newText)});
-                        }
-                        return true;
-                      });
+  forEachChangedField(
+      index, bytes, changed,
+      [&](const RecordIndex::Record &record, const Field &field, qint64 start, quint32 old,
+          quint32 now) {
+        named.push_back({start, start + field.width});
+        const auto report = [&](const FieldPart *part, qint64 at, QString was, QString is) {
+          if (namedTable != record.table || namedRecord != record.index) {
+            namedTable = record.table;
+            namedRecord = record.index;
+            recordName = record.table->recordName(record.index, rows);
+          }
+          onField({record.table, record.index, recordName, &field, part, at, std::move(was),
+                   std::move(is), record.start});
+        };
+        quint32 shown = 0;
+        for (const FieldPart &part : field.parts) {
+          QString oldText = partValueText(part, field, old, rows);
+          QString newText = partValueText(part, field, now, rows);
+          if (oldText == newText)
+            continue;
+          shown |= partBitsMask(part, field);
+          report(&part, start, std::move(oldText), std::move(newText));
+        }
+        // Every changed byte is told: what no part showed, byte by byte.
+        const quint32 unshown = (old ^ now) & ~shown;
+        for (int byte = 0; byte < field.width; ++byte)
+          if ((unshown >> (8 * byte)) & 0xFF)
+            report(nullptr, start + byte, byteText(old >> (8 * byte)), byteText(now >> (8 * byte)));
+        return true;
+      });
   return withoutNamed(changed, std::move(named));
 }
 
@@ -475,11 +501,18 @@ void changedRecords(const RecordIndex &index, const std::vector<ChangeSpan> &spa
   forEachChangedField(
       index, bytes, changed,
       [&](const RecordIndex::Record &record, const Field &field, qint64, quint32 old, quint32 now) {
-        for (const FieldPart &part : field.parts)
+        quint32 parts = 0;
+        for (const FieldPart &part : field.parts) {
+          parts |= partBitsMask(part, field);
           if (showsChange(part, field, old, now, rows)) {
             onRecord(*record.table, record.index);
             return false;
           }
+        }
+        if ((old ^ now) & ~parts) { // bits beside the parts
+          onRecord(*record.table, record.index);
+          return false;
+        }
         return true;
       });
 }

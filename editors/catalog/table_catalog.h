@@ -50,7 +50,10 @@ struct CatalogTable {
 const std::vector<CatalogTable> &tableCatalog();
 const CatalogTable *findTable(const QString &key);
 
-// One shown value that two versions of a file hold differently.
+// One shown value that two versions of a file hold differently, or one byte of a
+// field whose change no part shows (bits beside the parts, or a code whose row
+// text stays the same): then `part` is null, `fieldOffset` is that byte's and the
+// values are the whole byte in hex ("0x83").
 struct FieldChange {
   const CatalogTable *table;
   int record;
@@ -60,7 +63,11 @@ struct FieldChange {
   qint64 fieldOffset; // 0-based, in the file
   QString before;
   QString after;
+  qint64 recordStart = -1; // 0-based, in the file
 };
+
+// The part's caption, or "未显示的位（偏移 +54）" for a byte no part shows.
+QString changeCaption(const FieldChange &change);
 
 struct ByteRange {
   qint64 start; // 0-based, in the file

@@ -59,6 +59,7 @@ void DeploymentWindow::finishSetUp(QLayout *fields) {
   // The binder finds the controls by name, so it comes after them.
   binder_ = std::make_unique<RecordBinder>(this, kind_.layout());
   keepShownRecordCurrent(this, *binder_);
+  reshowOnGameFileSwitch(this, GameFile::Stage, [this] { pickAgain(); });
 
   connect(List1, &QListWidget::currentRowChanged, this, &DeploymentWindow::List1_Click);
   connect(List1, &QListWidget::currentRowChanged, this, &DeploymentWindow::noteEmptyStage);
@@ -193,6 +194,14 @@ void DeploymentWindow::List1_Click() {
       return;
   }
   List2->addItems(rows);
+}
+
+// The stage's rows from the file now chosen, and its record again.
+void DeploymentWindow::pickAgain() {
+  const int record = List2->currentRow();
+  List1_Click();
+  if (record >= 0 && record < List2->count())
+    List2->setCurrentRow(record);
 }
 
 // Said beside the list rather than as a row of it, which would look like a record.

@@ -74,6 +74,8 @@ private:
   void Form_Load();
   void loadname(NameListLoader &names);
   void List1_Click();
+  // Picks the shown stage and record again, after another stage.bin was chosen.
+  void pickAgain();
   void List2_Click();
   const Field &unitField() const;
   static QString recordRow(int record, const QString &unit);

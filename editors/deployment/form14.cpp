@@ -84,7 +84,7 @@ void Form14::Command2_Click() {
     if (!finishOperation(this, op))
       return;
   }
-  if (!confirmOverwrite(this, layout, changes, Command2->text()))
+  if (!confirmOverwrite(this, *binder_, gamePaths().StagePath, changes, Command2->text()))
     return;
   const bool mark =
       asked->mark && (asked->nextUnit == kNoneCode || confirmMark(record, asked->nextUnit));

@@ -24,11 +24,6 @@ bool isDigits(QStringView text) {
          std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
-// An optional sign and ASCII digits, nothing else.
-bool isPlainInteger(QStringView text) {
-  return isDigits(text.startsWith(u'-') || text.startsWith(u'+') ? text.sliced(1) : text);
-}
-
 ParsedEntry refuse(QString message) { return {std::nullopt, std::move(message)}; }
 
 constexpr QChar kRowSeparator = u'、';
@@ -263,21 +258,17 @@ ParsedValue parseHexCell(const FieldPart &part, const Field &field, quint32 raw,
   return refuseValue(hexCellRefusal(part, field));
 }
 
+// A box takes a number in every form an import takes it, so that what a
+// spreadsheet or an input method writes means the same in both.
 ParsedEntry parseDecimal(const FieldPart &part, const Field &field, const QString &text) {
-  const qint64 low = partMinimum(part, field);
-  const qint64 high = partMaximum(part, field);
-  const QString trimmed = text.trimmed();
-  bool converted = false;
-  const qint64 number = isPlainInteger(trimmed) ? trimmed.toLongLong(&converted) : 0;
-  if (!converted || number < low || number > high)
-    return refuse(
-        QStringLiteral("“%1”应填入 %2 到 %3 之间的整数。").arg(part.caption).arg(low).arg(high));
-  const quint32 bits = quint32(number) & partMask(part, field);
-  return {bits, {}};
+  const std::optional<qint64> number = cellInteger(text).value;
+  if (!number || *number < partMinimum(part, field) || *number > partMaximum(part, field))
+    return refuse(numberRefusal(part, field, text));
+  return {quint32(*number) & partMask(part, field), {}};
 }
 
 ParsedEntry parseHex(const FieldPart &part, const Field &field, const QString &text) {
-  const QString trimmed = text.trimmed();
+  const QString trimmed = halfWidth(text).trimmed();
   const int maxDigits = 2 * field.width;
   if (!Module1::IsHexDigits(trimmed) || trimmed.size() > maxDigits) {
     if (field.width == 1)
@@ -414,6 +405,11 @@ ParsedValue parsePartValueText(const FieldPart &part, const Field &field, quint3
 }
 
 CellInteger cellInteger(const QString &text) {
+  // No value a field holds needs more characters; a longer cell is refused
+  // before a pattern walks it, which would take time growing with its square.
+  constexpr qsizetype kLongestNumberCell = 64;
+  if (text.size() > kLongestNumberCell && text.trimmed().size() > kLongestNumberCell)
+    return {};
   static const QRegularExpression whole(QStringLiteral("^([+-]?[0-9]+)(\\.0*)?$"));
   static const QRegularExpression exponent(
       QStringLiteral("^[+-]?[0-9]*\\.?[0-9]*[eE][+-]?[0-9]+$"));

@@ -28,7 +28,8 @@ struct ParsedEntry {
   QString error;                // names the caption and what it accepts
 };
 
-// Converts a box's text; blanks around the number are accepted, nothing else.
+// Converts a box's text. A number is taken in the forms cellInteger takes (blanks
+// around, full-width digits, "12.0"); hex digits may be full-width too.
 ParsedEntry parsePartText(const FieldPart &part, const Field &field, const QString &text);
 
 // Hex digits in file order to the little-endian value `width` bytes hold,

@@ -14,7 +14,7 @@ const NameListResult &ListRows::read(const NameListFile &list) {
       dir_.isEmpty()
           ? readNameList(list)
           : readNameListFrom(QDir(dir_).filePath(QString::fromLatin1(list.fileName)), list.count);
-  if (!result.complete())
+  if (!result.sound())
     problems_.append(result.problem());
   return *nameLists_.insert(&list, result);
 }

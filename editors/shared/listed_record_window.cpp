@@ -40,6 +40,10 @@ void ListedRecordWindow::finishSetUp() {
   // The binder finds the controls by name, so it comes after them.
   binder_ = std::make_unique<RecordBinder>(this, layout_);
   keepShownRecordCurrent(this, *binder_);
+  reshowOnGameFileSwitch(this, GameFile::Exe, [this] {
+    if (List1->currentRow() >= 0)
+      List1_Click();
+  });
   connect(List1, &QListWidget::currentRowChanged, this, [this] { List1_Click(); });
   Form_Load();
 }
@@ -50,8 +54,8 @@ bool ListedRecordWindow::showunit() {
   return showListedRecord(this, List1, gamePaths().ExePath, *binder_);
 }
 
-void ListedRecordWindow::saveShownRecord() {
-  saveListedRecord(this, List1, gamePaths().ExePath, *binder_);
+bool ListedRecordWindow::saveShownRecord() {
+  return saveListedRecord(this, List1, gamePaths().ExePath, *binder_);
 }
 
 void ListedRecordWindow::returnToMain() { returnToMainWindow(this); }

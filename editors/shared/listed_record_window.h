@@ -42,7 +42,7 @@ protected:
   // False when the picked record could not be shown; the pick is then undone.
   bool showunit();
   // The buttons' steps, whatever their handlers are named.
-  void saveShownRecord();
+  bool saveShownRecord();
   void returnToMain();
   void save_Click() { saveShownRecord(); }
   void open_Click() { returnToMain(); }

@@ -72,18 +72,20 @@ bool saveRecord(QWidget *window, const GameFileRef &file, RecordBinder &binder, 
   const ChangeLabel label(window->windowTitle(), action);
   const OwnSave own(binder);
   QStringList changes;
+  bool asked = false;
   {
     Module1::Operation op(file);
     if (op.requireSpan(recordStart, layout.recordSize, layout.what)) {
       changes = fieldsChangedSinceShown(binder, recordStart, readRecord(op, layout, recordStart));
-      if (changes.isEmpty())
+      asked = !changes.isEmpty() || showsAnotherFile(binder, file);
+      if (!asked)
         writeRecord(op, layout, recordStart, values);
     }
     if (!finishOperation(window, op))
       return false;
   }
-  if (!changes.isEmpty() && !(confirmOverwrite(window, layout, changes, action) &&
-                              writeRecordAt(window, file, layout, recordStart, values)))
+  if (asked && !(confirmOverwrite(window, binder, file, changes, action) &&
+                 writeRecordAt(window, file, layout, recordStart, values)))
     return false;
   binder.showWritten(values);
   return true;
@@ -111,7 +113,7 @@ bool collectEntries(QWidget *window, const RecordBinder &binder, RecordValues &v
 
 QStringList NameListLoader::load(const NameListFile &list) {
   NameListResult result = readNameList(list);
-  if (!result.complete())
+  if (!result.sound())
     problems_.append(result.problem());
   return result.items;
 }

@@ -56,18 +56,28 @@ RecordBinder::RecordBinder(QWidget *form, const RecordLayout &layout) : layout_(
   }
 }
 
-void RecordBinder::show(const RecordValues &values) {
+void RecordBinder::fill(const RecordValues &values) {
+  showing_ = true;
   for (size_t i = 0; i < bindings_.size(); ++i) {
     if (displays_[i])
       displays_[i]->setText(Module1::FileOrderHex(values[i], layout_.fields[i].width));
     for (Binding &binding : bindings_[i])
       showPart(binding, values[i]);
   }
+  showing_ = false;
+}
+
+void RecordBinder::show(const RecordValues &values) {
+  fill(values);
+  if (afterShow_)
+    afterShow_();
 }
 
 void RecordBinder::showFrom(const GameFileRef &file, qint64 start, const RecordValues &values) {
-  show(values);
+  fill(values);
   shown_ = Shown{file, start, values};
+  if (afterShow_)
+    afterShow_();
 }
 
 void RecordBinder::showPart(Binding &binding, quint32 raw) {

@@ -8,6 +8,7 @@
 #include "io/game_files.h"
 
 #include <QString>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -37,6 +38,11 @@ public:
   };
   const std::optional<Shown> &shown() const { return shown_; }
 
+  // Runs after every show has filled the controls, with what was shown kept; while
+  // a show fills them, showing() is true.
+  void setAfterShow(std::function<void()> afterShow) { afterShow_ = std::move(afterShow); }
+  bool showing() const { return showing_; }
+
   struct Collected {
     RecordValues values;
     QString error;              // names the refused field's caption and what it accepts
@@ -63,6 +69,7 @@ private:
     std::vector<QRadioButton *> options{};
   };
 
+  void fill(const RecordValues &values);
   void showPart(Binding &binding, quint32 raw);
   QString collectPart(const Binding &binding, quint32 &raw) const;
   static int checkedOption(const Binding &binding);
@@ -71,6 +78,8 @@ private:
   std::vector<std::vector<Binding>> bindings_; // per field, per part
   std::vector<QLineEdit *> displays_;          // per field, may be null
   std::optional<Shown> shown_;
+  std::function<void()> afterShow_;
+  bool showing_ = false;
 };
 
 } // namespace korvane

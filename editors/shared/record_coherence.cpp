@@ -7,6 +7,7 @@
 #include "io/change_history.h"
 #include "io/module1.h"
 
+#include <QDir>
 #include <QWidget>
 #include <algorithm>
 
@@ -57,6 +58,21 @@ void describeChange(const Field &field, quint32 was, quint32 now, ListRows &rows
 
 } // namespace
 
+GameFileSwitches &gameFileSwitches() {
+  static GameFileSwitches switches;
+  return switches;
+}
+
+void announceGameFileSwitch(GameFile file) { emit gameFileSwitches().switched(file); }
+
+void reshowOnGameFileSwitch(QWidget *window, GameFile file, std::function<void()> reshow) {
+  QObject::connect(&gameFileSwitches(), &GameFileSwitches::switched, window,
+                   [file, reshow = std::move(reshow)](GameFile switched) {
+                     if (switched == file)
+                       reshow();
+                   });
+}
+
 void keepShownRecordCurrent(QWidget *window, RecordBinder &binder) {
   QObject::connect(&changeHistory(), &ChangeHistory::entryAdded, window,
                    [window, &binder](quint64 id) {
@@ -87,18 +103,36 @@ QStringList fieldsChangedSinceShown(const RecordBinder &binder, qint64 recordSta
   return lines;
 }
 
-bool confirmOverwrite(QWidget *window, const RecordLayout &layout, const QStringList &changes,
-                      const QString &action) {
-  if (changes.isEmpty())
+bool showsAnotherFile(const RecordBinder &binder, const GameFileRef &file) {
+  return binder.shown() && binder.shown()->file != file;
+}
+
+bool confirmOverwrite(QWidget *window, const RecordBinder &binder, const GameFileRef &file,
+                      const QStringList &changes, const QString &action) {
+  const bool anotherFile = showsAnotherFile(binder, file);
+  if (changes.isEmpty() && !anotherFile)
     return true;
   QStringList lines = changes.mid(0, kAskedLines);
   if (changes.size() > kAskedLines)
     lines.append(QStringLiteral("……另有 %1 处").arg(changes.size() - kAskedLines));
+  const QString &what = binder.layout().what;
+  if (anotherFile)
+    return askOkCancel(
+        window,
+        QStringLiteral("本窗口显示的%1读自另一个文件：\n%2\n现在选择的文件是：\n%3\n"
+                       "%4\n确定：仍然%5，把窗口中的内容写入现在选择的文件。\n"
+                       "取消：不写入任何内容。")
+            .arg(what, binder.shown()->file.displayName(), file.displayName(),
+                 lines.isEmpty() ? QString()
+                                 : QStringLiteral("两个文件中不同的栏位（窗口显示的值 → 现在选择的"
+                                                  "文件中的值）：\n%1\n")
+                                       .arg(lines.join(QLatin1Char('\n'))),
+                 action));
   return askOkCancel(window, QStringLiteral("文件中的%1在本窗口显示以后被改过"
                                             "（窗口显示的值 → 文件现在的值）：\n%2\n\n"
                                             "确定：仍然%3，用窗口中的内容覆盖这些改动。\n"
                                             "取消：不写入任何内容。")
-                                 .arg(layout.what, lines.join(QLatin1Char('\n')), action));
+                                 .arg(what, lines.join(QLatin1Char('\n')), action));
 }
 
 } // namespace korvane

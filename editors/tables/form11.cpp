@@ -47,6 +47,7 @@ Form11::Form11(QWidget *parent) : QWidget(parent) {
   // The binder finds the boxes by name, so it comes after them.
   binder_ = std::make_unique<RecordBinder>(this, upgradeSettingsLayout());
   keepShownRecordCurrent(this, *binder_);
+  reshowOnGameFileSwitch(this, GameFile::Exe, [this] { showunit(); });
 
   connect(save, &QPushButton::clicked, this, &Form11::save_Click);
   connect(open, &QPushButton::clicked, this, &Form11::open_Click);

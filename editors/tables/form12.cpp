@@ -70,6 +70,7 @@ Form12::Form12(QWidget *parent) : QWidget(parent) {
   // The binder finds the boxes by name, so it comes after them.
   binder_ = std::make_unique<RecordBinder>(this, systemSettingsLayout());
   keepShownRecordCurrent(this, *binder_);
+  reshowOnGameFileSwitch(this, GameFile::Exe, [this] { showunit(); });
 
   connect(save, &QPushButton::clicked, this, &Form12::save_Click);
   connect(open, &QPushButton::clicked, this, &Form12::open_Click);

@@ -56,6 +56,7 @@ Form9::Form9(QWidget *parent) : QWidget(parent) {
   // The binder finds the controls by name, so it comes after them.
   binder_ = std::make_unique<RecordBinder>(this, skillCorrectionLayout());
   keepShownRecordCurrent(this, *binder_);
+  reshowOnGameFileSwitch(this, GameFile::Exe, [this] { showunit(); });
   nameControlsInToolTips(this, skillCorrectionLayout());
 
   connect(save, &QPushButton::clicked, this, &Form9::save_Click);

@@ -2,6 +2,7 @@
 
 #include "editors/shared/choice_lists.h"
 #include "editors/shared/editor_window.h"
+#include "editors/shared/field_codec.h"
 #include "editors/shared/game_paths.h"
 #include "editors/shared/messages.h"
 #include "editors/shared/record_actions.h"
@@ -21,6 +22,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -149,6 +151,7 @@ Form2::Form2(QWidget *parent)
   keepShownRecordCurrent(this, *weaponBinder_);
   connectHandlers();
   finishSetUp();
+  binder_->setAfterShow([this] { replaceStoredRanges(); });
 }
 
 Form2::~Form2() = default;
@@ -364,9 +367,8 @@ void Form2::connectHandlers() {
   connect(Command6, &QPushButton::clicked, this, &Form2::Command6_Click);
   for (QLineEdit *box : {Text13, Text14, Text15, Text33}) {
     const ControlPart range = findControlPart(unitHeadLayout(), box->objectName());
-    const int maximum = int(partMaximum(*range.part, *range.field));
     connect(box, &QLineEdit::textChanged, this,
-            [this, box, maximum] { checkUpgradeRange(box, maximum); });
+            [this, box, range] { checkUpgradeRange(box, range); });
   }
 }
 
@@ -399,7 +401,10 @@ void Form2::List4_Click() {
     List4->clear();
 }
 
-void Form2::Command1_Click() { saveShownRecord(); }
+void Form2::Command1_Click() {
+  if (confirmReplacedRanges() && saveShownRecord())
+    replacedRanges_.clear(); // the file now holds what the boxes show
+}
 
 void Form2::Command3_Click() { returnToMain(); }
 
@@ -429,15 +434,57 @@ void Form2::Command5_Click() { clipboard_.copy(this, gamePaths().ExePath, *List1
 
 void Form2::Command6_Click() { clipboard_.paste(this, gamePaths().ExePath, *List1); }
 
-// A stored range of 0 (or any entry outside the range) is announced and replaced
-// by the maximum; this also runs when a unit is shown, after its file is closed.
-void Form2::checkUpgradeRange(QLineEdit *box, int maximum) {
+// An entry outside the range is announced and replaced by the maximum.
+void Form2::checkUpgradeRange(QLineEdit *box, const ControlPart &range) {
+  if (binder_ && binder_->showing())
+    return; // the show says what it replaced once the page is filled
+  // A number the save takes ("１２", "12.0") is in range, whatever it starts with.
+  if (parsePartText(*range.part, *range.field, box->text()).value)
+    return;
+  const int maximum = int(partMaximum(*range.part, *range.field));
   const double number = leadingNumber(box->text());
   if (number >= 1 && number <= maximum)
     return;
   showMessage(this, QStringLiteral("请填入1-%1范围的整数").arg(maximum));
   box->setText(QString::number(maximum));
   box->setFocus();
+}
+
+// A stored range of 0 is no range the game uses: the box shows the maximum, and
+// the save asks before it writes that in place of what the file holds.
+void Form2::replaceStoredRanges() {
+  replacedRanges_.clear();
+  const ControlPart word = findControlPart(unitHeadLayout(), Text33->objectName());
+  QStringList lines;
+  for (const FieldPart &part : word.field->parts) {
+    auto *box = findChild<QLineEdit *>(part.control);
+    if (parsePartText(part, *word.field, box->text()).value)
+      continue;
+    const QString maximum = QString::number(partMaximum(part, *word.field));
+    replacedRanges_.push_back({box, part.caption, box->text(), maximum});
+    lines << QStringLiteral("“%1”：文件中是 %2，不在 %3 到 %4 之间，窗口中换成了 %4。")
+                 .arg(part.caption, box->text())
+                 .arg(partMinimum(part, *word.field))
+                 .arg(maximum);
+    const QSignalBlocker quiet(box);
+    box->setText(maximum);
+  }
+  if (lines.isEmpty())
+    return;
+  showMessage(this, lines.join(u'\n') + QStringLiteral("\n保存时会先询问是否写入换成的值。"));
+  replacedRanges_.front().box->setFocus();
+}
+
+bool Form2::confirmReplacedRanges() {
+  QStringList lines;
+  for (const ReplacedRange &replaced : replacedRanges_)
+    if (replaced.box->text().trimmed() == replaced.replacement)
+      lines << QStringLiteral("“%1”：文件中是 %2，将写入 %3")
+                   .arg(replaced.caption, replaced.stored, replaced.replacement);
+  return lines.isEmpty() ||
+         askOkCancel(this, QStringLiteral("以下栏位的值不是输入的，而是本窗口显示时换上的：\n%1\n\n"
+                                          "确定：保存，写入这些值。\n取消：不写入任何内容。")
+                               .arg(lines.join(u'\n')));
 }
 
 } // namespace korvane

@@ -9,6 +9,7 @@
 #include "editors/shared/record_clipboard.h"
 
 #include <memory>
+#include <vector>
 
 class QLayout;
 class QLineEdit;
@@ -53,8 +54,15 @@ private:
   void Command4_Click();
   void Command5_Click();
   void Command6_Click();
-  // The range check of the upgrade-range fields, run on every change of their text.
-  void checkUpgradeRange(QLineEdit *box, int maximum);
+  // The range check of the upgrade-range fields, run on every change of their text
+  // but a show's.
+  void checkUpgradeRange(QLineEdit *box, const ControlPart &range);
+  // After a show: a stored range outside its box's range is replaced by the
+  // maximum, and said so naming the box.
+  void replaceStoredRanges();
+  // Before a save: true when no box still holds a value replaced on show, or the
+  // user agreed to write it.
+  bool confirmReplacedRanges();
 
   QTabWidget *SSTab1;
   QListWidget *List4 = nullptr;
@@ -68,6 +76,14 @@ private:
   QPushButton *Command5 = nullptr;
   QPushButton *Command6 = nullptr;
 
+  // A box whose stored value the show replaced: what the file held, what the box got.
+  struct ReplacedRange {
+    QLineEdit *box;
+    QString caption;
+    QString stored;
+    QString replacement;
+  };
+  std::vector<ReplacedRange> replacedRanges_;
   std::unique_ptr<RecordBinder> weaponBinder_;
   RecordClipboard clipboard_;
 };

@@ -3,6 +3,7 @@
 // in the file since it was shown asks before writing over it.
 
 #include "app/form1.h"
+#include "editors/deployment/deployment_record.h"
 #include "editors/shared/game_paths.h"
 #include "editors/shared/sections.h"
 #include "editors/tables/form12.h"
@@ -11,6 +12,10 @@
 #include "tests/editors/units/form2_harness.h"
 #include "tests/support/modal_answerer.h"
 
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
 
@@ -39,6 +44,18 @@ void undo(Form1 &form, std::initializer_list<quint64> ids) {
       if (entries->item(row)->text().startsWith(QStringLiteral("#%1 ").arg(id)))
         entries->item(row)->setSelected(true);
   history->findChild<QPushButton *>(QStringLiteral("undoButton"))->click();
+}
+
+const auto choose = korvane::test::choosePath;
+
+QString boxText(QWidget *window, const char *name) {
+  return window->findChild<QLineEdit *>(QString::fromLatin1(name))->text();
+}
+
+QByteArray littleEndianDword(quint32 value) {
+  QByteArray bytes(4, 0);
+  qToLittleEndian<quint32>(value, bytes.data());
+  return bytes;
 }
 
 } // namespace
@@ -154,6 +171,88 @@ private slots:
     QCOMPARE(game.exe(), changed);
     ui.click("Command1");
     QCOMPARE(dwordAt(game.exe(), unitStart(12) + 8), hp);
+  }
+
+  // Another SLPS_255.37 and another stage.bin chosen with windows open: each window
+  // of the file shows its record from the new file, as a new pick would, and a save
+  // then writes the new file without asking and leaves the old one alone.
+  void switchingAGameFileShowsItsWindowsFromTheNewFile() {
+    SampleGame game;
+    QStringList offsets = samples::enemyStages().offsetLines;
+    offsets[kTestStage] = stageLine(QStringLiteral("1A0"), QStringLiteral("12"));
+    SampleGame::writeFile(game.listPath(kEnemyStageOffsets.fileName), samples::encodeGbk(offsets));
+    QTemporaryDir otherDir;
+    const QString otherExe = otherDir.filePath(QStringLiteral("SLPS_255.37"));
+    const QString otherStage = otherDir.filePath(QStringLiteral("stage.bin"));
+    const quint32 hp = dwordAt(game.exe(), unitStart(5) + 8);
+    QByteArray exe = game.exe();
+    exe.replace(unitStart(5) + 8, 4, littleEndianDword(hp + 7));
+    exe.replace(kMoraleLimit, 2, QByteArray::fromHex("9900"));
+    SampleGame::writeFile(otherExe, exe);
+    const qint64 unitCode =
+        kTestBlock + enemyRecordLayout()
+                         .fields[size_t(deploymentFieldIndex(enemyRecordLayout(), "UnitCode"))]
+                         .offset;
+    QByteArray stage = game.stage();
+    stage.replace(unitCode, 2, QByteArray::fromHex("0700"));
+    SampleGame::writeFile(otherStage, stage);
+    const QByteArray oldExe = game.exe();
+
+    ModalAnswerer answers;
+    Form1 form;
+    gamePaths() = {GameFileRef::plain(game.exePath()), GameFileRef::plain(game.stagePath())};
+    QWidget *units = openFromMainWindow(form, sectionRow(Section::Units));
+    QWidget *settings = openFromMainWindow(form, sectionRow(Section::SystemSettings));
+    QWidget *enemies = openFromMainWindow(form, sectionRow(Section::EnemyDeployment));
+    units->findChild<QListWidget *>(QStringLiteral("List1"))->setCurrentRow(5);
+    enemies->findChild<QListWidget *>(QStringLiteral("List1"))->setCurrentRow(kTestStage);
+    enemies->findChild<QListWidget *>(QStringLiteral("List2"))->setCurrentRow(0);
+    QCOMPARE(boxText(units, "Text1"), QString::number(hp));
+    QVERIFY(boxText(settings, "Text3") != QStringLiteral("153"));
+
+    answers.onFileDialog(choose(otherExe));
+    form.findChild<QPushButton *>(QStringLiteral("Command1"))->click();
+    QCOMPARE(gamePaths().ExePath, GameFileRef::plain(otherExe));
+    QCOMPARE(boxText(units, "Text1"), QString::number(hp + 7));
+    QCOMPARE(boxText(settings, "Text3"), QStringLiteral("153"));
+
+    units->findChild<QLineEdit *>(QStringLiteral("Text2"))->setText(QStringLiteral("321"));
+    units->findChild<QPushButton *>(QStringLiteral("Command1"))->click();
+    settings->findChild<QPushButton *>(QStringLiteral("save"))->click();
+    QCOMPARE(answers.texts(), QStringList{});
+    QCOMPARE(wordAt(SampleGame::readFile(otherExe), unitStart(5) + 12), 321u);
+    QCOMPARE(dwordAt(SampleGame::readFile(otherExe), unitStart(5) + 8), hp + 7);
+    QCOMPARE(game.exe(), oldExe);
+
+    auto *records = enemies->findChild<QListWidget *>(QStringLiteral("List2"));
+    const QString shownRow = records->item(0)->text();
+    answers.onFileDialog(choose(otherStage));
+    form.findChild<QPushButton *>(QStringLiteral("Command4"))->click();
+    QCOMPARE(records->currentRow(), 0);
+    QVERIFY(records->item(0)->text() != shownRow);
+    QCOMPARE(records->item(0)->text(), QStringLiteral("机体1:机体0007"));
+    QCOMPARE(enemies->findChild<QComboBox *>(QStringLiteral("Combo1"))->currentIndex(), 7);
+    QCOMPARE(answers.texts(), QStringList{});
+    form.registry().closeAll();
+  }
+
+  // A save that would write into another file than the one its record was read
+  // from says so, naming both; Cancel writes nothing.
+  void aSaveIntoAnotherFileNamesBothFiles() {
+    AreaHarness<Form12> h;
+    h.open();
+    QTemporaryDir otherDir;
+    const QString other = otherDir.filePath(QStringLiteral("SLPS_255.37"));
+    SampleGame::writeFile(other, h.game.exe());
+    gamePaths().ExePath = GameFileRef::plain(other); // a path change no window was told about
+    h.answers.answer({QMessageBox::Cancel});
+    const QStringList asked = h.save();
+    QCOMPARE(asked.size(), 1);
+    QVERIFY2(asked.first().contains(QStringLiteral("读自另一个文件")) &&
+                 asked.first().contains(QDir::toNativeSeparators(h.game.exePath())) &&
+                 asked.first().contains(QDir::toNativeSeparators(other)),
+             qPrintable(asked.first()));
+    QCOMPARE(SampleGame::readFile(other), h.game.exe());
   }
 
   void aDeploymentRecordChangedUnderneathIsAskedAbout() {

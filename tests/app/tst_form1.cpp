@@ -18,6 +18,11 @@
 #include <QTest>
 #include <filesystem>
 #include <functional>
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
 
 using namespace korvane;
 using test::ModalAnswerer;
@@ -37,26 +42,7 @@ QString label(QWidget &form, const char *name) {
   return form.findChild<QLabel *>(QString::fromLatin1(name))->text();
 }
 
-// Makes `linkPath` a hard or a symbolic link to `target`.
-bool link(const QString &target, const QString &linkPath, bool hard) {
-  if (!hard)
-    return QFile::link(target, linkPath);
-  std::error_code failed;
-  std::filesystem::create_hard_link(QFile::encodeName(target).toStdString(),
-                                    QFile::encodeName(linkPath).toStdString(), failed);
-  return !failed;
-}
-
-// A file dialog answer that chooses `path`.
-std::function<void(QFileDialog *)> choose(const QString &path) {
-  return [path](QFileDialog *dialog) {
-    dialog->selectFile(path);
-    // A dialog shown before keeps the focus in its name box, which selectFile leaves alone.
-    if (dialog->selectedFiles() != QStringList{path})
-      dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
-    static_cast<QDialog *>(dialog)->accept();
-  };
-}
+const auto choose = korvane::test::choosePath;
 
 QString canonical(const QString &folder) { return QFileInfo(folder).canonicalFilePath(); }
 
@@ -78,6 +64,17 @@ class TestForm1 : public QObject {
   Q_OBJECT
 
   QTemporaryDir dir_;
+
+  static bool makeHardLink(const QString &target, const QString &link) {
+#ifdef Q_OS_WIN
+    const QString nativeTarget = QDir::toNativeSeparators(target);
+    const QString nativeLink = QDir::toNativeSeparators(link);
+    return CreateHardLinkW(reinterpret_cast<LPCWSTR>(nativeLink.utf16()),
+                           reinterpret_cast<LPCWSTR>(nativeTarget.utf16()), nullptr);
+#else
+    return ::link(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()) == 0;
+#endif
+  }
 
   QString touch(const QString &name) {
     const QString path = dir_.filePath(name);
@@ -376,7 +373,7 @@ private slots:
     QVERIFY2(answerer.last().contains(QStringLiteral("就是正在修改的SLPS_255.37")),
              qPrintable(answerer.last()));
     chosenOriginal = dir_.filePath(QStringLiteral("原版/hard-linked"));
-    QVERIFY(link(game.exePath(), chosenOriginal, true));
+    QVERIFY(makeHardLink(game.exePath(), chosenOriginal));
     button(form, "makePatch")->click();
     QVERIFY2(answerer.last().contains(QStringLiteral("就是正在修改的SLPS_255.37")),
              qPrintable(answerer.last()));
@@ -386,26 +383,29 @@ private slots:
     QCOMPARE(answerer.texts().size(), 3);
   }
 
+  // A link named stage.bin to the chosen SLPS_255.37 is the same file: refused,
+  // named, and the earlier choice kept; the same the other way round. A hard link
+  // has a path of its own and is still the one file.
   void oneFileIsNeverChosenForBothButtons_data() {
     QTest::addColumn<bool>("hard");
     QTest::newRow("symbolic link") << false;
     QTest::newRow("hard link") << true;
   }
 
-  // A link named stage.bin to the chosen SLPS_255.37, symbolic or hard, is the
-  // same file: refused, named, and the earlier choice kept; the same the other way
-  // round.
   void oneFileIsNeverChosenForBothButtons() {
     QFETCH(bool, hard);
     Form1 form;
     ModalAnswerer answerer;
-    const QString folder = hard ? QStringLiteral("hard/") : QStringLiteral("symbolic/");
-    const QString exe = touch(folder + "same/SLPS_255.37");
-    const QString stage = touch(folder + "same/stage.bin");
-    const QString exeLink = dir_.filePath(folder + "links/stage.bin");
-    const QString stageLink = dir_.filePath(folder + "links/SLPS_255.37");
-    QDir().mkpath(dir_.filePath(folder + "links"));
-    QVERIFY(link(exe, exeLink, hard) && link(stage, stageLink, hard));
+    const QString folder = hard ? QStringLiteral("hard") : QStringLiteral("symbolic");
+    const QString exe = touch(folder + "/same/SLPS_255.37");
+    const QString stage = touch(folder + "/same/stage.bin");
+    const QString exeLink = dir_.filePath(folder + "/links/stage.bin");
+    const QString stageLink = dir_.filePath(folder + "/links/SLPS_255.37");
+    QDir().mkpath(dir_.filePath(folder + "/links"));
+    const auto makeLink = [hard](const QString &target, const QString &link) {
+      return hard ? makeHardLink(target, link) : QFile::link(target, link);
+    };
+    QVERIFY(makeLink(exe, exeLink) && makeLink(stage, stageLink));
 
     answerer.onFileDialog(choose(exe));
     button(form, "Command1")->click();

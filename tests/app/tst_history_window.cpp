@@ -10,7 +10,9 @@
 #include "tests/support/modal_answerer.h"
 #include "tests/support/read_only_file.h"
 
+#include <QDir>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace korvane;
@@ -262,6 +264,61 @@ private slots:
     QCOMPARE(
         other.lines.last(),
         QStringLiteral("偏移 0x%1: 10 → 20").arg(QString::number(unitStart(2) + 8, 16).toUpper()));
+  }
+
+  // The unit save clears bits no box shows: those bytes are listed too, by their
+  // place in the record, beside the field the user changed.
+  void bitsNoBoxShowsAreListedWhenASaveChangesThem() {
+    SampleGame game;
+    QByteArray exe = game.exe();
+    const qint64 head = unitStart(12);
+    exe[head + 54] = char(0x83);
+    exe[head + 35] = char(quint8(exe[head + 35]) | 0xF8);
+    game.setExe(exe);
+    const qint32 hp = hpOf(exe, 12);
+    ModalAnswerer answers;
+    Form1 form;
+    gamePaths() = {GameFileRef::plain(game.exePath()), GameFileRef::plain(game.stagePath())};
+    Form2Harness ui;
+    saveHp(ui, 12, 12345);
+    const QByteArray saved = game.exe();
+    const QList<qint64> changed = differences(exe, saved);
+    QVERIFY(changed.contains(head + 35) && changed.contains(head + 54));
+    const auto hex = [](char byte) {
+      return QStringLiteral("0x") +
+             QString::number(quint8(byte), 16).rightJustified(2, u'0').toUpper();
+    };
+    HistoryDriver history(form);
+    history.select({1});
+    QCOMPARE(history.fields(),
+             (QStringList{QStringLiteral("机体0012 / HP: %1 → 12345").arg(hp),
+                          QStringLiteral("机体0012 / 未显示的位（偏移 +35）: %1 → %2")
+                              .arg(hex(exe[head + 35]), hex(saved[head + 35])),
+                          QStringLiteral("机体0012 / 未显示的位（偏移 +54）: 0x83 → 0x03")}));
+    QVERIFY(answers.texts().isEmpty());
+  }
+
+  // Two copies of SLPS_255.37 in different folders: the rows name the folder, their
+  // tips and the details give the whole path.
+  void entriesSayWhichFileTheyWrote() {
+    QTemporaryDir dir;
+    const QString first = dir.filePath(QStringLiteral("原版/SLPS_255.37"));
+    const QString second = dir.filePath(QStringLiteral("汉化/SLPS_255.37"));
+    for (const QString &path : {first, second})
+      changeHistory().record(GameFileRef::plain(path), gameFileAt(GameFileRef::plain(path)),
+                             {{unitStart(2) + 8, QByteArray(1, '\0'), QByteArray(1, '\1')}});
+    HistoryWindow window;
+    auto *entries = window.findChild<QListWidget *>(QStringLiteral("historyList"));
+    QCOMPARE(entries->count(), 2);
+    QVERIFY2(entries->item(0)->text().contains(QStringLiteral("汉化/SLPS_255.37")),
+             qPrintable(entries->item(0)->text()));
+    QVERIFY(entries->item(1)->text().contains(QStringLiteral("原版/SLPS_255.37")));
+    QCOMPARE(entries->item(0)->toolTip(), QDir::toNativeSeparators(second));
+    QCOMPARE(entries->item(1)->toolTip(), QDir::toNativeSeparators(first));
+    entries->setCurrentRow(1);
+    QVERIFY(window.findChild<QLabel *>(QStringLiteral("fieldLabel"))
+                ->text()
+                .contains(QDir::toNativeSeparators(first)));
   }
 
   void saysWhenOlderEntriesWereDropped() {

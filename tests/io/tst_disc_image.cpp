@@ -4,6 +4,7 @@
 #include "tools/sample_image.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -29,6 +30,22 @@ constexpr char kMultiExtentFlag = char(0x80);
 const QByteArray kExe = patterned(70001, 1);
 const QByteArray kStage = patterned(9003, 2);
 const QByteArray kFiller = patterned(5000, 3);
+
+// The directory record whose ISO 9660 name is `isoName` ("STAGE.BIN;1"): where it starts.
+qsizetype recordOf(const QByteArray &image, const QByteArray &isoName) {
+  const qsizetype name = image.indexOf(isoName);
+  return name < kNameInRecord ? -1 : name - kNameInRecord;
+}
+
+void putBothEndian(QByteArray &bytes, qsizetype at, quint32 value) {
+  qToLittleEndian(value, bytes.data() + at);
+  qToBigEndian(value, bytes.data() + at + 4);
+}
+
+// An image kept as test data, stored with qCompress (it is mostly zeros).
+QByteArray storedImage(const char *name) {
+  return qUncompress(SampleGame::readFile(QStringLiteral(KORVANE_TEST_DATA "/") + name));
+}
 
 QByteArray gzipped(const QString &path) {
   QProcess gzip;
@@ -237,6 +254,117 @@ private slots:
     const QString image = fileWith(QStringLiteral("cut.iso"), bytes);
     expectRefusal(image, {QStringLiteral("超出了镜像的末尾"), QStringLiteral("/GAME/stage.bin"),
                           QString::number(stage.start)});
+  }
+
+  // Records that say the file is not plain contiguous bytes, and extents that
+  // lie before the data area or (read as signed numbers) would: refused, naming why.
+  void refusesRecordsThatDoNotDescribeOnePlainExtent_data() {
+    QTest::addColumn<int>("field"); // offset in the record
+    QTest::addColumn<quint32>("value");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("sector 2^31") << 2 << 0x80000000u << "超出了镜像的末尾";
+    QTest::newRow("sector 2^32 - 16") << 2 << 0xFFFFFFF0u << "超出了镜像的末尾";
+    QTest::newRow("in the system area") << 2 << 3u << "系统区";
+    QTest::newRow("on the volume descriptor") << 2 << 16u << "系统区";
+    QTest::newRow("interleaved") << 26 << 0x0101u << "交错";
+    QTest::newRow("associated file") << kFlagsInRecord << 0x04u << "关联文件";
+    QTest::newRow("more extents flagged") << kFlagsInRecord << 0x80u << "分成多段";
+    QTest::newRow("extended attributes") << 1 << 1u << "扩展属性";
+  }
+  void refusesRecordsThatDoNotDescribeOnePlainExtent() {
+    QFETCH(int, field);
+    QFETCH(quint32, value);
+    QFETCH(QString, said);
+    QByteArray bytes = SampleGame::readFile(gameImage(ImageMaker::Genisoimage));
+    const qsizetype record = recordOf(bytes, "STAGE.BIN;1");
+    QVERIFY(record > 0);
+    if (field == 2)
+      putBothEndian(bytes, record + field, value);
+    else if (field == 26)
+      bytes[record + 26] = bytes[record + 27] = 1;
+    else
+      bytes[record + field] = char(value);
+    const QString image = fileWith(QStringLiteral("record.iso"), bytes);
+    expectRefusal(image, {said, QStringLiteral("/GAME/STAGE.BIN;1")});
+  }
+
+  // Folders that point back at the root: each is read once, and the walk ends.
+  void walksAFolderLoopOnce() {
+    QByteArray bytes = SampleGame::readFile(imageOf({{QStringLiteral("A/A.DAT"), kFiller},
+                                                     {QStringLiteral("B/B.DAT"), kFiller},
+                                                     {QStringLiteral("GAME/STAGE.BIN"), kStage}},
+                                                    ImageMaker::Genisoimage));
+    const qsizetype root = 16 * kSector + 156;
+    const quint32 rootSector = qFromLittleEndian<quint32>(bytes.constData() + root + 2);
+    const quint32 rootSize = qFromLittleEndian<quint32>(bytes.constData() + root + 10);
+    const qsizetype rootFolder = qsizetype(rootSector) * kSector;
+    for (const char *name : {"A", "B"}) {
+      const qsizetype record = bytes.indexOf(QByteArray("\x01") + name, rootFolder) - 32;
+      QVERIFY(record > rootFolder);
+      putBothEndian(bytes, record + 2, rootSector);
+      putBothEndian(bytes, record + 10, rootSize);
+    }
+    QElapsedTimer timer;
+    timer.start();
+    const ImageEntryResult found =
+        findImageEntry(fileWith(QStringLiteral("loop.iso"), bytes), kStageEntryName);
+    QVERIFY2(found.ok(), qPrintable(found.error));
+    QCOMPARE(found.entry.size, kStage.size());
+    QVERIFY(timer.elapsed() < 5000);
+  }
+
+  // Folders that do not lead to the game files never refuse the image.
+  void acceptsUnusualFoldersBesideTheGameFiles() {
+    QString deep;
+    for (int level = 0; level < 70; ++level)
+      deep += QStringLiteral("D%1/").arg(level);
+    const QString image = imageOf({{QStringLiteral("机体资料/说明.txt"), kFiller},
+                                   {deep + QStringLiteral("X.DAT"), kFiller},
+                                   {QStringLiteral("GAME/SLPS_255.37"), kExe},
+                                   {QStringLiteral("GAME/stage.bin"), kStage}});
+    QVERIFY(!image.isEmpty());
+    for (const QString &name : {kExeEntryName, kStageEntryName}) {
+      const ImageEntryResult found = findImageEntry(image, name);
+      QVERIFY2(found.ok(), qPrintable(found.error));
+    }
+    const ImageEntryResult missing = findImageEntry(image, QStringLiteral("none.bin"));
+    QVERIFY(missing.error.contains(QStringLiteral("/机体资料/说明.txt")));
+  }
+
+  // Names from the image reach a message without a terminal's escape codes,
+  // each cut short.
+  void namesInMessagesAreMadeHarmless() {
+    const QString trap = QStringLiteral("\x1b[2J\x1b]0;x\x07") + QString(60, u'n');
+    const QString image = imageOf({{trap, kFiller}, {QStringLiteral("GAME/SLPS_255.37"), kExe}});
+    QVERIFY(!image.isEmpty());
+    const ImageEntryResult missing = findImageEntry(image, kStageEntryName);
+    QVERIFY(!missing.ok());
+    QVERIFY2(!missing.error.contains(QChar(0x1b)) && !missing.error.contains(QChar(0x07)),
+             qPrintable(missing.error));
+    QVERIFY(missing.error.contains(QStringLiteral("…")));
+    QVERIFY(!missing.error.contains(QString(60, u'n')));
+  }
+
+  // Made with pycdlib: SLPS_255.37 shared by both trees, stage.bin once in the
+  // ISO 9660 tree and once more, with other bytes, in the UDF tree.
+  void refusesAUdfTreeWithItsOwnCopy() {
+    const QString image = fileWith(QStringLiteral("udf-copy.iso"), storedImage("udf_copy.iso.qz"));
+    const ImageEntryResult shared = findImageEntry(image, kExeEntryName);
+    QVERIFY2(shared.ok(), qPrintable(shared.error));
+    QCOMPARE(shared.entry.size, 3000);
+    expectRefusal(image, {QStringLiteral("UDF"), QStringLiteral("7-Zip"),
+                          QStringLiteral("/GAME/STAGE.BIN;1")});
+  }
+
+  void namesAUdfOnlyImage() {
+    QByteArray bytes = SampleGame::readFile(gameImage(ImageMaker::Genisoimage, true));
+    // The recognition area of a volume that has no ISO 9660 descriptors.
+    const char *areas[] = {"BEA01", "NSR02", "TEA01"};
+    for (int i = 0; i < 3; ++i)
+      bytes.replace(16 * kSector + i * kSector, 7, QByteArray(1, '\0') + areas[i] + '\x01');
+    const QString image = fileWith(QStringLiteral("udf-only.iso"), bytes);
+    QCOMPARE(probeImageFormat(image), ImageFormat::UdfOnly);
+    expectRefusal(image, {QStringLiteral("只有 UDF"), QStringLiteral("复制出来")});
   }
 
   void locatesAGameFilePlainOrInAnImage() {

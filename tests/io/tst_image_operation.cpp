@@ -4,8 +4,10 @@
 #include "io/change_history.h"
 #include "io/disc_image.h"
 #include "io/module1.h"
+#include "io/rollback_journal.h"
 #include "tests/support/game_image.h"
 
+#include <QProcess>
 #include <QTest>
 #include <QtEndian>
 
@@ -34,6 +36,34 @@ private slots:
       QSKIP("xorriso is not installed");
   }
   void init() { changeHistory().clear(); }
+
+  // An image that carries xorriso's MD5 records is edited, and the user is told
+  // once that those records no longer match.
+  void anEditOutdatingTheImagesMd5RecordsIsTold() {
+    const QString source = dir_.filePath(QStringLiteral("md5-source"));
+    QDir().mkpath(source + QStringLiteral("/GAME"));
+    SampleGame::writeFile(source + QStringLiteral("/GAME/stage.bin"), kStage);
+    const QString image = dir_.filePath(QStringLiteral("md5.iso"));
+    QProcess xorriso;
+    xorriso.start(QStringLiteral("xorriso"),
+                  {QStringLiteral("-as"), QStringLiteral("mkisofs"), QStringLiteral("-quiet"),
+                   QStringLiteral("--md5"), QStringLiteral("-o"), image, source});
+    QVERIFY(xorriso.waitForFinished(60000) && xorriso.exitCode() == 0);
+    static QStringList notices;
+    setJournalNoticeHandler([](const QString &notice) { notices.append(notice); });
+    for (int save = 0; save < 2; ++save) {
+      Module1::Operation op(entryPath(image, kStageEntryName));
+      QVERIFY2(op.ok(), qPrintable(op.error()));
+      op.writeBytes(0, save == 0 ? "\x11" : "\x22");
+      QVERIFY(op.close());
+    }
+    setJournalNoticeHandler(nullptr);
+    QCOMPARE(notices.size(), 1);
+    QVERIFY(notices.first().contains(QStringLiteral("MD5")));
+
+    const QString plain = gameImageOf(dir_, nextName(), kExe, kStage);
+    QVERIFY(!findImageEntry(plain, kStageEntryName).entry.checksumTags);
+  }
 
   void readsAndWritesOnlyInsideTheEntry_data() {
     addImageMakerRows({QString(), QStringLiteral("GAME/")});

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLineEdit>
 
 namespace korvane::test {
 
@@ -48,6 +49,16 @@ void ModalAnswerer::poll() {
     else
       input->reject();
   }
+}
+
+std::function<void(QFileDialog *)> choosePath(const QString &path) {
+  return [path](QFileDialog *dialog) {
+    dialog->selectFile(path);
+    // A dialog shown before keeps the focus in its name box, which selectFile leaves alone.
+    if (dialog->selectedFiles() != QStringList{path})
+      dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
+    static_cast<QDialog *>(dialog)->accept();
+  };
 }
 
 } // namespace korvane::test

@@ -40,4 +40,7 @@ private:
   std::function<void(QInputDialog *)> inputDialog_;
 };
 
+// A file dialog answer that chooses `path`.
+std::function<void(QFileDialog *)> choosePath(const QString &path);
+
 } // namespace korvane::test

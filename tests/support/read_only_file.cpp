@@ -2,13 +2,16 @@
 
 #include <QFile>
 
+#ifdef Q_OS_LINUX
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
+#endif
 
 namespace korvane::test {
 
+#ifdef Q_OS_LINUX
 namespace {
 
 bool setImmutable(const QString &path, bool on) {
@@ -24,18 +27,30 @@ bool setImmutable(const QString &path, bool on) {
 }
 
 } // namespace
+#endif
 
+// On Windows taking the write permission sets the file's read-only attribute,
+// which holds for administrators too.
 ReadOnlyFile::ReadOnlyFile(QString path) : path_(std::move(path)) {
   QFile::setPermissions(path_, QFile::ReadOwner);
+#ifdef Q_OS_LINUX
   if (::geteuid() == 0) {
     immutable_ = setImmutable(path_, true);
     ok_ = immutable_;
   }
+#endif
+  // Whatever the platform promised, a file that still opens for writing (Wine
+  // running as root, say) is no read-only file.
+  QFile probe(path_);
+  if (ok_ && probe.open(QIODevice::ReadWrite))
+    ok_ = false;
 }
 
 ReadOnlyFile::~ReadOnlyFile() {
+#ifdef Q_OS_LINUX
   if (immutable_)
     setImmutable(path_, false);
+#endif
   QFile::setPermissions(path_, QFile::ReadOwner | QFile::WriteOwner);
 }
 

@@ -15,7 +15,7 @@ public:
   ReadOnlyFile(const ReadOnlyFile &) = delete;
   ReadOnlyFile &operator=(const ReadOnlyFile &) = delete;
 
-  // False when the file system cannot keep root from writing it; skip the test then.
+  // False when the file system cannot keep this user from writing it; skip the test then.
   bool ok() const { return ok_; }
 
 private:

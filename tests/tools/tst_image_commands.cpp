@@ -10,6 +10,7 @@ using namespace korvane;
 using namespace korvane::test;
 using korvane::tool::CsvRow;
 using korvane::tool::csvRow;
+using korvane::tool::Format;
 using korvane::tool::kDiffers;
 using korvane::tool::kFailed;
 using korvane::tool::kSuccess;
@@ -120,6 +121,62 @@ private slots:
     QCOMPARE(SampleGame::readFile(extractedExe), game.exe());
     QCOMPARE(SampleGame::readFile(original), wanted);
     QVERIFY(QFile::exists(extracted + QStringLiteral("/stage.bin")));
+  }
+
+  // dump all of an image that lacks stage.bin writes no table at all.
+  void dumpAllWritesNothingWhenAnEntryIsMissing() {
+    SampleGame game;
+    const QString image = masterTestImage(dir_, QStringLiteral("exe-only"),
+                                          {{QStringLiteral("GAME/SLPS_255.37"), game.exe()}});
+    QVERIFY(!image.isEmpty());
+    const QString folder = dir_.filePath(QStringLiteral("dumped"));
+    const ToolRun run = runTool(game, [&](Tool &tool) {
+      return tool.dump({image, QStringLiteral("all"), Format::Csv, false, folder, {}});
+    });
+    QCOMPARE(run.status, int(kFailed));
+    QVERIFY2(run.err.contains(QStringLiteral("找不到 stage.bin")), qPrintable(run.err));
+    QVERIFY(QDir(folder).entryList(QDir::Files).isEmpty());
+  }
+
+  // A game file whose first bytes happen to look like a compressed or raw image
+  // is still the game file its name says.
+  void aStageFileThatLooksLikeAnImageIsAGameFile() {
+    SampleGame game;
+    for (const QByteArray &head :
+         {QByteArray::fromHex("1F8B"), QByteArray::fromHex("00FFFFFFFFFFFFFFFFFFFF00")}) {
+      QByteArray stage = game.stage();
+      stage.replace(0, head.size(), head);
+      SampleGame::writeFile(game.stagePath(), stage);
+      QVERIFY(!tool::namesImage(game.stagePath()));
+      const ToolRun run = runTool(game, [&](Tool &tool) {
+        return tool.dump({game.stagePath(), QStringLiteral("enemies"), Format::Csv, false, {}, {}});
+      });
+      QVERIFY2(run.status == kSuccess, qPrintable(run.err));
+    }
+  }
+
+  // extract never writes through a link in the folder (a dangling one would
+  // create its target elsewhere) and leaves nothing behind when it refuses.
+  void extractRefusesLinksAndLeavesNothing() {
+    SampleGame game;
+    const QString image = imageOf(game);
+    QVERIFY(!image.isEmpty());
+    const QString folder = dir_.filePath(QStringLiteral("linked"));
+    QDir().mkpath(folder);
+    const QString elsewhere = dir_.filePath(QStringLiteral("elsewhere.bin"));
+    QVERIFY(QFile::link(elsewhere, folder + QStringLiteral("/stage.bin")));
+    const ToolRun run = runTool(game, [&](Tool &tool) { return tool.extract(image, folder); });
+    QCOMPARE(run.status, int(kFailed));
+    QVERIFY2(run.err.contains(QStringLiteral("符号链接")), qPrintable(run.err));
+    QVERIFY(!QFile::exists(elsewhere));
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System),
+             QStringList{QStringLiteral("stage.bin")});
+
+    QFile::remove(folder + QStringLiteral("/stage.bin"));
+    const ToolRun fine = runTool(game, [&](Tool &tool) { return tool.extract(image, folder); });
+    QCOMPARE(fine.status, int(kSuccess));
+    QCOMPARE(SampleGame::readFile(folder + QStringLiteral("/stage.bin")), game.stage());
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 2);
   }
 
   // An image the tool cannot edit in place is refused before anything is written.

@@ -1,16 +1,33 @@
 // The built korvane-tool: its exit status, and what it prints where.
 
 #include "tests/support/sample_game.h"
+#include "tools/sample_data.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#ifndef Q_OS_WIN
 #include <sys/stat.h>
+#endif
 
 using namespace korvane::test;
 
 namespace {
+
+// Puts something that is no regular file at `path`: a FIFO, which would block a
+// careless reader, or on Windows, which has none in its file system, a folder.
+bool makeNonRegularFile(const QString &path) {
+#ifdef Q_OS_WIN
+  return QDir().mkdir(path);
+#else
+  return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+#endif
+}
 
 struct Result {
   int status;
@@ -66,6 +83,23 @@ private slots:
     QCOMPARE(result.status, 2);
     QVERIFY(result.out.isEmpty());
     QVERIFY(result.err.contains(QStringLiteral("无法打开文件")));
+  }
+
+  // Files that differ only in bits no field shows are listed as differing there.
+  void diffListsBitsNoFieldShows() {
+    SampleGame game;
+    QTemporaryDir dir;
+    const QString copy = dir.filePath(QStringLiteral("SLPS_255.37"));
+    QByteArray changed = game.exe();
+    const qint64 equipment = 0x2BE710 + 732 * 12 + 54;
+    changed[equipment] = char(0x83);
+    SampleGame::writeFile(copy, changed);
+    changed[equipment] = char(0x03);
+    game.setExe(changed);
+    const Result result = korvaneTool(game, {QStringLiteral("diff"), copy, game.exePath()});
+    QCOMPARE(result.status, 1);
+    QCOMPARE(result.out,
+             QStringLiteral("机体&武器 / 机体0012 / 未显示的位（偏移 +54）: 0x83 → 0x03\n"));
   }
 
   void commandsAndOptionsAreChecked() {
@@ -151,7 +185,7 @@ private slots:
     SampleGame game;
     QTemporaryDir dir;
     const QString fifo = dir.filePath(QStringLiteral("SLPS_255.37"));
-    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QVERIFY(makeNonRegularFile(fifo));
     const QString patch = dir.filePath(QStringLiteral("mod.bps"));
     SampleGame::writeFile(patch, "BPS1");
     const QString notRegular = QStringLiteral("不是普通文件");
@@ -174,14 +208,85 @@ private slots:
     // A name list that is a FIFO is a missing list, with the reason.
     const QString names = dir.filePath(QStringLiteral("names"));
     QVERIFY(QDir().mkpath(names + QStringLiteral("/data")));
-    QCOMPARE(
-        ::mkfifo(QFile::encodeName(names + QStringLiteral("/data/zcoffset.txt")).constData(), 0600),
-        0);
+    QVERIFY(makeNonRegularFile(names + QStringLiteral("/data/zcoffset.txt")));
     const Result result =
         korvaneTool(game, {QStringLiteral("tables"), QStringLiteral("--names"), names}, false);
     QCOMPARE(result.status, 0);
     QVERIFY2(result.err.contains(QStringLiteral("zcoffset.txt")) && result.err.contains(notRegular),
              qPrintable(result.err));
+  }
+
+  // A list another editor saved as UTF-8 reads as its names; one that still does not
+  // decode is named on standard error with its line, and the command goes on.
+  void nameListsInOtherEncodingsAreRecognised() {
+    SampleGame game;
+    const QString unitList = game.listPath("unit.txt");
+    QStringList names = korvane::samples::unitNames();
+    names[12] = QStringLiteral("ガンダム改");
+    SampleGame::writeFile(unitList, names.join(QStringLiteral("\n")).toUtf8());
+    const QStringList dump{QStringLiteral("dump"), game.exePath(), QStringLiteral("units")};
+    Result result = korvaneTool(game, dump);
+    QCOMPARE(result.status, 0);
+    QVERIFY2(result.err.isEmpty(), qPrintable(result.err));
+    QVERIFY(result.out.contains(QStringLiteral("\n12,ガンダム改,")));
+
+    QByteArray broken = korvane::samples::encodeGbk(names);
+    broken.insert(broken.indexOf("\r\n") + 2, "\x81\x20");
+    SampleGame::writeFile(unitList, broken);
+    result = korvaneTool(game, dump);
+    QCOMPARE(result.status, 0);
+    QVERIFY2(result.err.contains(QStringLiteral("名称列表“unit.txt”中有无法识别的文字")),
+             qPrintable(result.err));
+    QVERIFY(result.err.contains(unitList) && result.err.contains(QStringLiteral("行：2")));
+  }
+
+  // LibreOffice's CSV dialog splits on ";" and Tab as well as ",": the dump quotes
+  // every cell holding one, and what Calc saves of it imports as no change. A CSV
+  // saved with ";" between cells is refused, naming the separator. The LibreOffice
+  // files are kept; they are made afresh with KORVANE_REMAKE_SPREADSHEETS set where
+  // LibreOffice is installed.
+  void csvSurvivesLibreOfficesImportDialog() {
+    SampleGame game;
+    QTemporaryDir dir;
+    const QString dumped = dir.filePath(QStringLiteral("units.csv"));
+    QCOMPARE(korvaneTool(game, {QStringLiteral("dump"), game.exePath(), QStringLiteral("units"),
+                                QStringLiteral("-o"), dumped})
+                 .status,
+             0);
+    QString unquoted = QString::fromUtf8(SampleGame::readFile(dumped));
+    QVERIFY(unquoted.contains(QStringLiteral("合体;分離")));
+    unquoted.remove(QRegularExpression(QStringLiteral("\"[^\"]*\"")));
+    QVERIFY(!unquoted.contains(u';') && !unquoted.contains(u'\t'));
+
+    QString folder = QStringLiteral(KORVANE_TEST_DATA "/spreadsheets");
+    // Starting Calc takes minutes on a busy machine: asked for, not by default.
+    if (qEnvironmentVariableIsSet("KORVANE_REMAKE_SPREADSHEETS") &&
+        !QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty()) {
+      QProcess make;
+      make.start(folder + QStringLiteral("/make_dialog.sh"),
+                 {QFileInfo(QStringLiteral(KORVANE_TOOL_PATH)).absolutePath(), dir.path()});
+      QVERIFY(make.waitForFinished(280000));
+      QVERIFY2(make.exitCode() == 0, make.readAllStandardError().constData());
+      folder = dir.path();
+    }
+    // Calc's first 30 units, then the rest of the dump: an import takes every unit.
+    QByteArray calc = SampleGame::readFile(folder + QStringLiteral("/dialog/units.csv"));
+    const QList<QByteArray> dumpLines = SampleGame::readFile(dumped).split('\n');
+    QVERIFY(calc.endsWith('\n') && calc.count('\n') == 31);
+    calc += QList<QByteArray>(dumpLines.begin() + 31, dumpLines.end()).join('\n');
+    const QString spliced = dir.filePath(QStringLiteral("spliced.csv"));
+    SampleGame::writeFile(spliced, calc);
+    const QByteArray before = game.exe();
+    const QStringList import{QStringLiteral("import"), game.exePath(), QStringLiteral("units")};
+    Result result = korvaneTool(game, import + QStringList{spliced});
+    QVERIFY2(result.status == 0, qPrintable(result.err));
+    QVERIFY2(result.out.contains(QStringLiteral("没有写入任何内容")), qPrintable(result.out));
+    result =
+        korvaneTool(game, import + QStringList{folder + QStringLiteral("/semicolon/units.csv")});
+    QCOMPARE(result.status, 2);
+    QVERIFY2(result.err.contains(QStringLiteral("CSV 文件的格子是用分号“;”分隔的")),
+             qPrintable(result.err));
+    QVERIFY(game.exe() == before);
   }
 
   // dump, edit one cell, import, diff, patch, apply: the README's walk.

@@ -147,6 +147,19 @@ private slots:
     QVERIFY(game.exe() == original);
   }
 
+  // data/change.xdelta was made by Debian's xdelta3 ("xdelta3 -e -s old new").
+  void anXdeltaPatchIsNamedWithWhatToDo() {
+    SampleGame game;
+    const QByteArray before = game.exe();
+    const ToolRun run = runTool(
+        game, [&](Tool &tool) { return tool.apply(game.exePath(), storedPatch("change.xdelta")); });
+    QCOMPARE(run.status, int(kFailed));
+    QVERIFY2(run.err.contains(QStringLiteral("xdelta3（VCDIFF）补丁")) &&
+                 run.err.contains(QStringLiteral("xdelta3 -d")),
+             qPrintable(run.err));
+    QVERIFY(game.exe() == before);
+  }
+
   // Changed patches, some with a matching CRC32, never write a byte.
   void mutatedPatchesNeverWrite() {
     SampleGame game;

@@ -59,7 +59,7 @@ private slots:
           editor->close();
         }
     }
-    expected << QStringLiteral("HistoryWindow");
+    expected << QStringLiteral("HistoryWindow") << QStringLiteral("TableGridWindow");
     QStringList windows;
     for (const screenshots::Picture &picture : result.pictures) {
       windows << picture.window;

@@ -327,6 +327,50 @@ private slots:
     QVERIFY2(fresh.status == kSuccess, qPrintable(fresh.err));
   }
 
+  void aJsonDumpIsNamedAsJson() {
+    SampleGame game;
+    const ToolRun dump = runTool(game, [&](Tool &tool) {
+      return tool.dump({game.exePath(), QStringLiteral("units"), Format::Json, false, {}, {}});
+    });
+    QCOMPARE(dump.status, int(kSuccess));
+    const QByteArray before = game.exe();
+    const ToolRun run = importText(game, QStringLiteral("units"), dump.out.toUtf8());
+    QCOMPARE(run.status, int(kFailed));
+    QVERIFY2(run.err.contains(QStringLiteral("是 JSON 文件")), qPrintable(run.err));
+    QVERIFY(game.exe() == before);
+  }
+
+  // Two stage lines naming one block: a field both rows change is refused,
+  // naming both rows, and nothing is written.
+  void oneFieldWrittenByTwoRowsIsRefused() {
+    SampleGame game;
+    QStringList lines = samples::enemyStages().offsetLines;
+    lines[1] = lines[0];
+    SampleGame::writeFile(game.listPath("data/zcoffset.txt"), samples::encodeGbk(lines));
+    QList<QStringList> rows = rowsOf(dumpOf(game, QStringLiteral("enemies")));
+    const qsizetype level = rows[0].indexOf(QStringLiteral("机师LV"));
+    QVERIFY(level > 0);
+    qsizetype first = -1;
+    qsizetype second = -1;
+    for (qsizetype r = 1; r < rows.size(); ++r) {
+      if (first < 0 && rows[r][0] == u"0")
+        first = r;
+      if (second < 0 && rows[r][0] == u"1")
+        second = r;
+    }
+    QVERIFY(first > 0 && second > 0);
+    QCOMPARE(rows[first].mid(level), rows[second].mid(level));
+    rows[first][level] = QStringLiteral("5");
+    rows[second][level] = QStringLiteral("6");
+    const QByteArray before = game.stage();
+    const ToolRun run = importText(game, QStringLiteral("enemies"), csvBytes(rows));
+    QCOMPARE(run.status, int(kFailed));
+    QVERIFY2(run.err.contains(QStringLiteral("第 %1 行").arg(second + 1)) &&
+                 run.err.contains(QStringLiteral("和第 %1 行写入的是文件中同一处").arg(first + 1)),
+             qPrintable(run.err));
+    QVERIFY(game.stage() == before);
+  }
+
   // Cells are read whole: nothing after a NUL, nothing after a closing quote, and
   // a long bad cell is quoted short.
   void cellsAreCheckedWhole() {

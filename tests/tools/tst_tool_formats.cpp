@@ -40,6 +40,9 @@ private slots:
     QCOMPARE(csvRow({QStringLiteral("a"), QStringLiteral("b,c"), QStringLiteral("say \"hi\""),
                      QStringLiteral("援護攻撃 "), QString()}),
              QStringLiteral("a,\"b,c\",\"say \"\"hi\"\"\",\"援護攻撃 \",\r\n"));
+    // LibreOffice's import dialog splits on these by default.
+    QCOMPARE(csvRow({QStringLiteral("合体;分離"), QStringLiteral("a\tb")}),
+             QStringLiteral("\"合体;分離\",\"a\tb\"\r\n"));
   }
 
   void csvReadsWhatSpreadsheetsWrite() {
@@ -89,6 +92,9 @@ private slots:
   void csvRefusesWhatItCannotRead() {
     QVERIFY(parseCsv("a,\"open\nb").error.contains(QStringLiteral("第 1 行")));
     QVERIFY(parseCsv("\xB5\xA5,\xC1\xA2").error.contains(QStringLiteral("UTF-8")));
+    QVERIFY(parseCsv("\"序号\";\"名称\"\r\n0;\"a,b\"").error.contains(QStringLiteral("分号“;”")));
+    QVERIFY(parseCsv("序号\t名称\r\n").error.contains(QStringLiteral("制表符")));
+    QVERIFY(parseCsv("\"a;b\",c\r\n").error.isEmpty());
   }
 
   void ipsRecordsReproduceTheModifiedBytes() {
@@ -140,6 +146,20 @@ private slots:
     modified[kIpsLargestOffset + 2] = 1;
     modified[kIpsLargestOffset] = 0;
     QVERIFY(diffToIps(original, modified).error.contains(QStringLiteral("0x1000001")));
+  }
+
+  // 200,000 runs of 65,535 bytes would spell out 13 GB: refused by the file's size
+  // before any of it is allocated.
+  void patchesAskingForFarMoreThanTheFileAreRefused() {
+    QByteArray runs = "PATCH";
+    for (int i = 0; i < 200000; ++i)
+      runs += QByteArray::fromHex("0000000000FFFF41");
+    runs += "EOF";
+    QVERIFY(decodeIps(runs, 1 << 20).error.contains(QStringLiteral("好几倍")));
+    QVERIFY(decodeIps(runs, 1000).error.contains(QStringLiteral("超出了文件的范围")));
+    const QByteArray inside = QByteArray("PATCH") + QByteArray::fromHex("0003E80000000401") + "EOF";
+    QVERIFY(decodeIps(inside, 1004).error.isEmpty());
+    QVERIFY(decodeIps(inside, 1003).error.contains(QStringLiteral("0x3E8")));
   }
 
   void malformedPatchesAreRefused() {

@@ -8,9 +8,10 @@ namespace korvane::tool {
 
 namespace {
 
+// Semicolons and tabs too: LibreOffice's import dialog splits on them by default.
 bool needsQuotes(const QString &field) {
   for (QChar c : field)
-    if (c == u',' || c == u'"' || c == u'\n' || c == u'\r')
+    if (c == u',' || c == u'"' || c == u'\n' || c == u'\r' || c == u';' || c == u'\t')
       return true;
   // Blanks at either end would be dropped by some programs.
   return !field.isEmpty() && (field.front().isSpace() || field.back().isSpace());
@@ -20,6 +21,28 @@ bool needsQuotes(const QString &field) {
 bool isEmptyRow(const QStringList &fields) {
   return std::all_of(fields.begin(), fields.end(),
                      [](const QString &field) { return field.trimmed().isEmpty(); });
+}
+
+// The separator of a first row that holds no comma outside quotes but semicolons
+// or tabs, as spreadsheets set to another separator save; empty otherwise.
+QString otherSeparator(QStringView text) {
+  bool quoted = false;
+  QString found;
+  for (QChar c : text) {
+    if (c == u'"')
+      quoted = !quoted;
+    else if (quoted)
+      continue;
+    else if (c == u',')
+      return {};
+    else if (c == u'\n' || c == u'\r')
+      break;
+    else if (found.isEmpty() && c == u';')
+      found = QStringLiteral("分号“;”");
+    else if (found.isEmpty() && c == u'\t')
+      found = QStringLiteral("制表符（Tab）");
+  }
+  return found;
 }
 
 } // namespace
@@ -52,6 +75,13 @@ CsvTable parseCsv(const QByteArray &bytes) {
     return table;
   }
   qsizetype pos = text.startsWith(QChar(0xFEFF)) ? 1 : 0;
+  if (const QString separator = otherSeparator(QStringView(text).sliced(pos));
+      !separator.isEmpty()) {
+    table.error = QStringLiteral("CSV 文件的格子是用%1分隔的，不是逗号。请在表格程序中另存为 CSV 时"
+                                 "把“字段分隔符”设为逗号“,”（LibreOffice：勾选“编辑筛选设置”）。")
+                      .arg(separator);
+    return table;
+  }
   int line = 1;
   CsvRow row{line, {}};
   QString field;

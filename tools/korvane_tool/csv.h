@@ -2,7 +2,7 @@
 
 // Comma-separated text as spreadsheet programs read and write it: fields
 // separated by commas, rows ended by CRLF, a field quoted when it holds a comma,
-// a quote or a line break, quotes inside doubled. UTF-8, with an optional
+// a semicolon, a tab, a quote or a line break, quotes inside doubled. UTF-8, with an optional
 // byte-order mark in front.
 
 #include <QByteArray>
@@ -26,8 +26,9 @@ struct CsvTable {
 };
 
 // Reads UTF-8 bytes (a leading byte-order mark is dropped); LF, CRLF and CR each end
-// a row. Refuses text that is not UTF-8, a quote left open at the end and text
-// after a field's closing quote.
+// a row. Refuses text that is not UTF-8, a first row separated by semicolons or
+// tabs instead of commas, a quote left open at the end and text after a field's
+// closing quote.
 CsvTable parseCsv(const QByteArray &bytes);
 
 } // namespace korvane::tool

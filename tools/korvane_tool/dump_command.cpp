@@ -1,6 +1,7 @@
 #include "tools/korvane_tool/tool_shared.h"
 
 #include "editors/shared/record_io.h"
+#include "io/disc_image.h"
 #include "io/system_errors.h"
 
 #include <QDir>
@@ -11,7 +12,7 @@ namespace korvane::tool {
 
 void Tool::writeDump(QTextStream &out, const CatalogTable &table, const QByteArray &bytes,
                      Format format) {
-  const std::vector<Column> columns = columnsOf(table);
+  const std::vector<TableColumn> columns = partColumns(table);
   const std::vector<qint64> offsets = table.recordOffsets(rows_);
   const StagePlacement *placement = placementOf(table);
   const bool csv = format == Format::Csv;
@@ -26,7 +27,7 @@ void Tool::writeDump(QTextStream &out, const CatalogTable &table, const QByteArr
     else
       values = {QString::number(index)};
     values << table.recordName(int(index), rows_);
-    for (const Column &column : columns)
+    for (const TableColumn &column : columns)
       values << partCellText(*column.part, *column.field, fieldValueAt(record, *column.field),
                              rows_);
     writer.write(values);
@@ -52,6 +53,11 @@ int Tool::dumpImage(const DumpRequest &request) {
     files = {single->file};
   else if (request.kind)
     files = {*request.kind};
+  // Every entry is found before the first table is written: all or nothing.
+  for (GameFile file : files)
+    if (const ImageEntryResult found = findImageEntry(request.file, gameFileName(file));
+        !found.ok())
+      return fail(found.error + kNothingWritten);
   for (GameFile file : files) {
     DumpRequest entryRequest = request;
     entryRequest.file = imageEntryPath(request.file, file);

@@ -20,7 +20,7 @@ QHash<QString, QString> headerNames(const CatalogTable &table) {
   QHash<QString, QString> names;
   for (const QString &name : dumpKeys(table))
     names.insert(name, name);
-  for (const Column &column : columnsOf(table))
+  for (const TableColumn &column : partColumns(table))
     names.insert(column.header, column.name);
   return names;
 }
@@ -96,11 +96,6 @@ private:
   QStringList lines_;
 };
 
-QString cellRefusal(const QString &key, const QString &column, const QString &cell,
-                    const QString &reason) {
-  return QStringLiteral("（%1）“%2”列的“%3”不能接受：%4").arg(key, column, cellQuote(cell), reason);
-}
-
 // Which record a CSV row stands for: by "序号", or for the tables the stage lists
 // split by "关卡" and "记录", so that a dropped stage never makes a row mean another
 // record.
@@ -165,6 +160,26 @@ ByteRange tableExtent(const CatalogTable &table, const std::vector<qint64> &offs
   return extent;
 }
 
+// A file whose first character (after a byte-order mark and blanks) opens a JSON
+// object or array: no CSV header of a table starts so.
+bool looksLikeJson(QByteArrayView bytes) {
+  if (bytes.startsWith("\xEF\xBB\xBF"))
+    bytes = bytes.sliced(3);
+  const QByteArrayView text = bytes.trimmed();
+  return text.startsWith('{') || text.startsWith('[');
+}
+
+// Marks the `width` bytes at `at` as written by the row on `line`; 0 when none of
+// them was written before, else the line of the row that wrote one.
+int claimBytes(QHash<qint64, int> &writtenBy, qint64 at, int width, int line) {
+  for (int i = 0; i < width; ++i)
+    if (const int other = writtenBy.value(at + i); other != 0 && other != line)
+      return other;
+  for (int i = 0; i < width; ++i)
+    writtenBy.insert(at + i, line);
+  return 0;
+}
+
 } // namespace
 
 // Every row is checked against the record the file holds now, read from `stored`,
@@ -174,11 +189,12 @@ bool Tool::readImportRows(const CatalogTable &table, const CsvTable &csv,
                           const QHash<QString, int> &position, const std::vector<qint64> &offsets,
                           qint64 base, QByteArrayView stored, QByteArray &wanted,
                           int &fieldsChanged, QString &error) {
-  const std::vector<Column> columns = columnsOf(table);
+  const std::vector<TableColumn> columns = partColumns(table);
   const RecordLayout &layout = *table.layout;
   const qsizetype width = csv.rows.front().fields.size();
   const RowKeys keys(placementOf(table), offsets.size(), position);
   std::vector<bool> seen(offsets.size(), false);
+  QHash<qint64, int> writtenBy; // a byte of `wanted` -> the line of the row that wrote it
   CellErrors errors;
   for (size_t r = 1; r < csv.rows.size(); ++r) {
     const CsvRow &row = csv.rows[r];
@@ -202,7 +218,7 @@ bool Tool::readImportRows(const CatalogTable &table, const CsvTable &csv,
     const RecordValues was = recordValuesAt(stored.sliced(at, layout.recordSize), layout);
     RecordValues record = was;
     size_t fieldIndex = 0;
-    for (const Column &column : columns) {
+    for (const TableColumn &column : columns) {
       while (&layout.fields[fieldIndex] != column.field)
         ++fieldIndex;
       const QString &cell = row.fields[position.value(column.name)];
@@ -221,6 +237,18 @@ bool Tool::readImportRows(const CatalogTable &table, const CsvTable &csv,
       if (record[f] == was[f])
         continue;
       const Field &field = layout.fields[f];
+      // Two rows may name one place of the file (two stage entries pointing at
+      // one block): each of its bytes is written by one row at most.
+      if (const int other = claimBytes(writtenBy, at + field.offset, field.width, row.line);
+          other != 0) {
+        errors.add(row, QStringLiteral("%1的“%2”和第 %3 行写入的是文件中同一处（偏移 %4），"
+                                       "同一处只能写一次。")
+                            .arg(recordLabel(table, int(index)),
+                                 field.parts.empty() ? field.name : field.parts.front().caption)
+                            .arg(other)
+                            .arg(hexOffset(base + at + field.offset)));
+        continue;
+      }
       const QByteArray bytes = littleEndianBytes(record[f], field.width);
       std::copy(bytes.begin(), bytes.end(), wanted.begin() + at + field.offset);
       ++fieldsChanged;
@@ -249,6 +277,12 @@ int Tool::importCsv(const ImportRequest &request) {
       readRegularFile(request.csv, kMaxCsvSize, QStringLiteral("CSV 文件"));
   if (!csvBytes.ok())
     return fail(csvBytes.error + kNothingWritten);
+  if (looksLikeJson(csvBytes.bytes))
+    return fail(
+        QStringLiteral("“%1”是 JSON 文件（dump -f json 的输出），import 只读 CSV。请用 dump 的"
+                       "默认格式 CSV 导出、修改后再导入。")
+            .arg(fileLabel(request.csv)) +
+        kNothingWritten);
   CsvTable csv = parseCsv(csvBytes.bytes);
   if (!csv.error.isEmpty())
     return fail(csv.error + kNothingWritten);
@@ -269,6 +303,10 @@ int Tool::importCsv(const ImportRequest &request) {
                 kNothingWritten);
 
   const ByteRange extent = tableExtent(*table, offsets);
+  // Held from the read of the stored values to the commit.
+  const FileLock lock(typedGameFile(request.file).path);
+  if (!lock.ok())
+    return fail(lock.error());
   Module1::Operation op(typedGameFile(request.file));
   op.requireSpan(extent.start, extent.end - extent.start, table->layout->what);
   const QByteArray stored = op.readBytes(extent.start, extent.end - extent.start);

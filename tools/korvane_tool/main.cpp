@@ -1,13 +1,18 @@
 // korvane-tool: lists, dumps, diffs, imports and patches the game's tables by name.
 
+#include "io/change_history.h"
 #include "io/disc_image.h"
+#include "io/rollback_journal.h"
 #include "tools/korvane_tool/tool_commands.h"
+#include "tools/utf8_console.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QHash>
 #include <QRegularExpression>
+#include <cstdio>
+#include <new>
 
 namespace {
 
@@ -152,11 +157,14 @@ const QList<Command> &commands() {
   return list;
 }
 
-} // namespace
-
-int main(int argc, char *argv[]) {
+int run(int argc, char *argv[]) {
   QCoreApplication app(argc, argv);
+  // The tool shows no change history: its commits keep no copy of what they write.
+  changeHistory().setEnabled(false);
   QCoreApplication::setApplicationName(QStringLiteral("korvane-tool"));
+  const korvane::Utf8Console console;
+  korvane::setJournalNoticeHandler(
+      [](const QString &notice) { QTextStream(stderr) << notice << Qt::endl; });
   QTextStream out(stdout);
   QTextStream err(stderr);
 
@@ -271,4 +279,22 @@ int main(int argc, char *argv[]) {
                   err};
   Tool tool(out, err, parser.value(names));
   return command->run(tool, call);
+}
+
+} // namespace
+
+// Memory runs out only for a request far beyond the game files (a patch or a
+// file of many GB): the command then stops with a message instead of aborting.
+// A game file is written only by an operation's commit, which takes its memory
+// before the first write; a command stopped before it leaves the file as it was,
+// and a commit of several writes is put back from its rollback journal.
+int main(int argc, char *argv[]) {
+  try {
+    return run(argc, argv);
+  } catch (const std::bad_alloc &) {
+    std::fputs("内存不足，命令没有完成。没有写入任何内容（如果写入已经开始，"
+               "下次打开这个文件时会按回滚日志恢复原来的内容）。\n",
+               stderr);
+    return kFailed;
+  }
 }

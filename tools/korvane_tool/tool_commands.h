@@ -7,8 +7,10 @@
 // game file, each through one operation.
 
 #include "editors/catalog/table_catalog.h"
+#include "editors/catalog/table_columns.h"
 #include "io/module1.h"
 #include "io/patch_maker.h"
+#include "io/patched_file.h"
 #include "tools/korvane_tool/csv.h"
 
 #include <QHash>
@@ -39,14 +41,6 @@ QString imageEntryPath(const QString &image, GameFile file);
 GameFileRef typedGameFile(const QString &text);
 // The entry `file` when `argument` names an image, else the argument itself.
 QString entryArgument(const QString &argument, GameFile file);
-
-// The column names of a table's dump: "序号" (for the tables the stage lists split,
-// "关卡" and "记录" instead), "名称", then one per shown part, named by its caption
-// (a caption that comes twice gets its control's name added). A hex column's
-// header adds how its cells are written: "名称指针（0x十六进制，按文件字节顺序）".
-QStringList dumpColumns(const CatalogTable &table);
-// The same columns by their bare names, as JSON keys: "名称指针".
-QStringList dumpKeys(const CatalogTable &table);
 
 struct DumpRequest {
   QString file;
@@ -113,6 +107,8 @@ private:
   int finish(int status, const QString &doneAnyway = {});
   // Lists the fields and unnamed bytes in which `was` and `is` differ; true when any do.
   bool listChanges(GameFile kind, QByteArrayView was, QByteArrayView is, Format format);
+  // The same for the changed spans (sorted, apart) of a file.
+  bool listChanges(GameFile kind, const std::vector<ChangeSpan> &spans, Format format);
   bool readImportRows(const CatalogTable &table, const CsvTable &csv,
                       const QHash<QString, int> &position, const std::vector<qint64> &offsets,
                       qint64 base, QByteArrayView stored, QByteArray &wanted, int &fieldsChanged,
@@ -128,8 +124,7 @@ private:
   // game file.
   bool streamOutput(const QString &path, const QStringList &gameFiles,
                     const std::function<void(QIODevice &)> &write);
-  bool writtenAsPatched(const QString &file, const QByteArray &source, const QByteArray &target,
-                        const std::vector<ByteRange> &spans);
+  bool writtenAsPatched(const QString &file, const std::vector<PatchedSpan> &spans);
 
   QTextStream &out_;
   QTextStream &err_;

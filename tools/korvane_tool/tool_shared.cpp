@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QSet>
 
 namespace korvane::tool {
 
@@ -17,11 +16,6 @@ namespace {
 
 // Bytes of an unnamed change shown in full.
 constexpr qint64 kMostBytesShown = 16;
-
-// A hex column's header says how its cells are written, so that whoever edits the
-// sheet keeps the "0x" and the file's byte order. Only the CSV header carries it:
-// JSON keys and messages use the bare name.
-const QString kHexHeaderNote = QStringLiteral("（0x十六进制，按文件字节顺序）");
 
 QString hexBytes(QByteArrayView bytes) {
   const bool cut = bytes.size() > kMostBytesShown;
@@ -42,56 +36,20 @@ bool isNumberPart(const FieldPart &part) {
   }
 }
 
-// The leading columns, then `label` of each shown part's column.
-QStringList columnLabels(const CatalogTable &table, QString Column::*label) {
-  QStringList names = indexColumns(table);
-  names << kNameColumn;
-  for (const Column &column : columnsOf(table))
-    names << column.*label;
-  return names;
-}
-
 } // namespace
-
-QStringList indexColumns(const CatalogTable &table) {
-  if (table.stagePlacement)
-    return {kStageColumn, kRecordColumn};
-  return {kIndexColumn};
-}
-
-std::vector<Column> columnsOf(const CatalogTable &table) {
-  std::vector<Column> columns;
-  QSet<QString> taken{kNameColumn};
-  for (const QString &name : indexColumns(table))
-    taken.insert(name);
-  for (const Field &field : table.layout->fields)
-    for (const FieldPart &part : field.parts) {
-      QString name = part.caption.isEmpty() ? part.control : part.caption;
-      if (taken.contains(name))
-        name += QStringLiteral("（%1）").arg(part.control);
-      taken.insert(name);
-      const QString note = part.encoding == Encoding::Hex ? kHexHeaderNote : QString();
-      columns.push_back({&field, &part, name, name + note});
-    }
-  return columns;
-}
 
 // The record's place and the decimal parts; hex and list texts stay strings.
 QList<int> numberColumns(const CatalogTable &table) {
-  const int leading = int(indexColumns(table).size());
+  const int leading = int(placeColumns(table).size());
   QList<int> numbers;
   for (int i = 0; i < leading; ++i)
     numbers << i;
-  const std::vector<Column> columns = columnsOf(table);
+  const std::vector<TableColumn> columns = partColumns(table);
   for (size_t i = 0; i < columns.size(); ++i)
     if (isNumberPart(*columns[i].part))
       numbers << leading + 1 + int(i);
   return numbers;
 }
-
-QStringList dumpColumns(const CatalogTable &table) { return columnLabels(table, &Column::header); }
-
-QStringList dumpKeys(const CatalogTable &table) { return columnLabels(table, &Column::name); }
 
 QString hexOffset(qint64 offset) {
   return QStringLiteral("0x") + QString::number(offset, 16).toUpper();
@@ -117,7 +75,7 @@ const QStringList &changeHeader() {
 
 QStringList changeRow(const FieldChange &change, const QString &key) {
   return {change.table->section, change.table->key, key,         change.recordName,
-          change.part->caption,  change.before,     change.after};
+          changeCaption(change), change.before,     change.after};
 }
 
 QStringList unnamedRow(const ByteRange &range, QByteArrayView before, QByteArrayView after) {
@@ -127,8 +85,8 @@ QStringList unnamedRow(const ByteRange &range, QByteArrayView before, QByteArray
           QString(),
           QStringLiteral("%1 起 %2 字节").arg(hexOffset(range.start)).arg(length),
           QString(),
-          hexBytes(before.sliced(range.start, length)),
-          hexBytes(after.sliced(range.start, length))};
+          hexBytes(before),
+          hexBytes(after)};
 }
 
 RowWriter::RowWriter(QTextStream &out, Format format, const QStringList &header,
@@ -175,7 +133,13 @@ QString misplacedTable(const CatalogTable &table, const QString &file,
       .arg(table.key, gameFileName(table.file), fileLabel(file), gameFileName(fileKind));
 }
 
+// A file named as one of the game files is that game file, whatever its first
+// bytes look like (a stage.bin may well start as a gzip or raw image would).
 bool namesImage(const QString &argument) {
+  const QString name = QFileInfo(argument).fileName();
+  if (name.compare(kExeEntryName, Qt::CaseInsensitive) == 0 ||
+      name.compare(kStageEntryName, Qt::CaseInsensitive) == 0)
+    return false;
   return !typedGameFile(argument).inImage() && isDiscImagePath(argument);
 }
 
@@ -298,15 +262,26 @@ bool Tool::streamOutput(const QString &path, const QStringList &gameFiles,
 
 // Rows are written as they are found; only the ranges no table names wait.
 bool Tool::listChanges(GameFile kind, QByteArrayView was, QByteArrayView is, Format format) {
+  return listChanges(kind, {{0, was, is}}, format);
+}
+
+bool Tool::listChanges(GameFile kind, const std::vector<ChangeSpan> &spans, Format format) {
   RowWriter writer(out_, format, changeHeader(), {kChangeIndexColumn});
   bool fieldsDiffer = false;
   const std::vector<ByteRange> unnamed =
-      describeChanges(RecordIndex(kind, rows_), {{0, was, is}}, rows_, [&](FieldChange &&change) {
+      describeChanges(RecordIndex(kind, rows_), spans, rows_, [&](FieldChange &&change) {
         writer.write(changeRow(change, recordKey(*change.table, change.record)));
         fieldsDiffer = true;
       });
-  for (const ByteRange &range : unnamed)
-    writer.write(unnamedRow(range, was, is));
+  for (const ByteRange &range : unnamed) {
+    const auto span = std::partition_point(spans.begin(), spans.end(), [&](const ChangeSpan &s) {
+      return s.start + s.before.size() <= range.start;
+    });
+    const qint64 from = range.start - span->start;
+    const qint64 length = std::min(range.end, span->start + span->before.size()) - range.start;
+    writer.write(unnamedRow({range.start, range.start + length}, span->before.sliced(from, length),
+                            span->after.sliced(from, length)));
+  }
   writer.finish();
   return fieldsDiffer || !unnamed.empty();
 }

@@ -1,10 +1,11 @@
 #pragma once
 
-// What the commands of korvane-tool share: the columns of a table's dump, how
+// What the commands of korvane-tool share besides the catalog's columns: how
 // offsets, bytes and files are named in messages, and the writer of change
 // listings. Internal to the commands' library.
 
 #include "editors/catalog/table_catalog.h"
+#include "editors/catalog/table_columns.h"
 #include "tools/korvane_tool/json_writer.h"
 #include "tools/korvane_tool/tool_commands.h"
 
@@ -16,28 +17,12 @@
 
 namespace korvane::tool {
 
-inline const QString kIndexColumn = QStringLiteral("序号");
-// The tables the stage lists split name a record by its stage and number instead.
-inline const QString kStageColumn = QStringLiteral("关卡");
-inline const QString kRecordColumn = QStringLiteral("记录");
-inline const QString kNameColumn = QStringLiteral("名称");
 inline const QString kNothingWritten = QStringLiteral("\n没有写入任何内容。");
 
 // Far above the executable and the stage file, so that a wrong path (a disc image,
 // a device) is refused instead of read into memory.
 constexpr qint64 kMaxGameFileSize = 64 * 1024 * 1024;
 
-// One shown part of a table as a column of its dump.
-struct Column {
-  const Field *field;
-  const FieldPart *part;
-  QString name;   // the JSON key, and the column's name in messages
-  QString header; // the CSV header: the name, and for hex its note
-};
-
-// "序号", or "关卡" and "记录" for the tables the stage lists split.
-QStringList indexColumns(const CatalogTable &table);
-std::vector<Column> columnsOf(const CatalogTable &table);
 // The columns of a dump that JSON writes as numbers.
 QList<int> numberColumns(const CatalogTable &table);
 
@@ -58,6 +43,7 @@ constexpr int kChangeIndexColumn = 2;
 // `key` names the record as the table's dump does.
 QStringList changeRow(const FieldChange &change, const QString &key);
 // A changed stretch that no table names, by offset, with both versions' bytes.
+// `before` and `after` are the range's own bytes.
 QStringList unnamedRow(const ByteRange &range, QByteArrayView before, QByteArrayView after);
 
 // Writes the rows of one listing as they are made: CSV rows under their header,

@@ -25,7 +25,7 @@ QStringList lines(const ChangeList &changes) {
   QStringList result;
   for (const FieldChange &change : changes.fields)
     result << QStringLiteral("%1 / %2 / %3: %4 → %5")
-                  .arg(change.table->section, change.recordName, change.part->caption,
+                  .arg(change.table->section, change.recordName, changeCaption(change),
                        change.before, change.after);
   for (const ByteRange &range : changes.unnamed)
     result << QStringLiteral("%1..%2").arg(range.start, 0, 16).arg(range.end, 0, 16);

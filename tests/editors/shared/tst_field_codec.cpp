@@ -30,7 +30,11 @@ private slots:
     QTest::newRow("empty") << 2 << false << "" << -1LL;
     QTest::newRow("lone sign") << 2 << false << "+" << -1LL;
     QTest::newRow("plus sign") << 2 << false << "+65535" << 65535LL;
-    QTest::newRow("full-width digits") << 2 << false << "１２" << -1LL;
+    QTest::newRow("full-width digits") << 2 << false << "１２３４" << 1234LL;
+    QTest::newRow("full-width sign and blanks") << 4 << true << "　－１２　" << 0xFFFFFFF4LL;
+    QTest::newRow("zero fraction") << 2 << false << "12.0" << 12LL;
+    QTest::newRow("fraction") << 2 << false << "1.5" << -1LL;
+    QTest::newRow("exponent") << 2 << false << "1E3" << -1LL;
     QTest::newRow("hex is not decimal") << 2 << false << "0x10" << -1LL;
     QTest::newRow("word 65536") << 2 << false << "65536" << -1LL;
     QTest::newRow("dword min") << 4 << true << "-2147483648" << 0x80000000LL;
@@ -52,6 +56,17 @@ private slots:
     } else {
       QCOMPARE(entry.value, std::optional<quint32>(quint32(stored)));
     }
+  }
+
+  // A cell longer than any number is refused at once, however many digits it has.
+  void aVeryLongNumericCellIsRefusedAtOnce() {
+    for (const QString &cell : {QString(700000, u'9'), QString(700000, u'9') + QStringLiteral("e5"),
+                                QStringLiteral("1.") + QString(700000, u'0')}) {
+      const CellInteger number = cellInteger(cell);
+      QVERIFY(!number.value);
+      QVERIFY(!number.rounded);
+    }
+    QCOMPARE(cellInteger(QStringLiteral(" 12.0 ")).value, 12);
   }
 
   void theRefusalSaysWhatTheFieldAccepts() {
@@ -84,6 +99,7 @@ private slots:
     QTest::newRow("byte three digits") << 1 << "100" << -1LL;
     QTest::newRow("byte letter") << 1 << "G" << -1LL;
     QTest::newRow("word 3412") << 2 << "3412" << 0x1234LL;
+    QTest::newRow("full-width") << 2 << "３４ａ２" << 0xA234LL;
     QTest::newRow("word 5") << 2 << "5" << 0x0005LL;
     QTest::newRow("word 123") << 2 << "123" << 0x0312LL;
     QTest::newRow("word five digits") << 2 << "12345" << -1LL;

@@ -13,7 +13,6 @@ using namespace korvane::test;
 
 namespace {
 
-const QString kHp1023 = QStringLiteral("请填入1-1023范围的整数");
 const QString kArmor255 = QStringLiteral("请填入1-255范围的整数");
 
 } // namespace
@@ -163,6 +162,30 @@ private slots:
     QCOMPARE(quint8(exe[head + 61]), 13);
   }
 
+  // A number written the way an input method or a spreadsheet writes it means what
+  // it means in an import; a range box takes it without announcing a replacement.
+  void numbersAreTakenInEveryFormAnImportTakes() {
+    SampleGame game;
+    ModalAnswerer answers;
+    Form2Harness ui;
+    ui.pickUnit(5);
+    ui.type("Text1", QStringLiteral("１２３４"));
+    ui.type("Text5", QStringLiteral("12.0"));
+    ui.type("Text7", QStringLiteral("　７　"));
+    ui.type("Text33", QStringLiteral("１０００"));
+    ui.type("Text13", QStringLiteral("20.0"));
+    QVERIFY2(answers.texts().isEmpty(), qPrintable(answers.texts().join('\n')));
+    ui.click("Command1");
+    QVERIFY2(answers.texts().isEmpty(), qPrintable(answers.texts().join('\n')));
+    const QByteArray exe = game.exe();
+    const qint64 head = unitStart(5);
+    QCOMPARE(dwordAt(exe, head + 8), 1234u);
+    QCOMPARE(wordAt(exe, head + 18), 12u);
+    QCOMPARE(quint8(exe[head + 22]), 7);
+    QCOMPARE(dwordAt(exe, head + 32) & 0x3FF, 1000u);
+    QCOMPARE((dwordAt(exe, head + 32) >> 19) & 0xFF, 20u);
+  }
+
   void upgradeRangeWordIsShownAndComposed_data() {
     QTest::addColumn<quint32>("word");
     QTest::addColumn<QString>("wordText");
@@ -216,7 +239,10 @@ private slots:
     ModalAnswerer answers;
     Form2Harness ui;
     ui.pickUnit(4);
-    QCOMPARE(answers.texts(), QStringList{kHp1023});
+    QCOMPARE(answers.texts().size(), 1);
+    QVERIFY2(answers.last().startsWith(QStringLiteral(
+                 "“HP(1023)”：文件中是 0，不在 1 到 1023 之间，窗口中换成了 1023。")),
+             qPrintable(answers.last()));
     QCOMPARE(ui.text("Text33"), QStringLiteral("1023"));
 
     answers.clear();
@@ -229,6 +255,42 @@ private slots:
              (QStringList{kArmor255, kArmor255, QStringLiteral("请填入1-31范围的整数")}));
     QCOMPARE(ui.text("Text13"), QStringLiteral("255"));
     QCOMPARE(ui.text("Text15"), QStringLiteral("31"));
+  }
+
+  // A range replaced on show is never written unasked: the save names the box, the
+  // stored value and the one it would write; Cancel writes nothing.
+  void aRangeReplacedOnShowIsWrittenOnlyWhenConfirmed() {
+    SampleGame game;
+    game.patchExe(unitStart(4) + 32, QByteArray::fromHex("00FCFF07")); // HP range 0
+    const QByteArray before = game.exe();
+    ModalAnswerer answers;
+    Form2Harness ui;
+    ui.pickUnit(4);
+    answers.clear();
+    ui.type("Text1", QStringLiteral("12345"));
+    answers.answer({QMessageBox::Cancel});
+    ui.click("Command1");
+    QCOMPARE(answers.texts().size(), 1);
+    QVERIFY2(answers.last().contains(QStringLiteral("“HP(1023)”：文件中是 0，将写入 1023")),
+             qPrintable(answers.last()));
+    QCOMPARE(game.exe(), before);
+
+    ui.click("Command1"); // OK
+    QCOMPARE(answers.texts().size(), 2);
+    QCOMPARE(dwordAt(game.exe(), unitStart(4) + 8), 12345u);
+    QCOMPARE(dwordAt(game.exe(), unitStart(4) + 32) & 0x3FF, 1023u);
+    ui.click("Command1"); // the file holds it now
+    QCOMPARE(answers.texts().size(), 2);
+
+    // A value typed over the replacement is the user's own.
+    game.patchExe(unitStart(4) + 32, QByteArray::fromHex("00FCFF07"));
+    ui.pickUnit(5);
+    ui.pickUnit(4);
+    answers.clear();
+    ui.type("Text33", QStringLiteral("500"));
+    ui.click("Command1");
+    QCOMPARE(answers.texts(), QStringList{});
+    QCOMPARE(dwordAt(game.exe(), unitStart(4) + 32) & 0x3FF, 500u);
   }
 
   void tickedRowsAreTheEquipmentAndAbilityBits() {
@@ -340,7 +402,8 @@ private slots:
     ModalAnswerer answers;
     Form2Harness ui;
     ui.pickUnit(1);
-    korvane::gamePaths().ExePath = korvane::GameFileRef::plain(game.dir() + QStringLiteral("/missing"));
+    korvane::gamePaths().ExePath =
+        korvane::GameFileRef::plain(game.dir() + QStringLiteral("/missing"));
     ui.pickUnit(2);
     QCOMPARE(answers.texts().size(), 1);
     QCOMPARE(ui.list("List1")->currentRow(), -1);
