@@ -2,7 +2,6 @@
 #include "editors/characters/form3.h"
 #include "editors/deployment/form13.h"
 #include "editors/deployment/form14.h"
-#include "editors/shared/sections.h"
 #include "editors/tables/form10.h"
 #include "editors/tables/form11.h"
 #include "editors/tables/form12.h"
@@ -14,25 +13,52 @@
 #include "editors/tables/form9.h"
 #include "editors/units/form2.h"
 
+#include <array>
+
 namespace korvane {
 
+namespace {
+
+template <class Window> QWidget *makeWindow() { return new Window; }
+
+struct SectionWindow {
+  Section section;
+  QWidget *(*make)();
+};
+
+// The window of every section of the registration, in row order.
+constexpr std::array kWindows{
+    SectionWindow{Section::Units, makeWindow<Form2>},
+    SectionWindow{Section::Characters, makeWindow<Form3>},
+    SectionWindow{Section::Parts, makeWindow<Form4>},
+    SectionWindow{Section::DefensiveFields, makeWindow<Form5>},
+    SectionWindow{Section::LeaderAbilities, makeWindow<Form6>},
+    SectionWindow{Section::ProtagonistSpirits, makeWindow<Form7>},
+    SectionWindow{Section::SkillTraining, makeWindow<Form8>},
+    SectionWindow{Section::SkillCorrection, makeWindow<Form9>},
+    SectionWindow{Section::PotentialCorrection, makeWindow<Form10>},
+    SectionWindow{Section::Upgrades, makeWindow<Form11>},
+    SectionWindow{Section::SystemSettings, makeWindow<Form12>},
+    SectionWindow{Section::EnemyDeployment, makeWindow<Form13>},
+    SectionWindow{Section::AllyDeployment, makeWindow<Form14>},
+};
+
+constexpr bool oneWindowPerSectionInRowOrder() {
+  if (kWindows.size() != size_t(kSectionCount))
+    return false;
+  for (size_t row = 0; row < kWindows.size(); ++row)
+    if (sectionRow(kWindows[row].section) != int(row) || !kWindows[row].make)
+      return false;
+  return true;
+}
+static_assert(oneWindowPerSectionInRowOrder(),
+              "every section of the registration needs its window here, in row order");
+
+} // namespace
+
 void registerEditors(WindowRegistry &registry) {
-  const std::pair<Section, WindowRegistry::Factory> editors[] = {
-      {Section::Units, [] { return new Form2; }},
-      {Section::Characters, [] { return new Form3; }},
-      {Section::Parts, [] { return new Form4; }},
-      {Section::DefensiveFields, [] { return new Form5; }},
-      {Section::LeaderAbilities, [] { return new Form6; }},
-      {Section::ProtagonistSpirits, [] { return new Form7; }},
-      {Section::SkillTraining, [] { return new Form8; }},
-      {Section::SkillCorrection, [] { return new Form9; }},
-      {Section::PotentialCorrection, [] { return new Form10; }},
-      {Section::Upgrades, [] { return new Form11; }},
-      {Section::SystemSettings, [] { return new Form12; }},
-      {Section::EnemyDeployment, [] { return new Form13; }},
-      {Section::AllyDeployment, [] { return new Form14; }}};
-  for (const auto &[section, factory] : editors)
-    registry.add(sectionRow(section), factory);
+  for (const SectionWindow &window : kWindows)
+    registry.add(window.section, window.make);
 }
 
 } // namespace korvane

@@ -3,11 +3,11 @@
 #include "app/history_window.h"
 #include "app/table_grid_window.h"
 
+#include "editors/catalog/registration.h"
 #include "editors/shared/editor_window.h"
 #include "editors/shared/game_paths.h"
 #include "editors/shared/messages.h"
 #include "editors/shared/record_coherence.h"
-#include "editors/shared/sections.h"
 #include "io/disc_image.h"
 #include "io/patch_maker.h"
 
@@ -181,11 +181,11 @@ void Form1::Command3_Click() {
     showMessage(this, QStringLiteral("请先打开stage.bin文件再进入修改"));
     return;
   }
-  const int row = List1->currentRow();
-  if (row < 0 || !requireTwoFiles())
+  const std::optional<Section> section = sectionAtRow(List1->currentRow());
+  if (!section || !requireTwoFiles())
     return;
-  if (!registry_.show(row))
-    showMessage(this, QStringLiteral("“%1”的编辑窗口还没有完成。").arg(List1->item(row)->text()));
+  if (!registry_.show(*section))
+    showMessage(this, QStringLiteral("“%1”的编辑窗口还没有完成。").arg(sectionText(*section)));
 }
 
 void Form1::Command2_Click() { closeEveryWindow(); }

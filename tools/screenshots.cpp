@@ -167,7 +167,7 @@ QWidget *topLevel(const char *name) {
 // The change history after one save in the unit editor: HP of its first unit,
 // one higher.
 bool renderHistory(Form1 &main, const QString &outDir, Result &result) {
-  QWidget *units = main.registry().show(0);
+  QWidget *units = main.registry().show(Section::Units);
   settle();
   pickFirstRecords(units);
   if (auto *hp = units->findChild<QLineEdit *>(QStringLiteral("Text1")))
@@ -239,11 +239,8 @@ Result renderAll(const QString &sampleDir, const QString &outDir) {
         gamePaths().StagePath != GameFileRef::plain(stagePath))
       result.error = QStringLiteral("the main window did not take the sample game files");
     else if (render(&main, outDir, result)) {
-      const auto *sections = main.findChild<QListWidget *>(QStringLiteral("List1"));
-      for (int row = 0; sections && row < sections->count(); ++row) {
-        if (!main.registry().has(row))
-          continue;
-        QWidget *editor = main.registry().show(row);
+      for (int row = 0; row < kSectionCount; ++row) {
+        QWidget *editor = main.registry().show(*sectionAtRow(row));
         settle();
         pickFirstRecords(editor);
         const bool written = render(editor, outDir, result);

@@ -47,6 +47,7 @@ struct CatalogTable {
   std::function<StagePlacement(ListRows &)> stagePlacement;
 };
 
+// As registration.cpp registers them, section by section.
 const std::vector<CatalogTable> &tableCatalog();
 const CatalogTable *findTable(const QString &key);
 

@@ -3,9 +3,9 @@
 // in the file since it was shown asks before writing over it.
 
 #include "app/form1.h"
+#include "editors/catalog/registration.h"
 #include "editors/deployment/deployment_record.h"
 #include "editors/shared/game_paths.h"
-#include "editors/shared/sections.h"
 #include "editors/tables/form12.h"
 #include "tests/editors/deployment/deployment_harness.h"
 #include "tests/editors/tables/area_harness.h"
@@ -108,7 +108,7 @@ private slots:
     ModalAnswerer answers;
     Form1 form;
     gamePaths() = {GameFileRef::plain(game.exePath()), GameFileRef::plain(game.stagePath())};
-    QWidget *settings = openFromMainWindow(form, sectionRow(Section::SystemSettings));
+    QWidget *settings = openFromMainWindow(form, Section::SystemSettings);
     QVERIFY(settings);
     auto *morale = settings->findChild<QLineEdit *>(QStringLiteral("Text3"));
     auto *save = settings->findChild<QPushButton *>(QStringLiteral("save"));
@@ -201,9 +201,9 @@ private slots:
     ModalAnswerer answers;
     Form1 form;
     gamePaths() = {GameFileRef::plain(game.exePath()), GameFileRef::plain(game.stagePath())};
-    QWidget *units = openFromMainWindow(form, sectionRow(Section::Units));
-    QWidget *settings = openFromMainWindow(form, sectionRow(Section::SystemSettings));
-    QWidget *enemies = openFromMainWindow(form, sectionRow(Section::EnemyDeployment));
+    QWidget *units = openFromMainWindow(form, Section::Units);
+    QWidget *settings = openFromMainWindow(form, Section::SystemSettings);
+    QWidget *enemies = openFromMainWindow(form, Section::EnemyDeployment);
     units->findChild<QListWidget *>(QStringLiteral("List1"))->setCurrentRow(5);
     enemies->findChild<QListWidget *>(QStringLiteral("List1"))->setCurrentRow(kTestStage);
     enemies->findChild<QListWidget *>(QStringLiteral("List2"))->setCurrentRow(0);

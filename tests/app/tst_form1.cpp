@@ -251,21 +251,21 @@ private slots:
   void anEditorExistsOnceAndReloadsAfterItCloses() {
     Form1 form;
     CountingFactory counter;
-    form.registry().add(2, std::ref(counter));
+    form.registry().add(Section::Parts, std::ref(counter));
     gamePaths() = {GameFileRef::plain(touch("SLPS_255.37")),
                    GameFileRef::plain(touch("stage.bin"))};
-    sections(form)->setCurrentRow(2);
+    sections(form)->setCurrentRow(sectionRow(Section::Parts));
     button(form, "Command3")->click();
-    QWidget *first = form.registry().openWindow(2);
+    QWidget *first = form.registry().openWindow(Section::Parts);
     QVERIFY(first && first->isVisible());
     button(form, "Command3")->click();
     QCOMPARE(counter.created, 1);
-    QCOMPARE(form.registry().openWindow(2), first);
+    QCOMPARE(form.registry().openWindow(Section::Parts), first);
 
     first->close(); // as "返回" does
     QTest::qWait(0);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!form.registry().openWindow(2));
+    QVERIFY(!form.registry().openWindow(Section::Parts));
     button(form, "Command3")->click();
     QCOMPARE(counter.created, 2);
     form.registry().closeAll();
@@ -275,7 +275,7 @@ private slots:
     Form1 form;
     ModalAnswerer answerer;
     CountingFactory counter;
-    form.registry().add(0, std::ref(counter));
+    form.registry().add(Section::Units, std::ref(counter));
     gamePaths() = {GameFileRef::plain(touch("SLPS_255.37")),
                    GameFileRef::plain(touch("stage.bin"))};
     button(form, "Command3")->click();
@@ -291,7 +291,7 @@ private slots:
     gamePaths() = {GameFileRef::plain(touch("SLPS_255.37")),
                    GameFileRef::plain(touch("stage.bin"))};
     int row = sections(form)->count() - 1;
-    while (row >= 0 && form.registry().has(row))
+    while (row >= 0 && form.registry().has(*sectionAtRow(row)))
       --row;
     if (row < 0)
       QSKIP("every section row has its editor");
@@ -308,22 +308,23 @@ private slots:
     test::SampleGame game; // then both are chosen
     ModalAnswerer answerer;
     form.show();
-    const std::pair<int, QString> editors[] = {{0, QStringLiteral("Korvane机体修改器")},
-                                               {1, QStringLiteral("Korvane人物修改")}};
-    for (const auto &[row, caption] : editors) {
-      sections(form)->setCurrentRow(row);
+    const std::pair<Section, QString> editors[] = {
+        {Section::Units, QStringLiteral("Korvane机体修改器")},
+        {Section::Characters, QStringLiteral("Korvane人物修改")}};
+    for (const auto &[section, caption] : editors) {
+      sections(form)->setCurrentRow(sectionRow(section));
       button(form, "Command3")->click();
-      QWidget *editor = form.registry().openWindow(row);
+      QWidget *editor = form.registry().openWindow(section);
       QVERIFY(editor && editor->isVisible() && editor->isWindow());
       QCOMPARE(editor->windowTitle(), caption);
     }
-    QCOMPARE(form.registry().openWindow(0)->objectName(), QStringLiteral("Form2"));
-    QPointer<QWidget> characters = form.registry().openWindow(1);
+    QCOMPARE(form.registry().openWindow(Section::Units)->objectName(), QStringLiteral("Form2"));
+    QPointer<QWidget> characters = form.registry().openWindow(Section::Characters);
     QCOMPARE(characters->objectName(), QStringLiteral("Form3"));
     characters->findChild<QPushButton *>("Command1")->click(); // "返回"
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!characters);
-    QVERIFY(form.registry().openWindow(0)->isVisible());
+    QVERIFY(form.registry().openWindow(Section::Units)->isVisible());
     QVERIFY(answerer.texts().isEmpty());
     form.registry().closeAll();
   }
@@ -433,15 +434,15 @@ private slots:
     Form1 form;
     ModalAnswerer answerer;
     CountingFactory counter;
-    form.registry().add(3, std::ref(counter));
+    form.registry().add(Section::DefensiveFields, std::ref(counter));
     const QString exe = touch("replaced/SLPS_255.37");
     const QString stage = dir_.filePath("replaced/stage.bin");
     QVERIFY(QFile::link(exe, stage));
     gamePaths() = {GameFileRef::plain(exe), GameFileRef::plain(stage)};
-    sections(form)->setCurrentRow(3);
+    sections(form)->setCurrentRow(sectionRow(Section::DefensiveFields));
     button(form, "Command3")->click();
     QCOMPARE(counter.created, 0);
-    QVERIFY(!form.registry().openWindow(3));
+    QVERIFY(!form.registry().openWindow(Section::DefensiveFields));
     QVERIFY2(answerer.last().contains(QStringLiteral("同一个文件")), qPrintable(answerer.last()));
   }
 
@@ -455,13 +456,13 @@ private slots:
     QFETCH(bool, byQuitButton);
     Form1 form;
     CountingFactory counter;
-    form.registry().add(3, std::ref(counter));
+    form.registry().add(Section::DefensiveFields, std::ref(counter));
     gamePaths() = {GameFileRef::plain(touch("SLPS_255.37")),
                    GameFileRef::plain(touch("stage.bin"))};
     form.show();
-    sections(form)->setCurrentRow(3);
+    sections(form)->setCurrentRow(sectionRow(Section::DefensiveFields));
     button(form, "Command3")->click();
-    QPointer<QWidget> editor = form.registry().openWindow(3);
+    QPointer<QWidget> editor = form.registry().openWindow(Section::DefensiveFields);
     QVERIFY(editor && editor->isVisible());
     if (byQuitButton)
       button(form, "Command2")->click();

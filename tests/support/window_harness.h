@@ -45,19 +45,20 @@ private:
 
 template <typename Form> QWidget *makeForm() { return new Form; }
 
-// The window behind `row` of the main window's section list, opened with "进入编辑".
-inline QWidget *openFromMainWindow(Form1 &main, int row) {
-  main.findChild<QListWidget *>(QStringLiteral("List1"))->setCurrentRow(row);
+// The window of `section`, picked in the main window's section list and opened
+// with "进入编辑".
+inline QWidget *openFromMainWindow(Form1 &main, Section section) {
+  main.findChild<QListWidget *>(QStringLiteral("List1"))->setCurrentRow(sectionRow(section));
   main.findChild<QPushButton *>(QStringLiteral("Command3"))->click();
-  return main.registry().openWindow(row);
+  return main.registry().openWindow(section);
 }
 
 // Presses the window's return button ("返回", objectName `button`); true when the
 // window is then gone, as the main window's registry sees it.
-inline bool closesWithReturn(Form1 &main, int row, const QString &button) {
-  main.registry().openWindow(row)->findChild<QPushButton *>(button)->click();
+inline bool closesWithReturn(Form1 &main, Section section, const QString &button) {
+  main.registry().openWindow(section)->findChild<QPushButton *>(button)->click();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  return !main.registry().openWindow(row);
+  return !main.registry().openWindow(section);
 }
 
 } // namespace korvane::test

@@ -1,12 +1,11 @@
-// The synthetic game file read through the windows' own table descriptions:
+// The synthetic game files read through every registered table's description:
 // every coded field of every record must hold a code its pick list can show,
 // so that every window can be clicked through without a stray placeholder.
 
-#include "editors/characters/character_record.h"
+#include "editors/catalog/table_catalog.h"
 #include "editors/shared/field_codec.h"
+#include "editors/shared/list_rows.h"
 #include "editors/shared/record_io.h"
-#include "editors/units/unit_record.h"
-#include "editors/units/weapon_record.h"
 #include "tests/support/sample_game.h"
 
 #include <QTest>
@@ -15,12 +14,11 @@ using namespace korvane;
 
 namespace {
 
-// Walks `count` records from `start`, `stride` bytes apart, and returns the first
-// coded field that has no row, or an empty text.
-QString firstUnlistedCode(Module1::Operation &op, const RecordLayout &layout, qint64 start,
-                          qint64 stride, int count) {
-  for (int row = 0; row < count; ++row) {
-    const RecordValues values = readRecord(op, layout, start + stride * row);
+// The first coded field of the records at `offsets` that has no row, or an empty text.
+QString firstUnlistedCode(Module1::Operation &op, const RecordLayout &layout,
+                          const std::vector<qint64> &offsets) {
+  for (size_t row = 0; row < offsets.size(); ++row) {
+    const RecordValues values = readRecord(op, layout, offsets[row]);
     for (size_t i = 0; i < layout.fields.size(); ++i)
       for (const FieldPart &part : layout.fields[i].parts) {
         if (part.encoding != Encoding::Choice)
@@ -42,43 +40,30 @@ class TestSampleTables : public QObject {
 
   test::SampleGame game_;
 
+  QString pathOf(const CatalogTable &table) const {
+    return table.file == GameFile::Exe ? game_.exePath() : game_.stagePath();
+  }
+
 private slots:
   void everyCodedFieldHasARow_data() {
     QTest::addColumn<int>("table");
-    QTest::newRow("unit heads") << 0;
-    QTest::newRow("weapon entries") << 1;
-    QTest::newRow("characters") << 2;
+    for (size_t i = 0; i < tableCatalog().size(); ++i)
+      QTest::newRow(qPrintable(tableCatalog()[i].key)) << int(i);
   }
   void everyCodedFieldHasARow() {
     QFETCH(int, table);
-    Module1::Operation op(GameFileRef::plain(game_.exePath()));
+    const CatalogTable &registered = tableCatalog()[size_t(table)];
+    ListRows rows;
+    const std::vector<qint64> offsets = registered.recordOffsets(rows);
+    QVERIFY(!offsets.empty());
+    Module1::Operation op(GameFileRef::plain(pathOf(registered)));
     QVERIFY(op.ok());
-    const RecordLayout &units = unitHeadLayout();
-    QString unlisted;
-    switch (table) {
-    case 0:
-      unlisted =
-          firstUnlistedCode(op, units, units.tableOffset, units.recordSize, units.recordCount);
-      break;
-    case 1:
-      for (int weapon = 0; weapon < 18 && unlisted.isEmpty(); ++weapon)
-        unlisted = firstUnlistedCode(op, weaponLayout(), weaponOffset(0, weapon), units.recordSize,
-                                     units.recordCount);
-      break;
-    default:
-      unlisted = firstUnlistedCode(op, characterLayout(), characterLayout().tableOffset,
-                                   characterLayout().recordSize, characterLayout().recordCount);
-    }
+    for (const qint64 offset : offsets)
+      QVERIFY2(op.requireSpan(offset, registered.layout->recordSize, registered.layout->what),
+               qPrintable(op.error()));
+    const QString unlisted = firstUnlistedCode(op, *registered.layout, offsets);
     QVERIFY2(unlisted.isEmpty(), qPrintable(unlisted));
     QVERIFY(op.close());
-  }
-
-  void everyTableLiesInsideTheFile() {
-    Module1::Operation op(GameFileRef::plain(game_.exePath()));
-    for (const RecordLayout *layout : {&unitHeadLayout(), &characterLayout()})
-      QVERIFY2(op.requireSpan(layout->tableOffset, layout->tableEnd() - layout->tableOffset,
-                              layout->what),
-               qPrintable(op.error()));
   }
 };
 

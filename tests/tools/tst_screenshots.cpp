@@ -53,8 +53,8 @@ private slots:
       Form1 main;
       const int rows = main.findChild<QListWidget *>(QStringLiteral("List1"))->count();
       for (int row = 0; row < rows; ++row)
-        if (main.registry().has(row)) {
-          QWidget *editor = main.registry().show(row);
+        if (main.registry().has(*sectionAtRow(row))) {
+          QWidget *editor = main.registry().show(*sectionAtRow(row));
           expected << editor->objectName();
           editor->close();
         }

@@ -118,7 +118,8 @@ private slots:
                                                  ->findItems(described.section, Qt::MatchExactly);
     QCOMPARE(section.size(), 1);
     QWidget *window = openFromMainWindow(
-        main, main.findChild<QListWidget *>(QStringLiteral("List1"))->row(section.front()));
+        main, *sectionAtRow(
+                  main.findChild<QListWidget *>(QStringLiteral("List1"))->row(section.front())));
     QVERIFY(window);
     const int records = int(dump.size()) - 1;
     const std::vector<Picks> picks = recordPicks(described, window, records);

@@ -299,16 +299,18 @@ private slots:
     SampleGame game; // then both are chosen
     ModalAnswerer answers;
     form.show();
-    const std::pair<int, const char *> editors[] = {{11, "Form13"}, {12, "Form14"}};
-    for (const auto &[row, name] : editors) {
-      form.findChild<QListWidget *>(QStringLiteral("List1"))->setCurrentRow(row);
+    const std::pair<Section, const char *> editors[] = {{Section::EnemyDeployment, "Form13"},
+                                                        {Section::AllyDeployment, "Form14"}};
+    for (const auto &[section, name] : editors) {
+      form.findChild<QListWidget *>(QStringLiteral("List1"))->setCurrentRow(sectionRow(section));
       form.findChild<QPushButton *>(QStringLiteral("Command3"))->click();
-      QWidget *editor = form.registry().openWindow(row);
+      QWidget *editor = form.registry().openWindow(section);
       QVERIFY(editor && editor->isVisible());
       QCOMPARE(editor->objectName(), QString::fromLatin1(name));
     }
-    QCOMPARE(form.registry().openWindow(11)->windowTitle(), QStringLiteral("敌军配置"));
-    QPointer<QWidget> allies = form.registry().openWindow(12);
+    QCOMPARE(form.registry().openWindow(Section::EnemyDeployment)->windowTitle(),
+             QStringLiteral("敌军配置"));
+    QPointer<QWidget> allies = form.registry().openWindow(Section::AllyDeployment);
     QCOMPARE(allies->windowTitle(), QStringLiteral("我方配置"));
     allies->findChild<QPushButton *>(QStringLiteral("Command1"))->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -103,6 +103,9 @@ private slots:
     const RecordLayout &ally = allyRecordLayout();
     QCOMPARE(deploymentRecordOffset(ally, block.offset, 2), 0x1BC);
     QCOMPARE(ally.fields[deploymentFieldIndex(ally, QStringLiteral("UnitCode"))].offset, 0);
+    // Never an index past the fields: an ally record has no chip.
+    QVERIFY_THROWS_EXCEPTION(DescriptionMismatch,
+                             deploymentFieldIndex(ally, QStringLiteral("ChipCode")));
   }
 
   void marksTheNextSlotOnlyAsSettled() {

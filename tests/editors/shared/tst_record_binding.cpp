@@ -151,6 +151,34 @@ private slots:
              QStringLiteral("00")); // not a box that shows the written value
   }
 
+  // A window that lacks a control of its description, or holds one of another
+  // kind, fails when its binder is made, naming the window and the control.
+  void aWindowThatDisagreesWithItsDescriptionFailsWhenBound_data() {
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<bool>("ofAnotherKind");
+    QTest::newRow("pick list missing") << QStringLiteral("Combo2") << false;
+    QTest::newRow("hex display missing") << QStringLiteral("Text9") << false;
+    QTest::newRow("check box for a pick list") << QStringLiteral("Combo1") << true;
+    QTest::newRow("check box for a text box") << QStringLiteral("Text2") << true;
+  }
+  void aWindowThatDisagreesWithItsDescriptionFailsWhenBound() {
+    QFETCH(QString, control);
+    QFETCH(bool, ofAnotherKind);
+    TestForm form;
+    form.setObjectName(QStringLiteral("Form99"));
+    form.findChild<QWidget *>(control)->setObjectName(QStringLiteral("Elsewhere"));
+    if (ofAnotherKind)
+      (new QCheckBox(&form))->setObjectName(control);
+    try {
+      RecordBinder binder(&form, testLayout());
+      QFAIL("the binder was made");
+    } catch (const DescriptionMismatch &mismatch) {
+      const QString message = QString::fromUtf8(mismatch.what());
+      QVERIFY2(message.contains(QStringLiteral("Form99")) && message.contains(control),
+               mismatch.what());
+    }
+  }
+
   // The whole protocol against a file: nothing is written when one entry is bad,
   // everything when all are good, and a short file is refused before writing.
   void theSaveProtocolWritesAllOrNothing() {

@@ -164,11 +164,11 @@ private slots:
     Form1 main; // clears the game paths
     SampleGame game;
     ModalAnswerer answers;
-    QPointer<QWidget> form = openFromMainWindow(main, 9);
+    QPointer<QWidget> form = openFromMainWindow(main, Section::Upgrades);
     QVERIFY(form && form->isVisible());
     QCOMPARE(form->objectName(), QStringLiteral("Form11"));
     QCOMPARE(form->findChild<QLineEdit *>(cell(0))->text(), QStringLiteral("1000"));
-    QVERIFY(closesWithReturn(main, 9, QStringLiteral("open")));
+    QVERIFY(closesWithReturn(main, Section::Upgrades, QStringLiteral("open")));
     QVERIFY(answers.texts().isEmpty());
   }
 };

@@ -204,11 +204,11 @@ private slots:
     Form1 main; // clears the game paths
     SampleGame game;
     ModalAnswerer answers;
-    QPointer<QWidget> form = openFromMainWindow(main, 10);
+    QPointer<QWidget> form = openFromMainWindow(main, Section::SystemSettings);
     QVERIFY(form && form->isVisible());
     QCOMPARE(form->objectName(), QStringLiteral("Form12"));
     QCOMPARE(form->findChild<QLineEdit *>(box(3))->text(), QStringLiteral("150"));
-    QVERIFY(closesWithReturn(main, 10, QStringLiteral("open")));
+    QVERIFY(closesWithReturn(main, Section::SystemSettings, QStringLiteral("open")));
     QVERIFY(answers.texts().isEmpty());
   }
 };

@@ -41,7 +41,7 @@ private slots:
     Form1 main;      // starts with no game files chosen
     SampleGame game; // then both are chosen
     ModalAnswerer answers;
-    QWidget *form = openFromMainWindow(main, 2);
+    QWidget *form = openFromMainWindow(main, Section::Parts);
     QVERIFY(form && form->isVisible());
     QCOMPARE(form->objectName(), QStringLiteral("Form4"));
     QCOMPARE(form->windowTitle(), QStringLiteral("Korvane强化部件编辑"));
@@ -53,7 +53,7 @@ private slots:
       QVERIFY(form->findChild<QLineEdit *>(box.name)->text().isEmpty());
     for (const char *combo : kCombos)
       QCOMPARE(form->findChild<QComboBox *>(combo)->currentIndex(), -1);
-    QVERIFY(closesWithReturn(main, 2, QStringLiteral("open")));
+    QVERIFY(closesWithReturn(main, Section::Parts, QStringLiteral("open")));
     QVERIFY(answers.texts().isEmpty());
   }
 

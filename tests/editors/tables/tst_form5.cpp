@@ -26,7 +26,7 @@ private slots:
     Form1 main;      // starts with no game files chosen
     SampleGame game; // then both are chosen
     ModalAnswerer answers;
-    QWidget *form = openFromMainWindow(main, 3);
+    QWidget *form = openFromMainWindow(main, Section::DefensiveFields);
     QVERIFY(form && form->isVisible());
     QCOMPARE(form->objectName(), QStringLiteral("Form5"));
     QCOMPARE(form->windowTitle(), QStringLiteral("Korvane防御力场"));

@@ -27,14 +27,14 @@ private slots:
     Form1 main;      // starts with no game files chosen
     SampleGame game; // then both are chosen
     ModalAnswerer answers;
-    QWidget *form = openFromMainWindow(main, 4);
+    QWidget *form = openFromMainWindow(main, Section::LeaderAbilities);
     QVERIFY(form && form->isVisible());
     QCOMPARE(form->objectName(), QStringLiteral("Form6"));
     QCOMPARE(form->windowTitle(), QStringLiteral("小队长能力"));
     QCOMPARE(form->findChild<QListWidget *>(QStringLiteral("List1"))->currentRow(), -1);
     for (const QString &combo : {kFirst, kSecond})
       QCOMPARE(form->findChild<QComboBox *>(combo)->currentIndex(), -1);
-    QVERIFY(closesWithReturn(main, 4, QStringLiteral("Open")));
+    QVERIFY(closesWithReturn(main, Section::LeaderAbilities, QStringLiteral("Open")));
     QVERIFY(answers.texts().isEmpty());
   }
 

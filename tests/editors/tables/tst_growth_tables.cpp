@@ -78,16 +78,16 @@ private slots:
     SampleGame game;
     ModalAnswerer answerer;
     form.show();
-    const std::tuple<int, const char *, QString> windows[] = {
-        {5, "Form7", QStringLiteral("Korvane主角生日精神修改")},
-        {6, "Form8", QStringLiteral("Korvane机师特级养成")},
-        {7, "Form9", QStringLiteral("Korvane机师特技补正")},
-        {8, "Form10", QStringLiteral("Korvane底力补正百分率")}};
+    const std::tuple<Section, const char *, QString> windows[] = {
+        {Section::ProtagonistSpirits, "Form7", QStringLiteral("Korvane主角生日精神修改")},
+        {Section::SkillTraining, "Form8", QStringLiteral("Korvane机师特级养成")},
+        {Section::SkillCorrection, "Form9", QStringLiteral("Korvane机师特技补正")},
+        {Section::PotentialCorrection, "Form10", QStringLiteral("Korvane底力补正百分率")}};
     auto *sections = form.findChild<QListWidget *>(QStringLiteral("List1"));
-    for (const auto &[row, name, caption] : windows) {
-      sections->setCurrentRow(row);
+    for (const auto &[section, name, caption] : windows) {
+      sections->setCurrentRow(sectionRow(section));
       form.findChild<QPushButton *>(QStringLiteral("Command3"))->click();
-      QPointer<QWidget> editor = form.registry().openWindow(row);
+      QPointer<QWidget> editor = form.registry().openWindow(section);
       QVERIFY(editor && editor->isVisible() && editor->isWindow());
       QCOMPARE(editor->objectName(), QString::fromLatin1(name));
       QCOMPARE(editor->windowTitle(), caption);
