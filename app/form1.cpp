@@ -43,8 +43,8 @@ QLabel *makePathLabel(const char *name, QWidget *parent) {
   return label;
 }
 
-QString pathText(const QString &path) {
-  return path.isEmpty() ? QStringLiteral("未选择") : QDir::toNativeSeparators(path);
+QString pathText(const GameFileRef &file) {
+  return file.isEmpty() ? QStringLiteral("未选择") : file.displayName();
 }
 
 } // namespace
@@ -115,8 +115,8 @@ Form1::~Form1() {
 void Form1::chooseFile(GameFile file) {
   const bool exe = file == GameFile::Exe;
   QFileDialog *&dialog = exe ? CommonDialog1 : CommonDialog2;
-  QString &path = exe ? gamePaths().ExePath : gamePaths().StagePath;
-  const QString &otherPath = exe ? gamePaths().StagePath : gamePaths().ExePath;
+  GameFileRef &path = gamePaths().of(file);
+  const GameFileRef &otherPath = exe ? gamePaths().StagePath : gamePaths().ExePath;
   const QString fileName = gameFileName(file);
   if (!dialog) {
     dialog = new QFileDialog(this);
@@ -127,22 +127,23 @@ void Form1::chooseFile(GameFile file) {
     dialog->setNameFilter(QStringLiteral("%1 (%1)").arg(fileName));
   }
   // Near the file chosen before, whatever folder the user browsed to and left.
-  const QString &near = path.isEmpty() ? otherPath : path;
+  const GameFileRef &near = path.isEmpty() ? otherPath : path;
   if (!near.isEmpty())
-    dialog->setDirectory(QFileInfo(near).absolutePath());
+    dialog->setDirectory(QFileInfo(near.path).absolutePath());
   if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
     return;
-  const QString chosen = dialog->selectedFiles().constFirst();
-  // One file under both buttons would take the stage data into the executable.
-  if (isSameFile(chosen, otherPath)) {
+  const GameFileRef chosen = GameFileRef::plain(dialog->selectedFiles().constFirst());
+  // One file under both buttons, by any name or link, would take the stage data
+  // into the executable.
+  if (chosen == otherPath) {
     showMessage(this, QStringLiteral("这个文件已经选作%1：\n%2\n"
                                      "SLPS_255.37和stage.bin必须是两个不同的文件。"
                                      "%3的选择没有改变。")
                           .arg(gameFileName(exe ? GameFile::Stage : GameFile::Exe),
-                               QDir::toNativeSeparators(otherPath), fileName));
+                               otherPath.displayName(), fileName));
     return;
   }
-  const bool switched = !isSameFile(chosen, path);
+  const bool switched = chosen != path;
   path = chosen;
   showPaths();
   if (switched)
@@ -163,11 +164,11 @@ void Form1::Command4_Click() { chooseFile(GameFile::Stage); }
 
 // Checked again on every entry: a file can be replaced by a link after it was chosen.
 bool Form1::requireTwoFiles() {
-  if (!isSameFile(gamePaths().ExePath, gamePaths().StagePath))
+  if (gamePaths().ExePath != gamePaths().StagePath)
     return true;
   showMessage(this, QStringLiteral("选择的SLPS_255.37和stage.bin是同一个文件：\n%1\n"
                                    "请重新选择这两个文件再进入修改。")
-                        .arg(QDir::toNativeSeparators(gamePaths().ExePath)));
+                        .arg(gamePaths().ExePath.displayName()));
   return false;
 }
 
@@ -266,12 +267,13 @@ QString Form1::askPatchedFile() {
   return choice.exec() == QDialog::Accepted ? choice.textValue() : QString();
 }
 
-// Whether the original is as long as the modified game file, whose path text may
-// name an entry of a disc image: the sizes compared are those of what the patch
-// reads. Says why not when not.
-bool Form1::sameSizes(const QString &original, const QString &modified, const QString &fileName) {
-  const ImageEntryResult before = locateGameFile(GameFileRef::fromPathText(original));
-  const ImageEntryResult after = locateGameFile(GameFileRef::fromPathText(modified));
+// Whether the original is as long as the modified game file, which may be an
+// entry of a disc image: the sizes compared are those of what the patch reads.
+// Says why not when not.
+bool Form1::sameSizes(const GameFileRef &original, const GameFileRef &modified,
+                      const QString &fileName) {
+  const ImageEntryResult before = locateGameFile(original);
+  const ImageEntryResult after = locateGameFile(modified);
   if (!before.ok() || !after.ok()) {
     showMessage(this, (before.ok() ? after : before).error + QStringLiteral("\n没有生成补丁。"));
     return false;
@@ -292,24 +294,25 @@ void Form1::makePatch_Click() {
   const QString fileName = askPatchedFile();
   if (fileName.isEmpty())
     return;
-  const QString modified = fileName == kStageName ? gamePaths().StagePath : gamePaths().ExePath;
+  const GameFileRef modified = fileName == kStageName ? gamePaths().StagePath : gamePaths().ExePath;
   if (modified.isEmpty()) {
     showMessage(this, QStringLiteral("请先打开%1文件再制作补丁").arg(fileName));
     return;
   }
-  const QString folder = QFileInfo(GameFileRef::fromPathText(modified).path).absolutePath();
+  const QString folder = QFileInfo(modified.path).absolutePath();
   std::unique_ptr<QFileDialog> open(
       makeFileDialog(this, "PatchOriginalDialog",
                      QStringLiteral("选择原版（没有改动过的）%1").arg(fileName), folder));
   open->setFileMode(QFileDialog::ExistingFile);
   open->setAcceptMode(QFileDialog::AcceptOpen);
-  const QString original = chosenFile(*open);
+  const GameFileRef original = GameFileRef::plain(chosenFile(*open));
   if (original.isEmpty())
     return;
-  if (isSameFile(original, modified)) {
+  // A hard or symbolic link to the modified file is that file, whatever its name.
+  if (original == modified) {
     showMessage(this, QStringLiteral("选择的原版文件就是正在修改的%1：\n%2\n"
                                      "请选择一份没有改动过的原版。没有生成补丁。")
-                          .arg(fileName, QDir::toNativeSeparators(modified)));
+                          .arg(fileName, modified.displayName()));
     return;
   }
   if (!sameSizes(original, modified, fileName))
@@ -358,9 +361,10 @@ void Form1::openImage_Click() {
     ImageDialog->setAcceptMode(QFileDialog::AcceptOpen);
     ImageDialog->setNameFilter(QStringLiteral("光盘镜像 (*.iso)"));
   }
-  const QString &near = gamePaths().ExePath.isEmpty() ? gamePaths().StagePath : gamePaths().ExePath;
+  const GameFileRef &near =
+      gamePaths().ExePath.isEmpty() ? gamePaths().StagePath : gamePaths().ExePath;
   if (!near.isEmpty())
-    ImageDialog->setDirectory(QFileInfo(GameFileRef::fromPathText(near).path).absolutePath());
+    ImageDialog->setDirectory(QFileInfo(near.path).absolutePath());
   if (ImageDialog->exec() != QDialog::Accepted || ImageDialog->selectedFiles().isEmpty())
     return;
   const QString image = ImageDialog->selectedFiles().constFirst();
@@ -373,8 +377,8 @@ void Form1::openImage_Click() {
         std::tuple{GameFile::Stage, kStageEntryName, &gamePaths().StagePath}}) {
     const ImageEntryResult entry = findImageEntry(image, name);
     if (entry.ok()) {
-      const QString chosen = GameFileRef{image, name}.pathText();
-      if (!isSameFile(chosen, *path))
+      const GameFileRef chosen{image, name};
+      if (chosen != *path)
         switched.append(file);
       *path = chosen;
       found.append(name);

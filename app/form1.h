@@ -43,7 +43,7 @@ private:
   // Which game file a patch is made of: the chosen SLPS_255.37 or stage.bin;
   // empty when the user cancels.
   QString askPatchedFile();
-  bool sameSizes(const QString &original, const QString &modified, const QString &fileName);
+  bool sameSizes(const GameFileRef &original, const GameFileRef &modified, const QString &fileName);
   // Shows an open-file dialog offering only the game file `file`, starting in the
   // folder of its path or else of the other file's; the path stays as it was when
   // the user cancels or picks the file already chosen for the other button.

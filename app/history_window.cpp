@@ -90,7 +90,7 @@ void HistoryWindow::refresh() {
       continue;
     auto *item = new QListWidgetItem(describer_.headline(entry));
     item->setData(kIdRole, entry.id);
-    item->setToolTip(QDir::toNativeSeparators(entry.path));
+    item->setToolTip(entry.location.displayName());
     historyList->insertItem(0, item);
   }
   if (history.dropped() > 0) {
@@ -108,8 +108,8 @@ void HistoryWindow::historyList_Click() {
   if (!item)
     return;
   if (const ChangeEntry *entry = changeHistory().find(idOf(item))) {
-    fieldLabel->setText(QStringLiteral("所选记录改动的内容（文件：%1）：")
-                            .arg(QDir::toNativeSeparators(entry->path)));
+    fieldLabel->setText(
+        QStringLiteral("所选记录改动的内容（文件：%1）：").arg(entry->location.displayName()));
     fieldList->addItems(describer_.describe(entry->file, entry->spans).lines);
   }
 }
@@ -136,7 +136,7 @@ void HistoryWindow::undoButton_Click() {
 bool HistoryWindow::revert(const ChangeEntry &entry) {
   ChangeSpans overwritten;
   {
-    Module1::Operation check(entry.path);
+    Module1::Operation check(entry.location);
     overwritten = overwrittenSpans(check, entry);
     if (!finishOperation(this, check))
       return false;
@@ -154,7 +154,7 @@ bool HistoryWindow::revert(const ChangeEntry &entry) {
       return true; // nothing of this entry is written; the others go on
   }
   const ChangeLabel label(windowTitle(), QStringLiteral("撤销"), entry.id);
-  Module1::Operation op(entry.path);
+  Module1::Operation op(entry.location);
   for (const ChangeSpan &span : entry.spans) {
     if (!op.requireSpan(span.start, span.before.size(), QStringLiteral("这条修改记录写入的内容")))
       break;

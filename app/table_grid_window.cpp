@@ -328,10 +328,6 @@ QString tableChoiceText(const CatalogTable &table) {
   return QStringLiteral("%1 · %2").arg(table.section, table.key);
 }
 
-QString gamePath(GameFile file) {
-  return file == GameFile::Exe ? gamePaths().ExePath : gamePaths().StagePath;
-}
-
 // Describes how `field` now differs from what was shown, part by part, as the
 // windows' overwrite question does.
 void describeFieldChange(const QString &record, const Field &field, quint32 shown, quint32 now,
@@ -417,7 +413,7 @@ TableGridWindow::TableGridWindow(QWidget *parent) : QWidget(parent) {
   connect(&model_, &TableGridModel::summaryChanged, this, &TableGridWindow::showSummary);
   connect(&changeHistory(), &ChangeHistory::entryAdded, this, [this](quint64 id) {
     const ChangeEntry *entry = changeHistory().find(id);
-    if (!writing_ && entry && model_.table() && isSameFile(entry->path, model_.path()))
+    if (!writing_ && entry && model_.table() && entry->location == model_.file())
       followFile();
   });
   connect(&gameFileSwitches(), &GameFileSwitches::switched, this, [this](GameFile file) {
@@ -431,12 +427,12 @@ void TableGridWindow::tableChoice_Changed(int row) {
   if (row < 0 || row >= int(tableCatalog().size()))
     return;
   const CatalogTable &table = tableCatalog()[size_t(row)];
-  const QString path = gamePath(table.file);
+  const GameFileRef &chosen = gamePaths().of(table.file);
   const auto stay = [this] {
     const QSignalBlocker quiet(tableChoice);
     tableChoice->setCurrentIndex(shownChoice_);
   };
-  if (path.isEmpty()) {
+  if (chosen.isEmpty()) {
     showMessage(this, QStringLiteral("请先打开%1文件再进入修改").arg(gameFileName(table.file)));
     return stay();
   }
@@ -449,7 +445,7 @@ void TableGridWindow::tableChoice_Changed(int row) {
     return stay();
   shownChoice_ = row;
   grid->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
-  QString error = model_.load(table, path);
+  QString error = model_.load(table, chosen);
   // The original chosen for another table of the same game file compares this one too.
   if (error.isEmpty() && original_.file == table.file && !original_.bytes.isEmpty())
     error = model_.compareWith(original_.bytes, original_.name);
@@ -613,7 +609,7 @@ void TableGridWindow::writeChanges_Click() {
   const QScopedValueRollback own(writing_, true);
   QStringList changed;
   {
-    Module1::Operation op(model_.path());
+    Module1::Operation op(model_.file());
     changed = changedSinceShown(op, records);
     if (changed.isEmpty())
       writePending(op, records);
@@ -623,7 +619,7 @@ void TableGridWindow::writeChanges_Click() {
   if (!changed.isEmpty()) {
     if (!confirmOverwrite(changed))
       return;
-    Module1::Operation op(model_.path());
+    Module1::Operation op(model_.file());
     writePending(op, records);
     if (!finishOperation(this, op))
       return;
@@ -655,8 +651,8 @@ void TableGridWindow::changeEvent(QEvent *event) {
 }
 
 bool TableGridWindow::followChosenFile() {
-  const QString chosen = gamePath(model_.table()->file);
-  if (chosen == model_.path())
+  const GameFileRef chosen = gamePaths().of(model_.table()->file);
+  if (chosen == model_.file())
     return false;
   const int dropped = model_.pendingCells();
   const int row = shownChoice_;
@@ -668,7 +664,7 @@ bool TableGridWindow::followChosenFile() {
   if (chosen.isEmpty())
     return true;
   QString message = QStringLiteral("主窗口选择了另一个%1：\n%2\n表格改为显示这个文件。")
-                        .arg(gameFileName(model_.table()->file), QDir::toNativeSeparators(chosen));
+                        .arg(gameFileName(model_.table()->file), chosen.displayName());
   if (dropped > 0)
     message += QStringLiteral("原来的文件中还没有写入的 %1 个格子已经放弃，没有写入任何内容。")
                    .arg(dropped);
@@ -686,16 +682,16 @@ void TableGridWindow::compareWith_Click() {
   const GameFile file = model_.table()->file;
   QFileDialog dialog(this,
                      QStringLiteral("选择原版（没有改动过的）%1或光盘镜像").arg(gameFileName(file)),
-                     QFileInfo(GameFileRef::fromPathText(model_.path()).path).absolutePath());
+                     QFileInfo(model_.file().path).absolutePath());
   dialog.setObjectName(QStringLiteral("CompareDialog"));
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setFileMode(QFileDialog::ExistingFile);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
     return;
-  QString original = dialog.selectedFiles().constFirst();
-  if (isDiscImagePath(original))
-    original = GameFileRef{original, gameFileName(file)}.pathText();
-  if (isSameFile(original, model_.path())) {
+  const QString chosen = dialog.selectedFiles().constFirst();
+  const GameFileRef original =
+      isDiscImagePath(chosen) ? GameFileRef::imageEntry(chosen, file) : GameFileRef::plain(chosen);
+  if (original == model_.file()) {
     showMessage(this, QStringLiteral("选择的原版文件就是正在修改的%1，请选择一份没有改动过的原版。")
                           .arg(gameFileName(file)));
     return;
@@ -705,7 +701,7 @@ void TableGridWindow::compareWith_Click() {
     showMessage(this, contents.error);
     return;
   }
-  original_ = {file, contents.bytes, QDir::toNativeSeparators(original)};
+  original_ = {file, contents.bytes, original.displayName()};
   const QString error = model_.compareWith(original_.bytes, original_.name);
   if (!error.isEmpty()) {
     original_ = {};

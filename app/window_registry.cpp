@@ -1,6 +1,22 @@
 #include "app/window_registry.h"
 
+#include "editors/shared/record_layout.h"
+
 namespace korvane {
+
+namespace {
+
+// A window whose controls disagree with its table's description cannot be used;
+// the program stops there, saying which window and control, in every build.
+QWidget *makeWindow(const WindowRegistry::Factory &factory) {
+  try {
+    return factory();
+  } catch (const DescriptionMismatch &mismatch) {
+    qFatal("%s", mismatch.what());
+  }
+}
+
+} // namespace
 
 void WindowRegistry::add(Section section, Factory factory) {
   factories_[section] = std::move(factory);
@@ -17,7 +33,7 @@ QWidget *WindowRegistry::show(Section section) {
     const auto factory = factories_.find(section);
     if (factory == factories_.end())
       return nullptr;
-    window = factory->second();
+    window = makeWindow(factory->second);
     open_[section] = window;
   }
   window->show();

@@ -39,8 +39,8 @@ const QString &imagePath() {
 // Points the executable's path at the image's entry or at the plain file.
 void useExe(bool inImage) {
   files();
-  korvane::gamePaths().ExePath =
-      inImage ? korvane::GameFileRef{imagePath(), korvane::kExeEntryName}.pathText() : files().exe;
+  korvane::gamePaths().ExePath = inImage ? korvane::GameFileRef{imagePath(), korvane::kExeEntryName}
+                                         : korvane::GameFileRef::plain(files().exe);
 }
 
 // Two neighbouring units in turn, so that every iteration is a pick.

@@ -43,7 +43,7 @@ void BM_RawRecordRead(benchmark::State &state) {
 
 void BM_AccessorRecordRead(benchmark::State &state) {
   for (auto _ : state) {
-    Module1::Operation op(files().exe);
+    Module1::Operation op(korvane::GameFileRef::plain(files().exe));
     Module1::FilePos = qint32(kUnitRecord + 1);
     quint32 sum = 0;
     for (int width : unitRecordWalk()) {
@@ -73,7 +73,7 @@ void BM_RawRecordWrite(benchmark::State &state) {
 
 void BM_AccessorRecordWrite(benchmark::State &state) {
   for (auto _ : state) {
-    Module1::Operation op(files().exe);
+    Module1::Operation op(korvane::GameFileRef::plain(files().exe));
     Module1::FilePos = qint32(kUnitRecord + 1);
     for (int width : unitRecordWalk()) {
       if (width < 0)

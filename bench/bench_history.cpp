@@ -53,7 +53,7 @@ struct FullHistory {
     for (size_t round = 0; round < korvane::ChangeHistory::kMaxEntries; ++round) {
       const korvane::ChangeLabel label(QStringLiteral("Korvane机体修改器"),
                                        QStringLiteral("全机体可装备4个强化部件"));
-      Module1::Operation op(files().exe);
+      Module1::Operation op(korvane::GameFileRef::plain(files().exe));
       for (int row = 0; row < table.recordCount; ++row) {
         Module1::FilePos = qint32(table.recordOffset(row) + korvane::kPartSlotsOffset + 1);
         op.WriteByte(round % 2 ? 3 : 4);

@@ -19,7 +19,7 @@ struct SampleFiles {
     samples::writeNameLists(dir.path(), nullptr);
     exe = dir.filePath(QStringLiteral("SLPS_255.37"));
     setDataDirOverride(dir.path());
-    gamePaths() = {exe, dir.filePath(QStringLiteral("stage.bin"))};
+    gamePaths() = {GameFileRef::plain(exe), GameFileRef::plain(dir.filePath(QStringLiteral("stage.bin")))};
   }
 };
 

@@ -103,13 +103,14 @@ ChangeHistory &changeHistory() {
   return history;
 }
 
-void ChangeHistory::record(const QString &path, std::optional<GameFile> file, ChangeSpans spans) {
+void ChangeHistory::record(const GameFileRef &location, std::optional<GameFile> file,
+                           ChangeSpans spans) {
   if (!enabled_ || spans.empty())
     return;
   ChangeEntry entry;
   entry.id = nextId_++;
   entry.msecs = QDateTime::currentMSecsSinceEpoch();
-  entry.path = path;
+  entry.location = location;
   entry.file = file;
   if (currentLabel) {
     entry.window = currentLabel->window_;

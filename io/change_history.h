@@ -98,7 +98,7 @@ private:
 struct ChangeEntry {
   quint64 id = 0;               // 1 for the run's first entry, counting on
   qint64 msecs = 0;             // when it was committed, since the epoch
-  QString path;                 // the game file as the operation opened it
+  GameFileRef location;         // the game file as the operation opened it
   std::optional<GameFile> file; // which game file that path was when it opened
   QString window;               // the caption of the window that wrote it
   QString action;               // "保存", "粘贴", "撤销", ...
@@ -132,9 +132,9 @@ public:
   bool enabled() const { return enabled_; }
   void setEnabled(bool on) { enabled_ = on; }
 
-  // Takes the spans of a committed operation on `path`, which is the game file
-  // `file`, under the current label.
-  void record(const QString &path, std::optional<GameFile> file, ChangeSpans spans);
+  // Takes the spans of a committed operation on `location`, which is the game
+  // file `file`, under the current label.
+  void record(const GameFileRef &location, std::optional<GameFile> file, ChangeSpans spans);
 
   // Oldest first.
   const std::deque<ChangeEntry> &entries() const { return entries_; }

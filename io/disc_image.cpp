@@ -394,27 +394,6 @@ bool extractImageEntry(const QString &imagePath, const QString &fileName, const 
   return true;
 }
 
-namespace {
-const QString kEntryMarker = QStringLiteral(" \u203A ");
-} // namespace
-
-QString GameFileRef::pathText() const { return inImage() ? path + kEntryMarker + entry : path; }
-
-GameFileRef GameFileRef::fromPathText(const QString &text) {
-  const qsizetype marker = text.lastIndexOf(kEntryMarker);
-  if (marker <= 0 || QFileInfo::exists(text))
-    return {text, {}};
-  const QString named = text.mid(marker + kEntryMarker.size());
-  for (const QString &entry : {kExeEntryName, kStageEntryName})
-    if (named.compare(entry, Qt::CaseInsensitive) == 0)
-      return {text.left(marker), entry};
-  return {text, {}};
-}
-
-QString GameFileRef::displayName() const {
-  return inImage() ? shown(path) + kEntryMarker + entry : shown(path);
-}
-
 ImageEntryResult locateGameFile(const GameFileRef &ref) {
   if (ref.inImage())
     return findImageEntry(ref.path, ref.entry);

@@ -11,13 +11,12 @@
 // Anything that is not such an image is refused with a message naming what is
 // accepted; nothing here guesses at an offset or a sector layout.
 
+#include "io/game_files.h"
+
 #include <QFile>
 #include <QString>
 
 namespace korvane {
-
-inline const QString kExeEntryName = QStringLiteral("SLPS_255.37");
-inline const QString kStageEntryName = QStringLiteral("stage.bin");
 
 // A file of the image's ISO 9660 tree that lies in one extent.
 struct ImageEntry {
@@ -72,26 +71,6 @@ ImageEntryResult locateImageEntry(QFile &image, const QString &imagePath, const 
 // at all. On failure returns false and sets `error` (in Chinese).
 bool extractImageEntry(const QString &imagePath, const QString &fileName, const QString &targetPath,
                        QString *error);
-
-// Where a game file lies: a plain file, or an entry of a disc image. Every
-// access opens `path` and, for an entry, finds it afresh.
-struct GameFileRef {
-  QString path;  // the plain file, or the disc image
-  QString entry; // empty for a plain file; else kExeEntryName or kStageEntryName
-
-  bool inImage() const { return !entry.isEmpty(); }
-  // "/home/me/game.iso › SLPS_255.37", or the plain file's path.
-  QString displayName() const;
-  // The one text that names it wherever a game file's path is kept (the chosen
-  // paths, the change history, an operation): "/home/me/game.iso › SLPS_255.37"
-  // for an entry, the path itself for a plain file.
-  QString pathText() const;
-  // Reads a path text back. A file that exists under the whole text is a plain
-  // file even when its name holds " › "; otherwise the text after the last
-  // " › " must be one of the two entry names, and the text before it a file.
-  static GameFileRef fromPathText(const QString &text);
-  friend bool operator==(const GameFileRef &, const GameFileRef &) = default;
-};
 
 // The span a game file occupies in the file at `ref.path`: the whole file for a
 // plain file (its name left as the file's), the entry's extent for an image.

@@ -1,14 +1,52 @@
 #include "io/game_files.h"
 
-#include "io/disc_image.h"
 #include "io/regular_file.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace korvane {
 
+const QString kEntrySeparator = QStringLiteral(" \u203A ");
+
 QString gameFileName(GameFile file) {
   return file == GameFile::Exe ? kExeEntryName : kStageEntryName;
+}
+
+QString GameFileRef::displayName() const {
+  const QString shown = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+  return inImage() ? shown + kEntrySeparator + entry : shown;
+}
+
+QString GameFileRef::shortName() const {
+  const QString name = QFileInfo(path).fileName();
+  return inImage() ? name + kEntrySeparator + entry : name;
+}
+
+QString GameFileRef::folderAndName() const {
+  const QFileInfo file(path);
+  const QString name = QDir::toNativeSeparators(file.dir().dirName() + u'/' + file.fileName());
+  return inImage() ? name + kEntrySeparator + entry : name;
+}
+
+namespace {
+
+bool sameDiskFile(const QString &a, const QString &b) {
+  if (a.isEmpty() || b.isEmpty())
+    return false;
+  if (a == b)
+    return true;
+  const std::optional<FileIdentity> first = fileIdentity(a);
+  const std::optional<FileIdentity> second = fileIdentity(b);
+  if (first || second)
+    return first == second;
+  return QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
+}
+
+} // namespace
+
+bool operator==(const GameFileRef &a, const GameFileRef &b) {
+  return a.entry == b.entry && sameDiskFile(a.path, b.path);
 }
 
 GamePaths &gamePaths() {
@@ -16,44 +54,23 @@ GamePaths &gamePaths() {
   return paths;
 }
 
-std::optional<GameFile> gameFileAt(const QString &path) {
-  if (path.isEmpty())
+std::optional<GameFile> gameFileAt(const GameFileRef &file) {
+  if (file.isEmpty())
     return std::nullopt;
-  if (path == gamePaths().ExePath)
+  if (file == gamePaths().ExePath)
     return GameFile::Exe;
-  if (path == gamePaths().StagePath)
+  if (file == gamePaths().StagePath)
     return GameFile::Stage;
   // An entry of a disc image is the game file it is named after.
-  const GameFileRef ref = GameFileRef::fromPathText(path);
-  const QString name = ref.inImage() ? ref.entry : QFileInfo(path).fileName();
-  for (GameFile file : {GameFile::Exe, GameFile::Stage})
-    if (name.compare(gameFileName(file), Qt::CaseInsensitive) == 0)
-      return file;
+  const QString name = file.inImage() ? file.entry : QFileInfo(file.path).fileName();
+  for (GameFile kind : {GameFile::Exe, GameFile::Stage})
+    if (name.compare(gameFileName(kind), Qt::CaseInsensitive) == 0)
+      return kind;
   return std::nullopt;
 }
 
-bool isSameFile(const QString &a, const QString &b) {
-  if (a.isEmpty() || b.isEmpty())
-    return false;
-  if (a == b)
-    return true;
-  // An entry of a disc image is the same file only as the same entry of that image.
-  const GameFileRef first = GameFileRef::fromPathText(a);
-  const GameFileRef second = GameFileRef::fromPathText(b);
-  if (first.entry != second.entry)
-    return false;
-  return onSameDiskFile(first.path, second.path) && QFileInfo::exists(first.path);
-}
-
-bool onSameDiskFile(const QString &a, const QString &b) {
-  const QString first = GameFileRef::fromPathText(a).path;
-  const QString second = GameFileRef::fromPathText(b).path;
-  // By identity, not by path: a hard link names the file it links to under a
-  // path of its own.
-  const std::optional<FileIdentity> identity = fileIdentity(first);
-  if (identity)
-    return identity == fileIdentity(second);
-  return QFileInfo(first).absoluteFilePath() == QFileInfo(second).absoluteFilePath();
+bool onSameDiskFile(const GameFileRef &a, const GameFileRef &b) {
+  return sameDiskFile(a.path, b.path);
 }
 
 } // namespace korvane

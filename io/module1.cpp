@@ -101,23 +101,22 @@ void tellChecksumTagsOutdated(const QString &imagePath) {
 
 } // namespace
 
-FileContents readWholeFile(const QString &path, qint64 maxSize) {
+FileContents readWholeFile(const korvane::GameFileRef &file, qint64 maxSize) {
   // A commit cut short is undone before its half-written bytes are read.
-  if (QFile::exists(korvane::journalPathOf(korvane::GameFileRef::fromPathText(path).path))) {
-    Operation recovery(path);
+  if (QFile::exists(korvane::journalPathOf(file.path))) {
+    Operation recovery(file);
     if (!recovery.ok())
       return {{}, recovery.error(), recovery.error()};
     recovery.close();
   }
-  if (const korvane::GameFileRef ref = korvane::GameFileRef::fromPathText(path); ref.inImage())
-    return readImageEntry(ref, maxSize);
-  return korvane::readRegularFile(path, maxSize, QStringLiteral("游戏文件"));
+  if (file.inImage())
+    return readImageEntry(file, maxSize);
+  return korvane::readRegularFile(file.path, maxSize, QStringLiteral("游戏文件"));
 }
 
-Operation::Operation(const QString &path)
-    : path_(path), ref_(korvane::GameFileRef::fromPathText(path)),
-      gameFile_(korvane::gameFileAt(path)) {
-  if (path.isEmpty()) {
+Operation::Operation(const korvane::GameFileRef &file)
+    : ref_(file), gameFile_(korvane::gameFileAt(file)) {
+  if (file.isEmpty()) {
     fail(QStringLiteral("尚未选择要打开的文件。"));
     return;
   }
@@ -192,7 +191,7 @@ bool Operation::requireSpan(qint64 offset, qint64 length, const QString &what) {
   if (offset < 0 || offset + length > size_) {
     fail(QStringLiteral("文件“%1”只有 %2 字节，容纳不下%3（需要到偏移 0x%4）。\n"
                         "请确认打开的是正确的游戏文件。没有写入任何内容。")
-             .arg(QFileInfo(path_).fileName())
+             .arg(ref_.shortName())
              .arg(size_)
              .arg(what)
              .arg(QString::number(offset + length, 16).toUpper()));
@@ -213,7 +212,7 @@ quint8 Operation::byteAt(qint64 offset) {
       window_ = file_.read(std::min(kWindowSize, size_ - offset));
     if (window_.isEmpty()) {
       fail(QStringLiteral("读取文件失败：\n%1\n原因：%2。")
-               .arg(path_, korvane::fileErrorReason(file_)));
+               .arg(ref_.displayName(), korvane::fileErrorReason(file_)));
       windowStart_ = -1;
       return 0;
     }
@@ -274,7 +273,7 @@ void Operation::failOutside(qint64 offset, qint64 width) {
                       "请确认打开的是正确的游戏文件。没有写入任何内容。")
            .arg(QString::number(offset, 16).toUpper())
            .arg(width)
-           .arg(QFileInfo(path_).fileName())
+           .arg(ref_.shortName())
            .arg(size_));
 }
 
@@ -298,7 +297,7 @@ bool Operation::readInto(qint64 offset, char *to, qint64 length) {
     return false;
   if (!file_.seek(base_ + offset) || file_.read(to, length) != length) {
     fail(QStringLiteral("读取文件失败：\n%1\n原因：%2。")
-             .arg(path_, korvane::fileErrorReason(file_)));
+             .arg(ref_.displayName(), korvane::fileErrorReason(file_)));
     return false;
   }
   // The held bytes inside the span stand for what the file will hold.
@@ -488,15 +487,14 @@ bool Operation::close() {
                                 ? QStringLiteral("已写入的部分已经恢复，文件没有改动。")
                                 : QStringLiteral("文件可能只写入了一部分。");
     fail(QStringLiteral("写入文件失败：\n%1\n原因：%2。\n%3")
-             .arg(QFileInfo(path_).absoluteFilePath(),
-                  written ? korvane::fileErrorReason(file_) : reason, outcome));
+             .arg(ref_.displayName(), written ? korvane::fileErrorReason(file_) : reason, outcome));
     dropHeld();
     return false;
   }
   if (checksumTags_ && !held_.empty())
     tellChecksumTagsOutdated(ref_.path);
   // Only a commit that reached the disk whole becomes a history entry.
-  korvane::changeHistory().record(path_, gameFile_, std::move(changes_));
+  korvane::changeHistory().record(ref_, gameFile_, std::move(changes_));
   dropHeld();
   return true;
 }

@@ -27,6 +27,12 @@
 namespace Module1 {
 
 // One program-wide position, 1-based: FilePos 1 addresses the file's first byte.
+// FilePos and the positioned accessors below (ReadByte ... WriteDwordHex) are the
+// file access the game's tables are defined by; the editors and tools read and
+// write whole spans (readBytes, writeBytes) instead. What still uses them: the
+// tests of this access (tests/io), which pin the accessors' behaviour, and the
+// file-access and history benchmarks, which measure a record walked field by
+// field against a raw read. Spans keep FilePos where the accessors would leave it.
 inline qint32 FilePos = 0;
 
 // Hex text of any length to its value, digit by digit; a character that is no hex
@@ -42,22 +48,22 @@ bool IsHexDigits(QStringView text);
 
 using korvane::FileContents;
 
-// Reads `path` without opening it for writing, so that a read-only file can be
-// read. Refuses anything that is no regular file (or link to one), and any file
-// longer than `maxSize` bytes, before reading more than that.
-FileContents readWholeFile(const QString &path, qint64 maxSize);
+// Reads the game file `file` without opening it for writing, so that a read-only
+// file can be read. Refuses anything that is no regular file (or link to one),
+// and any file longer than `maxSize` bytes, before reading more than that.
+FileContents readWholeFile(const korvane::GameFileRef &file, qint64 maxSize);
 
 class Operation {
 public:
-  // Opens `path` for reading and writing; anything but a regular file (or a link
+  // Opens `file` for reading and writing; anything but a regular file (or a link
   // to one) is refused. The file (or the image) is locked against the program's
   // other writers until the operation ends, and a rollback journal left by a
-  // commit cut short is played back first (see io/rollback_journal.h). On failure `ok()` is false
-  // and `error()` names the path and the system's reason. A path naming an entry of a disc image
-  // ("game.iso › SLPS_255.37") opens the image and finds the entry afresh: offsets,
-  // `size()` and every check then count within the entry, and no byte outside it
-  // is read by the accessors or ever written.
-  explicit Operation(const QString &path);
+  // commit cut short is played back first (see io/rollback_journal.h). On failure
+  // `ok()` is false and `error()` names the file and the system's reason. An entry
+  // of a disc image opens the image and finds the entry afresh: offsets, `size()`
+  // and every check then count within the entry, and no byte outside it is read by
+  // the accessors or ever written.
+  explicit Operation(const korvane::GameFileRef &file);
   ~Operation(); // closes the file; writes not yet committed by close() are dropped
 
   Operation(const Operation &) = delete;
@@ -65,7 +71,7 @@ public:
 
   bool ok() const { return error_.isEmpty(); }
   const QString &error() const { return error_; }
-  const QString &path() const { return path_; }
+  const korvane::GameFileRef &file() const { return ref_; }
   // Which game file the path was when the operation opened it.
   std::optional<korvane::GameFile> gameFile() const { return gameFile_; }
   qint64 size() const { return size_; }
@@ -122,7 +128,6 @@ private:
 
   bool placementHolds();
 
-  QString path_;
   korvane::GameFileRef ref_;
   std::optional<korvane::GameFile> gameFile_;
   // Held from the open to the close: no other writer of this program touches

@@ -30,9 +30,8 @@ constexpr qint64 kIpsReach = kIpsLargestOffset + 1 + 0xFFFF;
 class GameFileReader {
 public:
   // False, with the message in `error`, when the file cannot be opened or found.
-  bool open(const QString &path, QString &error) {
-    const GameFileRef ref = GameFileRef::fromPathText(path);
-    shown_ = ref.inImage() ? ref.displayName() : label(path);
+  bool open(const GameFileRef &ref, QString &error) {
+    shown_ = ref.inImage() ? ref.displayName() : label(ref.path);
     file_.setFileName(ref.path);
     if (const QString reason = openRegularFile(file_, QIODevice::ReadOnly); !reason.isEmpty()) {
       error = QStringLiteral("无法打开文件：\n%1\n原因：%2。").arg(shown_, reason) + kNoPatch;
@@ -171,11 +170,11 @@ QString patchFormatName(PatchFormat format) {
   return format == PatchFormat::Bps ? QStringLiteral("BPS") : QStringLiteral("IPS");
 }
 
-PatchOutcome writePatchFile(const QString &original, const QString &modified, const QString &output,
-                            PatchFormat format) {
+PatchOutcome writePatchFile(const GameFileRef &original, const GameFileRef &modified,
+                            const QString &output, PatchFormat format) {
   PatchOutcome outcome;
-  for (const QString &gameFile : {original, modified})
-    if (onSameDiskFile(output, gameFile)) {
+  for (const GameFileRef &gameFile : {original, modified})
+    if (onSameDiskFile(GameFileRef::plain(output), gameFile)) {
       outcome.error =
           QStringLiteral("补丁文件“%1”就是游戏文件，没有写入任何内容。").arg(label(output));
       return outcome;

@@ -4,6 +4,8 @@
 // version of the same file, as BPS (checked by CRC32) or IPS, written to a file.
 // The editor's main window and korvane-tool both make their patches here.
 
+#include "io/game_files.h"
+
 #include <QString>
 
 namespace korvane {
@@ -22,7 +24,7 @@ struct PatchOutcome {
 // Writes to `output` the patch that turns the file `original` into the file
 // `modified`. Refused, with nothing written, when the two differ in size, when
 // `output` is one of them, or when the format cannot express a change.
-PatchOutcome writePatchFile(const QString &original, const QString &modified, const QString &output,
-                            PatchFormat format);
+PatchOutcome writePatchFile(const GameFileRef &original, const GameFileRef &modified,
+                            const QString &output, PatchFormat format);
 
 } // namespace korvane

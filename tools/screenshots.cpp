@@ -235,7 +235,8 @@ Result renderAll(const QString &sampleDir, const QString &outDir) {
     // Chosen as a user chooses them, so that the main window shows both paths.
     clickButton(&main, "Command1");
     clickButton(&main, "Command4");
-    if (gamePaths().ExePath != exePath || gamePaths().StagePath != stagePath)
+    if (gamePaths().ExePath != GameFileRef::plain(exePath) ||
+        gamePaths().StagePath != GameFileRef::plain(stagePath))
       result.error = QStringLiteral("the main window did not take the sample game files");
     else if (render(&main, outDir, result)) {
       for (int row = 0; row < kSectionCount; ++row) {

@@ -81,15 +81,6 @@ SpanText describeWith(const RecordIndex *index, const ChangeSpans &spans, ListRo
   return text;
 }
 
-// The file with its folder ("mod/SLPS_255.37"), so that entries of two copies in
-// different folders differ; an entry of a disc image with its image's name.
-QString entryFileText(const QString &path) {
-  const GameFileRef ref = GameFileRef::fromPathText(path);
-  const QFileInfo file(ref.path);
-  const QString name = QDir::toNativeSeparators(file.dir().dirName() + u'/' + file.fileName());
-  return ref.inImage() ? QStringLiteral("%1 › %2").arg(name, ref.entry) : name;
-}
-
 QString headlineText(const ChangeEntry &entry, const QStringList &firstRecords,
                      qsizetype recordCount) {
   QStringList parts{
@@ -101,7 +92,7 @@ QString headlineText(const ChangeEntry &entry, const QStringList &firstRecords,
   if (entry.reverts)
     action += QStringLiteral(" #%1").arg(entry.reverts);
   parts.append(action);
-  parts.append(entryFileText(entry.path));
+  parts.append(entry.location.folderAndName());
   if (recordCount > 0) {
     QString records = firstRecords.mid(0, kShownRecords).join(QStringLiteral("、"));
     if (recordCount > kShownRecords)

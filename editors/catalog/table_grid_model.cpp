@@ -115,10 +115,10 @@ QString tabBlockCell(const QString &text) {
 TableGridModel::TableGridModel(const QString &namesDir, QObject *parent)
     : QAbstractTableModel(parent), rows_(namesDir) {}
 
-QString TableGridModel::load(const CatalogTable &table, const QString &path) {
+QString TableGridModel::load(const CatalogTable &table, const GameFileRef &file) {
   beginResetModel();
   table_ = &table;
-  path_ = path;
+  file_ = file;
   columns_ = partColumns(table);
   headers_ = dumpColumns(table);
   leading_ = int(placeColumns(table).size()) + 1;
@@ -133,7 +133,7 @@ QString TableGridModel::load(const CatalogTable &table, const QString &path) {
     const auto [first, last] = std::minmax_element(offsets_.begin(), offsets_.end());
     spanStart_ = *first;
     const qint64 length = *last + table.layout->recordSize - spanStart_;
-    Module1::Operation op(path);
+    Module1::Operation op(file);
     if (op.requireSpan(spanStart_, length, table.layout->what))
       bytes_ = op.readBytes(spanStart_, length);
     if (!op.close())
@@ -448,7 +448,7 @@ TableGridModel::Reloaded TableGridModel::reload(bool written) {
     return result;
   QByteArray now;
   {
-    Module1::Operation op(path_);
+    Module1::Operation op(file_);
     if (op.requireSpan(spanStart_, bytes_.size(), table_->layout->what))
       now = op.readBytes(spanStart_, bytes_.size());
     if (!op.close()) {

@@ -30,12 +30,12 @@ public:
   // Name lists are read from `namesDir` (DataDir when empty).
   explicit TableGridModel(const QString &namesDir = {}, QObject *parent = nullptr);
 
-  // Shows `table` of the game file at `path`, read in one operation; the error
+  // Shows `table` of the game file `file`, read in one operation; the error
   // message when the file cannot be read or does not hold the table (the model
   // is then empty). Pending cells and a comparison are dropped.
-  QString load(const CatalogTable &table, const QString &path);
+  QString load(const CatalogTable &table, const GameFileRef &file);
   const CatalogTable *table() const { return table_; }
-  const QString &path() const { return path_; }
+  const GameFileRef &file() const { return file_; }
   ListRows &rows() { return rows_; }
   // The record that a shown row stands for.
   int recordAt(int row) const { return shown_[size_t(row)]; }
@@ -158,7 +158,7 @@ private:
 
   mutable ListRows rows_; // reads each name list once, when a cell first needs it
   const CatalogTable *table_ = nullptr;
-  QString path_;
+  GameFileRef file_;
   std::vector<TableColumn> columns_;
   QStringList headers_;
   int leading_ = 1;

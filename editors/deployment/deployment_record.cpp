@@ -91,11 +91,12 @@ qint64 deploymentRecordOffset(const RecordLayout &layout, qint64 blockOffset, in
   return blockOffset + qint64(layout.recordSize) * index;
 }
 
-int deploymentFieldIndex(const RecordLayout &layout, const QString &name) {
+size_t deploymentFieldIndex(const RecordLayout &layout, const QString &name) {
   for (size_t i = 0; i < layout.fields.size(); ++i)
     if (layout.fields[i].name == name)
-      return int(i);
-  return -1;
+      return i;
+  throw DescriptionMismatch(
+      QStringLiteral("the description of %1 has no field %2").arg(layout.what, name).toStdString());
 }
 
 bool marksNextSlotEmpty(quint32 oldUnitCode, quint32 savedPilotCode, int index, int count) {

@@ -39,8 +39,9 @@ const DeploymentKind &allyDeployment();
 // The 0-based stage.bin offset of record `index` of the block at `blockOffset`.
 qint64 deploymentRecordOffset(const RecordLayout &layout, qint64 blockOffset, int index);
 
-// The index of the named field within `layout.fields`; -1 when it has none.
-int deploymentFieldIndex(const RecordLayout &layout, const QString &name);
+// The index of the named field within `layout.fields`; throws DescriptionMismatch
+// when it has none, so that the index is always one of its fields.
+size_t deploymentFieldIndex(const RecordLayout &layout, const QString &name);
 
 // The ally save's empty-slot mark: the record's stored unit code was 65535 and the
 // pilot code it is saved with is not, and record index + 1 lies inside the stage's

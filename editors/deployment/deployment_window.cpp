@@ -215,11 +215,10 @@ void DeploymentWindow::noteEmptyStage() {
 void DeploymentWindow::renameWrittenRows() {
   const ChangeEntry &entry = changeHistory().entries().back();
   const int stage = List1->currentRow();
-  if (!isSameFile(entry.path, gamePaths().StagePath) || stage < 0 ||
-      List2->count() != block(stage).count)
+  if (entry.location != gamePaths().StagePath || stage < 0 || List2->count() != block(stage).count)
     return;
   const Field &unit = unitField();
-  Module1::Operation op(entry.path);
+  Module1::Operation op(entry.location);
   for (int record = 0; op.ok() && record < List2->count(); ++record) {
     const qint64 start = recordOffset(stage, record);
     const qint64 code = start + unit.offset;

@@ -7,6 +7,7 @@
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMetaObject>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -66,6 +67,19 @@ void setUpEditorWindow(QWidget *window, const char *name, const QString &caption
 }
 
 void returnToMainWindow(QWidget *editor) { editor->close(); }
+
+QWidget *requireControl(QWidget *window, const QString &name, const QMetaObject &kind) {
+  QWidget *control = window->findChild<QWidget *>(name);
+  if (control && control->metaObject()->inherits(&kind))
+    return control;
+  const QString windowName =
+      window->objectName().isEmpty() ? window->metaObject()->className() : window->objectName();
+  const QString found = control ? QStringLiteral("a %1").arg(control->metaObject()->className())
+                                : QStringLiteral("no control");
+  throw DescriptionMismatch(QStringLiteral("window %1 needs a %2 named %3 and has %4")
+                                .arg(windowName, kind.className(), name, found)
+                                .toStdString());
+}
 
 QListWidget *makeRecordList(const char *name, QWidget *parent) {
   auto *list = new RecordList(parent);

@@ -8,6 +8,7 @@
 
 class QComboBox;
 class QLayout;
+struct QMetaObject;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -34,6 +35,14 @@ QListWidget *makeRecordList(const char *name, QWidget *parent);
 // the record shown stay as they are. Escape clears the box. The list's parent
 // widget must be set.
 QLayout *withFilterBox(QListWidget *list);
+
+// The control named `name` in `window`, of the kind `kind` (or derived from it);
+// throws DescriptionMismatch naming the window and the control when the window
+// has none, or one of another kind.
+QWidget *requireControl(QWidget *window, const QString &name, const QMetaObject &kind);
+template <class Control> Control *requireControl(QWidget *window, const QString &name) {
+  return static_cast<Control *>(requireControl(window, name, Control::staticMetaObject));
+}
 
 // Named controls; `name` is the objectName ("Text8_3" for element 3 of Text8).
 QPushButton *makeButton(const char *name, const QString &caption, QWidget *parent);

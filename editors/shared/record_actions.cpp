@@ -26,43 +26,44 @@ bool finishOperation(QWidget *window, Module1::Operation &op) {
   return false;
 }
 
-bool showRecord(QWidget *window, const QString &path, RecordBinder &binder, qint64 recordStart) {
+bool showRecord(QWidget *window, const GameFileRef &file, RecordBinder &binder,
+                qint64 recordStart) {
   RecordValues values;
   {
-    Module1::Operation op(path);
+    Module1::Operation op(file);
     if (op.requireSpan(recordStart, binder.layout().recordSize, binder.layout().what))
       values = readRecord(op, binder.layout(), recordStart);
     if (!finishOperation(window, op))
       return false;
   }
-  binder.showFrom(path, recordStart, values);
+  binder.showFrom(file, recordStart, values);
   return true;
 }
 
-bool showPickedRecord(QWidget *window, QListWidget *list, const QString &path, RecordBinder &binder,
-                      qint64 recordStart) {
-  if (showRecord(window, path, binder, recordStart))
+bool showPickedRecord(QWidget *window, QListWidget *list, const GameFileRef &file,
+                      RecordBinder &binder, qint64 recordStart) {
+  if (showRecord(window, file, binder, recordStart))
     return true;
   const QSignalBlocker quiet(list);
   list->setCurrentRow(-1, QItemSelectionModel::Clear);
   return false;
 }
 
-bool showListedRecord(QWidget *window, QListWidget *list, const QString &path,
+bool showListedRecord(QWidget *window, QListWidget *list, const GameFileRef &file,
                       RecordBinder &binder) {
   const int row = list->currentRow();
   return row >= 0 &&
-         showPickedRecord(window, list, path, binder, binder.layout().recordOffset(row));
+         showPickedRecord(window, list, file, binder, binder.layout().recordOffset(row));
 }
 
-bool saveListedRecord(QWidget *window, const QListWidget *list, const QString &path,
+bool saveListedRecord(QWidget *window, const QListWidget *list, const GameFileRef &file,
                       RecordBinder &binder) {
   const int row = list->currentRow();
   return requireSelection(window, row, pickRecordMessage()) &&
-         saveRecord(window, path, binder, binder.layout().recordOffset(row));
+         saveRecord(window, file, binder, binder.layout().recordOffset(row));
 }
 
-bool saveRecord(QWidget *window, const QString &path, RecordBinder &binder, qint64 recordStart,
+bool saveRecord(QWidget *window, const GameFileRef &file, RecordBinder &binder, qint64 recordStart,
                 const QString &action) {
   RecordValues values;
   if (!collectEntries(window, binder, values))
@@ -73,26 +74,26 @@ bool saveRecord(QWidget *window, const QString &path, RecordBinder &binder, qint
   QStringList changes;
   bool asked = false;
   {
-    Module1::Operation op(path);
+    Module1::Operation op(file);
     if (op.requireSpan(recordStart, layout.recordSize, layout.what)) {
       changes = fieldsChangedSinceShown(binder, recordStart, readRecord(op, layout, recordStart));
-      asked = !changes.isEmpty() || showsAnotherFile(binder, path);
+      asked = !changes.isEmpty() || showsAnotherFile(binder, file);
       if (!asked)
         writeRecord(op, layout, recordStart, values);
     }
     if (!finishOperation(window, op))
       return false;
   }
-  if (asked && !(confirmOverwrite(window, binder, path, changes, action) &&
-                 writeRecordAt(window, path, layout, recordStart, values)))
+  if (asked && !(confirmOverwrite(window, binder, file, changes, action) &&
+                 writeRecordAt(window, file, layout, recordStart, values)))
     return false;
   binder.showWritten(values);
   return true;
 }
 
-bool writeRecordAt(QWidget *window, const QString &path, const RecordLayout &layout,
+bool writeRecordAt(QWidget *window, const GameFileRef &file, const RecordLayout &layout,
                    qint64 recordStart, const RecordValues &values) {
-  Module1::Operation op(path);
+  Module1::Operation op(file);
   if (op.requireSpan(recordStart, layout.recordSize, layout.what))
     writeRecord(op, layout, recordStart, values);
   return finishOperation(window, op);

@@ -23,25 +23,25 @@ namespace korvane {
 bool requireSelection(QWidget *window, int row, const QString &pickMessage);
 
 // A record that does not lie inside the file is refused rather than shown as zeros.
-bool showRecord(QWidget *window, const QString &path, RecordBinder &binder, qint64 recordStart);
+bool showRecord(QWidget *window, const GameFileRef &file, RecordBinder &binder, qint64 recordStart);
 // Shows the record picked in `list`; when it cannot be shown the pick is undone,
 // quietly, so that no save, copy or paste acts on a record the window does not show.
-bool showPickedRecord(QWidget *window, QListWidget *list, const QString &path, RecordBinder &binder,
-                      qint64 recordStart);
+bool showPickedRecord(QWidget *window, QListWidget *list, const GameFileRef &file,
+                      RecordBinder &binder, qint64 recordStart);
 // The record of the binder's table that `list`'s current row stands for (row i is
 // record i): shown when the user picks it; saved, or the user asked to pick one.
-bool showListedRecord(QWidget *window, QListWidget *list, const QString &path,
+bool showListedRecord(QWidget *window, QListWidget *list, const GameFileRef &file,
                       RecordBinder &binder);
-bool saveListedRecord(QWidget *window, const QListWidget *list, const QString &path,
+bool saveListedRecord(QWidget *window, const QListWidget *list, const GameFileRef &file,
                       RecordBinder &binder);
 
 // `action` names the save in the change history by its button ("保存", "写入").
 // The save reads the record first: a field changed in the file since it was shown
 // is asked about with the file closed, and Cancel writes nothing.
-bool saveRecord(QWidget *window, const QString &path, RecordBinder &binder, qint64 recordStart,
+bool saveRecord(QWidget *window, const GameFileRef &file, RecordBinder &binder, qint64 recordStart,
                 const QString &action = QStringLiteral("保存"));
 // Writes every field of the record in one operation; a refusal is reported.
-bool writeRecordAt(QWidget *window, const QString &path, const RecordLayout &layout,
+bool writeRecordAt(QWidget *window, const GameFileRef &file, const RecordLayout &layout,
                    qint64 recordStart, const RecordValues &values);
 
 // The first step of a save that writes more than the record: every entry checked

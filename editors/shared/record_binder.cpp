@@ -1,5 +1,6 @@
 #include "editors/shared/record_binder.h"
 
+#include "editors/shared/editor_window.h"
 #include "editors/shared/field_codec.h"
 #include "io/module1.h"
 
@@ -13,18 +14,19 @@ namespace korvane {
 
 namespace {
 
-QWidget *findControl(QWidget *form, const QString &name) {
-  QWidget *control = form->findChild<QWidget *>(name);
-  Q_ASSERT_X(control, "RecordBinder", qPrintable(name));
-  return control;
-}
-
 // The option buttons of a frame, in the order the window made them: row order.
-std::vector<QRadioButton *> optionButtons(QWidget *frame, const FieldPart &part) {
-  if (part.encoding != Encoding::OptionGroup)
-    return {};
+// A frame with more or fewer buttons than the part has rows would show one code
+// as another.
+std::vector<QRadioButton *> optionButtons(QWidget *form, QWidget *frame, const FieldPart &part) {
   const QList<QRadioButton *> found = frame->findChildren<QRadioButton *>();
-  Q_ASSERT_X(found.size() == part.choices.rows(), "RecordBinder", qPrintable(part.control));
+  if (found.size() != part.choices.rows())
+    throw DescriptionMismatch(
+        QStringLiteral("window %1: the frame %2 holds %3 option buttons for the %4 rows of %5")
+            .arg(form->objectName(), part.control)
+            .arg(found.size())
+            .arg(part.choices.rows())
+            .arg(part.caption)
+            .toStdString());
   return {found.begin(), found.end()};
 }
 
@@ -42,17 +44,41 @@ void selectOption(const std::vector<QRadioButton *> &options, int row) {
 
 } // namespace
 
+RecordBinder::Binding RecordBinder::bind(QWidget *form, const Field &field, const FieldPart &part) {
+  const QString &name = part.control;
+  switch (part.encoding) {
+  case Encoding::Choice: {
+    auto *combo = requireControl<QComboBox>(form, name);
+    return {&field, &part, combo, combo};
+  }
+  case Encoding::OptionGroup: {
+    QWidget *frame = requireControl<QWidget>(form, name);
+    return {&field, &part, frame, optionButtons(form, frame, part)};
+  }
+  case Encoding::Flag: {
+    auto *box = requireControl<QCheckBox>(form, name);
+    return {&field, &part, box, box};
+  }
+  case Encoding::FlagRows:
+  case Encoding::FlagRowsReversed: {
+    auto *list = requireControl<QListWidget>(form, name);
+    return {&field, &part, list, list};
+  }
+  default: {
+    auto *box = requireControl<QLineEdit>(form, name);
+    return {&field, &part, box, box};
+  }
+  }
+}
+
 RecordBinder::RecordBinder(QWidget *form, const RecordLayout &layout) : layout_(layout) {
   for (const Field &field : layout_.fields) {
     std::vector<Binding> parts;
-    for (const FieldPart &part : field.parts) {
-      QWidget *control = findControl(form, part.control);
-      parts.push_back({&field, &part, control, std::nullopt, optionButtons(control, part)});
-    }
+    for (const FieldPart &part : field.parts)
+      parts.push_back(bind(form, field, part));
     bindings_.push_back(std::move(parts));
-    displays_.push_back(!field.display.isEmpty()
-                            ? qobject_cast<QLineEdit *>(findControl(form, field.display))
-                            : nullptr);
+    displays_.push_back(field.display.isEmpty() ? nullptr
+                                                : requireControl<QLineEdit>(form, field.display));
   }
 }
 
@@ -73,9 +99,9 @@ void RecordBinder::show(const RecordValues &values) {
     afterShow_();
 }
 
-void RecordBinder::showFrom(const QString &path, qint64 start, const RecordValues &values) {
+void RecordBinder::showFrom(const GameFileRef &file, qint64 start, const RecordValues &values) {
   fill(values);
-  shown_ = Shown{path, start, values};
+  shown_ = Shown{file, start, values};
   if (afterShow_)
     afterShow_();
 }
@@ -87,7 +113,7 @@ void RecordBinder::showPart(Binding &binding, quint32 raw) {
   binding.unlistedCode.reset();
   switch (part.encoding) {
   case Encoding::Choice: {
-    auto *combo = static_cast<QComboBox *>(binding.control);
+    QComboBox *combo = std::get<QComboBox *>(binding.control);
     const int row = choiceRow(part, value, combo->count());
     if (row < 0) {
       binding.unlistedCode = value;
@@ -97,18 +123,19 @@ void RecordBinder::showPart(Binding &binding, quint32 raw) {
     break;
   }
   case Encoding::OptionGroup: {
-    const int row = choiceRow(part, value, int(binding.options.size()));
+    const OptionButtons &options = std::get<OptionButtons>(binding.control);
+    const int row = choiceRow(part, value, int(options.size()));
     if (row < 0)
       binding.unlistedCode = value;
-    selectOption(binding.options, row);
+    selectOption(options, row);
     break;
   }
   case Encoding::Flag:
-    static_cast<QCheckBox *>(binding.control)->setChecked(value & 1);
+    std::get<QCheckBox *>(binding.control)->setChecked(value & 1);
     break;
   case Encoding::FlagRows:
   case Encoding::FlagRowsReversed: {
-    auto *list = static_cast<QListWidget *>(binding.control);
+    QListWidget *list = std::get<QListWidget *>(binding.control);
     const quint32 ticks = tickedRows(part, field, value);
     for (int row = 0; row < partBits(part, field); ++row)
       if (QListWidgetItem *item = list->item(row))
@@ -116,14 +143,14 @@ void RecordBinder::showPart(Binding &binding, quint32 raw) {
     break;
   }
   default:
-    static_cast<QLineEdit *>(binding.control)->setText(formatPartText(part, field, raw));
+    std::get<QLineEdit *>(binding.control)->setText(formatPartText(part, field, raw));
   }
 }
 
 // The row an option frame has ticked, -1 when none.
-int RecordBinder::checkedOption(const Binding &binding) {
-  for (size_t i = 0; i < binding.options.size(); ++i)
-    if (binding.options[i]->isChecked())
+int RecordBinder::checkedOption(const OptionButtons &options) {
+  for (size_t i = 0; i < options.size(); ++i)
+    if (options[i]->isChecked())
       return int(i);
   return -1;
 }
@@ -135,11 +162,15 @@ QString RecordBinder::collectPart(const Binding &binding, quint32 &raw) const {
   switch (part.encoding) {
   case Encoding::Choice:
   case Encoding::OptionGroup: {
-    int row = checkedOption(binding);
-    int shownRows = int(binding.options.size());
-    if (const auto *combo = qobject_cast<const QComboBox *>(binding.control)) {
-      row = combo->currentIndex();
-      shownRows = combo->count();
+    int row = -1;
+    int shownRows = 0;
+    if (const auto *combo = std::get_if<QComboBox *>(&binding.control)) {
+      row = (*combo)->currentIndex();
+      shownRows = (*combo)->count();
+    } else {
+      const OptionButtons &options = std::get<OptionButtons>(binding.control);
+      row = checkedOption(options);
+      shownRows = int(options.size());
     }
     if (row < 0 && !binding.unlistedCode)
       return chooseRowMessage(part.caption);
@@ -147,11 +178,11 @@ QString RecordBinder::collectPart(const Binding &binding, quint32 &raw) const {
     break;
   }
   case Encoding::Flag:
-    value = static_cast<const QCheckBox *>(binding.control)->isChecked() ? 1 : 0;
+    value = std::get<QCheckBox *>(binding.control)->isChecked() ? 1 : 0;
     break;
   case Encoding::FlagRows:
   case Encoding::FlagRowsReversed: {
-    const auto *list = static_cast<const QListWidget *>(binding.control);
+    const QListWidget *list = std::get<QListWidget *>(binding.control);
     quint32 ticks = 0;
     for (int row = 0; row < partBits(part, field); ++row) {
       const QListWidgetItem *item = list->item(row);
@@ -163,7 +194,7 @@ QString RecordBinder::collectPart(const Binding &binding, quint32 &raw) const {
   }
   default: {
     const ParsedEntry entry =
-        parsePartText(part, field, static_cast<const QLineEdit *>(binding.control)->text());
+        parsePartText(part, field, std::get<QLineEdit *>(binding.control)->text());
     if (!entry.value)
       return entry.error;
     value = *entry.value;
@@ -180,7 +211,7 @@ RecordBinder::Collected RecordBinder::collect() const {
     for (const Binding &binding : parts) {
       result.error = collectPart(binding, raw);
       if (!result.ok()) {
-        result.culprit = binding.control;
+        result.culprit = binding.widget;
         return result;
       }
     }
@@ -198,7 +229,7 @@ void RecordBinder::showWritten(const RecordValues &values) {
       displays_[i]->setText(Module1::FileOrderHex(values[i], field.width));
     for (const Binding &binding : bindings_[i])
       if (binding.part->encoding == Encoding::SignedRewrittenOnSave) {
-        auto *box = static_cast<QLineEdit *>(binding.control);
+        QLineEdit *box = std::get<QLineEdit *>(binding.control);
         if (box->text().trimmed().startsWith(u'-'))
           box->setText(QString::number(partValue(*binding.part, field, values[i])));
       }

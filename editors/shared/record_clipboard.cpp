@@ -14,7 +14,7 @@ QString pickRecordMessage() { return QStringLiteral("请先在左边的列表中
 RecordClipboard::RecordClipboard(const RecordLayout &table, ClipboardQuestions questions)
     : table_(table), questions_(std::move(questions)) {}
 
-void RecordClipboard::copy(QWidget *window, const QString &path, const QListWidget &records) {
+void RecordClipboard::copy(QWidget *window, const GameFileRef &file, const QListWidget &records) {
   const int row = records.currentRow();
   if (!requireSelection(window, row, pickRecordMessage()))
     return;
@@ -25,7 +25,7 @@ void RecordClipboard::copy(QWidget *window, const QString &path, const QListWidg
   }
   QByteArray data;
   {
-    Module1::Operation op(path);
+    Module1::Operation op(file);
     if (op.requireSpan(table_.tableOffset, table_.tableEnd() - table_.tableOffset, table_.what))
       data = op.readBytes(table_.recordOffset(row), table_.recordSize);
     if (!finishOperation(window, op))
@@ -36,7 +36,7 @@ void RecordClipboard::copy(QWidget *window, const QString &path, const QListWidg
   showMessage(window, QStringLiteral("已经复制") + name + QStringLiteral("的数据"));
 }
 
-void RecordClipboard::paste(QWidget *window, const QString &path, const QListWidget &records) {
+void RecordClipboard::paste(QWidget *window, const GameFileRef &file, const QListWidget &records) {
   const int row = records.currentRow();
   if (!requireSelection(window, row, pickRecordMessage()))
     return;
@@ -51,7 +51,7 @@ void RecordClipboard::paste(QWidget *window, const QString &path, const QListWid
     return;
   }
   const ChangeLabel label(window->windowTitle(), QStringLiteral("粘贴"));
-  Module1::Operation op(path);
+  Module1::Operation op(file);
   if (op.requireSpan(table_.tableOffset, table_.tableEnd() - table_.tableOffset, table_.what))
     op.writeBytes(table_.recordOffset(row), copiedData_);
   if (finishOperation(window, op))

@@ -5,6 +5,7 @@
 // of the same table. Both ask with OK and Cancel first and report what was done.
 
 #include "editors/shared/record_layout.h"
+#include "io/game_files.h"
 
 #include <QString>
 
@@ -28,8 +29,8 @@ public:
 
   // Both act on the record selected in `records`, named by its row text, and ask
   // the user to pick one when none is selected.
-  void copy(QWidget *window, const QString &path, const QListWidget &records);
-  void paste(QWidget *window, const QString &path, const QListWidget &records);
+  void copy(QWidget *window, const GameFileRef &file, const QListWidget &records);
+  void paste(QWidget *window, const GameFileRef &file, const QListWidget &records);
 
 private:
   const RecordLayout &table_;

@@ -29,7 +29,7 @@ bool overlaps(qint64 start, qint64 length, const ChangeSpan &span) {
 bool changesShownFields(const ChangeEntry &entry, const RecordBinder &binder) {
   const RecordBinder::Shown &shown = *binder.shown();
   const RecordLayout &layout = binder.layout();
-  if (!isSameFile(entry.path, shown.path))
+  if (entry.location != shown.file)
     return false;
   return std::any_of(entry.spans.begin(), entry.spans.end(), [&](const ChangeSpan &span) {
     return overlaps(shown.start, layout.recordSize, span) &&
@@ -81,7 +81,7 @@ void keepShownRecordCurrent(QWidget *window, RecordBinder &binder) {
                          !changesShownFields(*entry, binder))
                        return;
                      const RecordBinder::Shown place = *binder.shown();
-                     showRecord(window, place.path, binder, place.start);
+                     showRecord(window, place.file, binder, place.start);
                    });
 }
 
@@ -103,13 +103,13 @@ QStringList fieldsChangedSinceShown(const RecordBinder &binder, qint64 recordSta
   return lines;
 }
 
-bool showsAnotherFile(const RecordBinder &binder, const QString &path) {
-  return binder.shown() && !isSameFile(binder.shown()->path, path);
+bool showsAnotherFile(const RecordBinder &binder, const GameFileRef &file) {
+  return binder.shown() && binder.shown()->file != file;
 }
 
-bool confirmOverwrite(QWidget *window, const RecordBinder &binder, const QString &path,
+bool confirmOverwrite(QWidget *window, const RecordBinder &binder, const GameFileRef &file,
                       const QStringList &changes, const QString &action) {
-  const bool anotherFile = showsAnotherFile(binder, path);
+  const bool anotherFile = showsAnotherFile(binder, file);
   if (changes.isEmpty() && !anotherFile)
     return true;
   QStringList lines = changes.mid(0, kAskedLines);
@@ -122,8 +122,7 @@ bool confirmOverwrite(QWidget *window, const RecordBinder &binder, const QString
         QStringLiteral("本窗口显示的%1读自另一个文件：\n%2\n现在选择的文件是：\n%3\n"
                        "%4\n确定：仍然%5，把窗口中的内容写入现在选择的文件。\n"
                        "取消：不写入任何内容。")
-            .arg(what, QDir::toNativeSeparators(binder.shown()->path),
-                 QDir::toNativeSeparators(path),
+            .arg(what, binder.shown()->file.displayName(), file.displayName(),
                  lines.isEmpty() ? QString()
                                  : QStringLiteral("两个文件中不同的栏位（窗口显示的值 → 现在选择的"
                                                   "文件中的值）：\n%1\n")

@@ -58,15 +58,15 @@ private:
 QStringList fieldsChangedSinceShown(const RecordBinder &binder, qint64 recordStart,
                                     const RecordValues &now);
 
-// Whether the binder shows a record read from another file than `path`, which a
+// Whether the binder shows a record read from another file than `file`, which a
 // save is about to write.
-bool showsAnotherFile(const RecordBinder &binder, const QString &path);
+bool showsAnotherFile(const RecordBinder &binder, const GameFileRef &file);
 
 // True when nothing changed underneath, or the user chose to write over the
 // changes (`action` names the save: "保存", "写入"); asked with the file closed.
 // A save into another file than the one the record was read from is always asked
 // about, naming both files.
-bool confirmOverwrite(QWidget *window, const RecordBinder &binder, const QString &path,
+bool confirmOverwrite(QWidget *window, const RecordBinder &binder, const GameFileRef &file,
                       const QStringList &changes, const QString &action);
 
 } // namespace korvane

@@ -48,10 +48,17 @@ ControlPart findControlPart(const RecordLayout &layout, const QString &control) 
   return {};
 }
 
-QString controlCaption(const RecordLayout &layout, const QString &control) {
+ControlPart requireControlPart(const RecordLayout &layout, const QString &control) {
   const ControlPart described = findControlPart(layout, control);
-  Q_ASSERT_X(described.part, "controlCaption", qPrintable(control));
-  return described.part ? described.part->caption : QString();
+  if (!described.part)
+    throw DescriptionMismatch(QStringLiteral("the description of %1 has no control %2")
+                                  .arg(layout.what, control)
+                                  .toStdString());
+  return described;
+}
+
+QString controlCaption(const RecordLayout &layout, const QString &control) {
+  return requireControlPart(layout, control).part->caption;
 }
 
 QString arrayElementName(const char *name, int index) {

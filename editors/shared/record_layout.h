@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <stdexcept>
 #include <vector>
 
 namespace korvane {
@@ -90,6 +91,15 @@ qint64 partMinimum(const FieldPart &part, const Field &field);
 qint64 partMaximum(const FieldPart &part, const Field &field);
 int partBits(const FieldPart &part, const Field &field);
 
+// A window, or code that walks a description, names a control or a field that the
+// description does not hold, or a window holds a control of another kind than its
+// part needs: the two disagree, which no user can mend. Thrown while the window
+// is built, so that it fails there in every build and never later on a save.
+class DescriptionMismatch : public std::logic_error {
+public:
+  using std::logic_error::logic_error;
+};
+
 // The field and part that the control named `control` shows; both null when it
 // shows none. A window labels a control with the part's caption through these.
 struct ControlPart {
@@ -97,7 +107,10 @@ struct ControlPart {
   const FieldPart *part = nullptr;
 };
 ControlPart findControlPart(const RecordLayout &layout, const QString &control);
-// The caption of the part `control` shows; the control must show one.
+// As findControlPart, for a control that must show a part: throws
+// DescriptionMismatch when it shows none.
+ControlPart requireControlPart(const RecordLayout &layout, const QString &control);
+// The caption of the part `control` shows; throws DescriptionMismatch when it shows none.
 QString controlCaption(const RecordLayout &layout, const QString &control);
 
 // The objectName of element `index` of a control array ("Text8_3").

@@ -33,8 +33,7 @@ QLayout *headedFieldRows(QWidget *form, const RecordLayout &layout,
     auto *row = new QHBoxLayout;
     row->setSpacing(12);
     for (const QString &control : controls) {
-      const ControlPart described = findControlPart(layout, control);
-      Q_ASSERT_X(described.part, "headedFieldRows", qPrintable(control));
+      const ControlPart described = requireControlPart(layout, control);
       auto *headed = new QVBoxLayout;
       headed->setSpacing(2);
       headed->addWidget(new QLabel(described.part->caption, form));
@@ -51,7 +50,7 @@ void fillFixedChoices(QWidget *form, const RecordLayout &layout) {
   for (const Field &field : layout.fields)
     for (const FieldPart &part : field.parts)
       if (part.encoding == Encoding::Choice && part.choices.fixedRows)
-        fillChoices(form->findChild<QComboBox *>(part.control), *part.choices.fixedRows);
+        fillChoices(requireControl<QComboBox>(form, part.control), *part.choices.fixedRows);
 }
 
 void fitListToRows(QListWidget *list) {

@@ -107,7 +107,7 @@ private slots:
     const quint32 original = wordAt(game.exe(), kMoraleLimit);
     ModalAnswerer answers;
     Form1 form;
-    gamePaths() = {game.exePath(), game.stagePath()};
+    gamePaths() = {GameFileRef::plain(game.exePath()), GameFileRef::plain(game.stagePath())};
     QWidget *settings = openFromMainWindow(form, Section::SystemSettings);
     QVERIFY(settings);
     auto *morale = settings->findChild<QLineEdit *>(QStringLiteral("Text3"));
@@ -200,7 +200,7 @@ private slots:
 
     ModalAnswerer answers;
     Form1 form;
-    gamePaths() = {game.exePath(), game.stagePath()};
+    gamePaths() = {GameFileRef::plain(game.exePath()), GameFileRef::plain(game.stagePath())};
     QWidget *units = openFromMainWindow(form, Section::Units);
     QWidget *settings = openFromMainWindow(form, Section::SystemSettings);
     QWidget *enemies = openFromMainWindow(form, Section::EnemyDeployment);
@@ -212,7 +212,7 @@ private slots:
 
     answers.onFileDialog(choose(otherExe));
     form.findChild<QPushButton *>(QStringLiteral("Command1"))->click();
-    QCOMPARE(gamePaths().ExePath, otherExe);
+    QCOMPARE(gamePaths().ExePath, GameFileRef::plain(otherExe));
     QCOMPARE(boxText(units, "Text1"), QString::number(hp + 7));
     QCOMPARE(boxText(settings, "Text3"), QStringLiteral("153"));
 
@@ -244,7 +244,7 @@ private slots:
     QTemporaryDir otherDir;
     const QString other = otherDir.filePath(QStringLiteral("SLPS_255.37"));
     SampleGame::writeFile(other, h.game.exe());
-    gamePaths().ExePath = other; // a path change no window was told about
+    gamePaths().ExePath = GameFileRef::plain(other); // a path change no window was told about
     h.answers.answer({QMessageBox::Cancel});
     const QStringList asked = h.save();
     QCOMPARE(asked.size(), 1);

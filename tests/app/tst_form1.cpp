@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <filesystem>
 #include <functional>
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -121,7 +122,7 @@ private slots:
     button(form, "Command3")->click();
     QCOMPARE(answerer.texts(), QStringList{kNoExe}); // only the first refusal, never both
 
-    gamePaths().ExePath = touch("SLPS_255.37");
+    gamePaths().ExePath = GameFileRef::plain(touch("SLPS_255.37"));
     for (int row : {0, 5, 12}) {
       answerer.clear();
       sections(form)->setCurrentRow(row);
@@ -141,11 +142,11 @@ private slots:
       static_cast<QDialog *>(dialog)->accept();
     });
     button(form, "Command1")->click();
-    QCOMPARE(gamePaths().ExePath, exe);
+    QCOMPARE(gamePaths().ExePath, GameFileRef::plain(exe));
 
     answerer.onFileDialog([](QFileDialog *dialog) { dialog->reject(); });
     button(form, "Command1")->click();
-    QCOMPARE(gamePaths().ExePath, exe);
+    QCOMPARE(gamePaths().ExePath, GameFileRef::plain(exe));
     button(form, "Command4")->click();
     QVERIFY(gamePaths().StagePath.isEmpty());
     QCOMPARE(filters, QStringList{"CommonDialog1:SLPS_255.37 (SLPS_255.37)"});
@@ -162,7 +163,7 @@ private slots:
       static_cast<QDialog *>(dialog)->accept();
     });
     button(form, "Command4")->click();
-    QCOMPARE(gamePaths().StagePath, stage);
+    QCOMPARE(gamePaths().StagePath, GameFileRef::plain(stage));
     QCOMPARE(filter, QStringLiteral("stage.bin (stage.bin)"));
   }
 
@@ -243,15 +244,16 @@ private slots:
     QCOMPARE(startedIn.mid(1), (QStringList{"CommonDialog2:" + exeDir, "CommonDialog1:" + exeDir,
                                             "CommonDialog1:" + exeDir, "CommonDialog2:" + exeDir,
                                             "CommonDialog2:" + stageDir}));
-    QCOMPARE(gamePaths().ExePath, exe);
-    QCOMPARE(gamePaths().StagePath, stage);
+    QCOMPARE(gamePaths().ExePath, GameFileRef::plain(exe));
+    QCOMPARE(gamePaths().StagePath, GameFileRef::plain(stage));
   }
 
   void anEditorExistsOnceAndReloadsAfterItCloses() {
     Form1 form;
     CountingFactory counter;
     form.registry().add(Section::Parts, std::ref(counter));
-    gamePaths() = {touch("SLPS_255.37"), touch("stage.bin")};
+    gamePaths() = {GameFileRef::plain(touch("SLPS_255.37")),
+                   GameFileRef::plain(touch("stage.bin"))};
     sections(form)->setCurrentRow(sectionRow(Section::Parts));
     button(form, "Command3")->click();
     QWidget *first = form.registry().openWindow(Section::Parts);
@@ -274,7 +276,8 @@ private slots:
     ModalAnswerer answerer;
     CountingFactory counter;
     form.registry().add(Section::Units, std::ref(counter));
-    gamePaths() = {touch("SLPS_255.37"), touch("stage.bin")};
+    gamePaths() = {GameFileRef::plain(touch("SLPS_255.37")),
+                   GameFileRef::plain(touch("stage.bin"))};
     button(form, "Command3")->click();
     QTest::qWait(20);
     QCOMPARE(counter.created, 0);
@@ -285,7 +288,8 @@ private slots:
   void aRowWithoutAnEditorSaysSo() {
     Form1 form;
     ModalAnswerer answerer;
-    gamePaths() = {touch("SLPS_255.37"), touch("stage.bin")};
+    gamePaths() = {GameFileRef::plain(touch("SLPS_255.37")),
+                   GameFileRef::plain(touch("stage.bin"))};
     int row = sections(form)->count() - 1;
     while (row >= 0 && form.registry().has(*sectionAtRow(row)))
       --row;
@@ -335,7 +339,7 @@ private slots:
     QDir().mkpath(QFileInfo(originalPath).absolutePath());
     test::SampleGame::writeFile(originalPath, original);
     game.patchExe(0x2BE710 + 8, QByteArray::fromHex("6810")); // unit 0's HP
-    gamePaths() = {game.exePath(), game.stagePath()};
+    gamePaths() = {GameFileRef::plain(game.exePath()), GameFileRef::plain(game.stagePath())};
 
     ModalAnswerer answerer;
     QString picked = QStringLiteral("SLPS_255.37");
@@ -362,16 +366,22 @@ private slots:
     button(form, "makePatch")->click();
     QVERIFY(test::SampleGame::readFile(output).startsWith("PATCH"));
 
-    // The modified file itself, or a file of another size, is no original.
+    // The modified file itself, by its name or a hard link, or a file of another
+    // size, is no original.
     answerer.clear();
     chosenOriginal = game.exePath();
+    button(form, "makePatch")->click();
+    QVERIFY2(answerer.last().contains(QStringLiteral("就是正在修改的SLPS_255.37")),
+             qPrintable(answerer.last()));
+    chosenOriginal = dir_.filePath(QStringLiteral("原版/hard-linked"));
+    QVERIFY(makeHardLink(game.exePath(), chosenOriginal));
     button(form, "makePatch")->click();
     QVERIFY2(answerer.last().contains(QStringLiteral("就是正在修改的SLPS_255.37")),
              qPrintable(answerer.last()));
     picked = QStringLiteral("stage.bin");
     button(form, "makePatch")->click();
     QVERIFY2(answerer.last().contains(QStringLiteral("长度不同")), qPrintable(answerer.last()));
-    QCOMPARE(answerer.texts().size(), 2);
+    QCOMPARE(answerer.texts().size(), 3);
   }
 
   // A link named stage.bin to the chosen SLPS_255.37 is the same file: refused,
@@ -416,8 +426,8 @@ private slots:
     button(form, "Command4")->click();
     answerer.onFileDialog(choose(stageLink));
     button(form, "Command1")->click();
-    QCOMPARE(gamePaths().ExePath, exe);
-    QCOMPARE(gamePaths().StagePath, stage);
+    QCOMPARE(gamePaths().ExePath, GameFileRef::plain(exe));
+    QCOMPARE(gamePaths().StagePath, GameFileRef::plain(stage));
     QCOMPARE(answerer.texts().size(), 2);
     QVERIFY2(answerer.last().contains(QStringLiteral("已经选作stage.bin")),
              qPrintable(answerer.last()));
@@ -437,7 +447,7 @@ private slots:
 #else
     QVERIFY(QFile::link(exe, stage));
 #endif
-    gamePaths() = {exe, stage};
+    gamePaths() = {GameFileRef::plain(exe), GameFileRef::plain(stage)};
     sections(form)->setCurrentRow(sectionRow(Section::DefensiveFields));
     button(form, "Command3")->click();
     QCOMPARE(counter.created, 0);
@@ -456,7 +466,8 @@ private slots:
     Form1 form;
     CountingFactory counter;
     form.registry().add(Section::DefensiveFields, std::ref(counter));
-    gamePaths() = {touch("SLPS_255.37"), touch("stage.bin")};
+    gamePaths() = {GameFileRef::plain(touch("SLPS_255.37")),
+                   GameFileRef::plain(touch("stage.bin"))};
     form.show();
     sections(form)->setCurrentRow(sectionRow(Section::DefensiveFields));
     button(form, "Command3")->click();

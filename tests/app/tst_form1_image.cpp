@@ -91,11 +91,11 @@ private slots:
     const QString compressed = dir_.filePath(QStringLiteral("game.cso.iso"));
     SampleGame::writeFile(compressed, QByteArray("CISO") + QByteArray(4096, '\0'));
     Form1 form;
-    gamePaths().ExePath = QStringLiteral("/earlier/SLPS_255.37");
+    gamePaths().ExePath = GameFileRef::plain(QStringLiteral("/earlier/SLPS_255.37"));
     ModalAnswerer answerer;
     answerer.onFileDialog(choose(compressed));
     clickOpenImage(form);
-    QCOMPARE(gamePaths().ExePath, QStringLiteral("/earlier/SLPS_255.37"));
+    QCOMPARE(gamePaths().ExePath, GameFileRef::plain(QStringLiteral("/earlier/SLPS_255.37")));
     QVERIFY(gamePaths().StagePath.isEmpty());
     QCOMPARE(answerer.texts().size(), 1);
     QVERIFY2(answerer.last().contains(QStringLiteral("压缩")), qPrintable(answerer.last()));

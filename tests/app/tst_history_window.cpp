@@ -93,7 +93,7 @@ private slots:
     QCOMPARE(entryCount(), size_t(1));
     QCOMPARE(newest().window, kUnitWindow);
     QCOMPARE(newest().action, QStringLiteral("保存"));
-    QCOMPARE(newest().path, game.exePath());
+    QCOMPARE(newest().location, GameFileRef::plain(game.exePath()));
     SpanText text = textOf(newest());
     QCOMPARE(text.records, QStringList{QStringLiteral("机体0012")});
     QCOMPARE(text.lines, QStringList{QStringLiteral("机体0012 / HP: %1 → 4200").arg(hp)});
@@ -146,7 +146,7 @@ private slots:
     const QByteArray original = game.exe();
     ModalAnswerer answers;
     Form1 form;
-    gamePaths() = {game.exePath(), game.stagePath()};
+    gamePaths() = {GameFileRef::plain(game.exePath()), GameFileRef::plain(game.stagePath())};
     HistoryDriver history(form);
     QVERIFY(history.window());
     QCOMPARE(history.window()->windowTitle(), QStringLiteral("修改记录"));
@@ -198,7 +198,7 @@ private slots:
     const QByteArray original = game.exe();
     ModalAnswerer answers;
     Form1 form;
-    gamePaths() = {game.exePath(), game.stagePath()};
+    gamePaths() = {GameFileRef::plain(game.exePath()), GameFileRef::plain(game.stagePath())};
     Form2Harness ui;
     saveHp(ui, 12, 4200);
     saveHp(ui, 12, 5000);
@@ -228,7 +228,7 @@ private slots:
     SampleGame game;
     ModalAnswerer answers;
     Form1 form;
-    gamePaths() = {game.exePath(), game.stagePath()};
+    gamePaths() = {GameFileRef::plain(game.exePath()), GameFileRef::plain(game.stagePath())};
     Form2Harness ui;
     saveHp(ui, 12, 4200);
     const QByteArray saved = game.exe();
@@ -254,12 +254,12 @@ private slots:
     const ChangeSpans spans{
         {0x100, QByteArray::fromHex("0001"), QByteArray::fromHex("0102")},
         {unitStart(2) + 8, QByteArray::fromHex("10000000"), QByteArray::fromHex("20000000")}};
-    QCOMPARE(describeSpans(gameFileAt(game.exePath()), spans, rows).lines,
+    QCOMPARE(describeSpans(gameFileAt(GameFileRef::plain(game.exePath())), spans, rows).lines,
              (QStringList{QStringLiteral("机体0002 / HP: 16 → 32"),
                           QStringLiteral("偏移 0x100–0x101: 0001 → 0102")}));
     // A file that is neither game file: every byte by offset.
-    const SpanText other =
-        describeSpans(gameFileAt(game.dir() + QStringLiteral("/other.bin")), spans, rows);
+    const SpanText other = describeSpans(
+        gameFileAt(GameFileRef::plain(game.dir() + QStringLiteral("/other.bin"))), spans, rows);
     QVERIFY(other.records.isEmpty());
     QCOMPARE(
         other.lines.last(),
@@ -278,7 +278,7 @@ private slots:
     const qint32 hp = hpOf(exe, 12);
     ModalAnswerer answers;
     Form1 form;
-    gamePaths() = {game.exePath(), game.stagePath()};
+    gamePaths() = {GameFileRef::plain(game.exePath()), GameFileRef::plain(game.stagePath())};
     Form2Harness ui;
     saveHp(ui, 12, 12345);
     const QByteArray saved = game.exe();
@@ -305,7 +305,7 @@ private slots:
     const QString first = dir.filePath(QStringLiteral("原版/SLPS_255.37"));
     const QString second = dir.filePath(QStringLiteral("汉化/SLPS_255.37"));
     for (const QString &path : {first, second})
-      changeHistory().record(path, gameFileAt(path),
+      changeHistory().record(GameFileRef::plain(path), gameFileAt(GameFileRef::plain(path)),
                              {{unitStart(2) + 8, QByteArray(1, '\0'), QByteArray(1, '\1')}});
     HistoryWindow window;
     auto *entries = window.findChild<QListWidget *>(QStringLiteral("historyList"));
@@ -324,7 +324,7 @@ private slots:
   }
 
   void saysWhenOlderEntriesWereDropped() {
-    const QString path = QStringLiteral("/nowhere/SLPS_255.37");
+    const GameFileRef path = GameFileRef::plain(QStringLiteral("/nowhere/SLPS_255.37"));
     for (int i = 0; i < 1002; ++i)
       changeHistory().record(path, gameFileAt(path),
                              {{2877208 + i, QByteArray(1, '\0'), QByteArray(1, '\1')}});

@@ -153,7 +153,7 @@ private slots:
 
   void aTableNeedsItsGameFileChosen() {
     SampleGame game;
-    gamePaths().StagePath.clear();
+    gamePaths().StagePath = {};
     ModalAnswerer answers;
     GridUi ui;
     QCOMPARE(ui.combo(QStringLiteral("tableChoice"))->itemText(0),
@@ -375,14 +375,14 @@ private slots:
     const int hp = ui.column(QStringLiteral("HP"));
     QCOMPARE(ui.model().setCells({{5, hp, QStringLiteral("1111"), {}}}), QStringList());
     const QByteArray first = game.exe();
-    gamePaths().ExePath = other;
+    gamePaths().ExePath = GameFileRef::plain(other);
     ui.click(QStringLiteral("writeChanges"));
     QCOMPARE(answers.texts().size(), 1);
     QVERIFY2(answers.last().contains(QStringLiteral("1 个格子已经放弃")),
              qPrintable(answers.last()));
     QCOMPARE(game.exe(), first);
     QCOMPARE(SampleGame::readFile(other), otherBytes);
-    QCOMPARE(ui.model().path(), other);
+    QCOMPARE(ui.model().file(), GameFileRef::plain(other));
     QCOMPARE(ui.cell(2, hp), QString::number(dwordAt(otherBytes, unitStart(2) + kHp)));
     QVERIFY(!ui.model().hasPending());
   }

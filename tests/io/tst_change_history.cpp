@@ -12,6 +12,7 @@
 using korvane::ChangeEntry;
 using korvane::changeHistory;
 using korvane::ChangeLabel;
+using korvane::GameFileRef;
 using korvane::test::FileSizeLimit;
 using korvane::test::SampleGame;
 using Module1::FilePos;
@@ -33,11 +34,12 @@ private slots:
   void aCommitKeepsTheChangedStretchesUnderItsLabel() {
     QByteArray bytes(4096, '\x11');
     const QString path = fileWith(bytes);
-    korvane::gamePaths() = {{}, path}; // the chosen stage file, whatever its name
+    korvane::gamePaths() = {{},
+                            GameFileRef::plain(path)}; // the chosen stage file, whatever its name
     {
       const ChangeLabel outer(QStringLiteral("窗口甲"), QStringLiteral("粘贴"));
       const ChangeLabel label(QStringLiteral("窗口乙"), QStringLiteral("保存"));
-      Operation op(path);
+      Operation op(GameFileRef::plain(path));
       FilePos = 11; // a word that changes one of its bytes: kept whole
       op.WriteWord(0x1122);
       op.WriteByte(0x11); // written next to it, unchanged: part of the same stretch
@@ -50,7 +52,7 @@ private slots:
     QCOMPARE(changeHistory().entries().size(), size_t(1));
     const ChangeEntry &entry = changeHistory().entries().back();
     QCOMPARE(entry.id, quint64(1));
-    QCOMPARE(entry.path, path);
+    QCOMPARE(entry.location, GameFileRef::plain(path));
     // Which game file it was is noted when the operation opened, not asked later.
     korvane::gamePaths() = {};
     QCOMPARE(entry.file, korvane::GameFile::Stage);
@@ -66,7 +68,7 @@ private slots:
 
     // Outside every label an operation still makes an entry, unnamed.
     {
-      Operation op(path);
+      Operation op(GameFileRef::plain(path));
       FilePos = 1;
       op.WriteByte(0);
       QVERIFY(op.close());
@@ -79,20 +81,20 @@ private slots:
     const QByteArray bytes(8192, '\x01');
     const QString path = fileWith(bytes);
     {
-      Operation op(path); // writes what the file holds
+      Operation op(GameFileRef::plain(path)); // writes what the file holds
       FilePos = 1;
       op.WriteWord(0x0101);
       QVERIFY(op.close());
     }
     {
-      Operation op(path); // refused entry text
+      Operation op(GameFileRef::plain(path)); // refused entry text
       FilePos = 1;
       op.WriteByte(2);
       op.WriteWordHex(u"XY");
       QVERIFY(!op.close());
     }
     {
-      Operation op(path); // refused record
+      Operation op(GameFileRef::plain(path)); // refused record
       FilePos = 1;
       op.WriteByte(2);
       QVERIFY(!op.requireSpan(8000, 732, QStringLiteral("机体数据")));
@@ -105,7 +107,7 @@ private slots:
         QSKIP("no file size limit on this system");
       const FileSizeLimit limit(4096);
       QVERIFY(limit.isSet());
-      Operation op(path);
+      Operation op(GameFileRef::plain(path));
       FilePos = 6001;
       op.WriteWord(0x0202);
       closed = op.close();
@@ -116,7 +118,7 @@ private slots:
 
     changeHistory().setEnabled(false);
     {
-      Operation op(path);
+      Operation op(GameFileRef::plain(path));
       FilePos = 1;
       op.WriteByte(9);
       QVERIFY(op.close());
@@ -130,9 +132,11 @@ private slots:
         connect(&changeHistory(), &korvane::ChangeHistory::entryAdded, [&calls] { ++calls; });
     const QString path = dir_.filePath(QStringLiteral("anything"));
     for (int i = 0; i < 1003; ++i)
-      changeHistory().record(path, std::nullopt, {{i, QByteArray(1, '\0'), QByteArray(1, '\1')}});
+      changeHistory().record(GameFileRef::plain(path), std::nullopt,
+                             {{i, QByteArray(1, '\0'), QByteArray(1, '\1')}});
     disconnect(connection);
-    changeHistory().record(path, std::nullopt, {{0, QByteArray(1, '\1'), QByteArray(1, '\0')}});
+    changeHistory().record(GameFileRef::plain(path), std::nullopt,
+                           {{0, QByteArray(1, '\1'), QByteArray(1, '\0')}});
     QCOMPARE(calls, 1003);
     QCOMPARE(changeHistory().entries().size(), size_t(1000));
     QCOMPARE(changeHistory().dropped(), quint64(4));

@@ -78,7 +78,7 @@ private slots:
     QVERIFY(!image.isEmpty());
     const QByteArray before = SampleGame::readFile(image);
     const qint64 start = imageEntryStart(image, kStageEntryName);
-    const QString path = entryPath(image, kStageEntryName);
+    const GameFileRef path = entryPath(image, kStageEntryName);
 
     Module1::Operation op(path);
     QVERIFY2(op.ok(), qPrintable(op.error()));
@@ -97,7 +97,7 @@ private slots:
     QCOMPARE(after.mid(start + kStage.size() - 2, 2), QByteArray("\xBB\xCC"));
     // The history keeps the entry's path text and offsets within the entry.
     const ChangeEntry &entry = changeHistory().entries().back();
-    QCOMPARE(entry.path, path);
+    QCOMPARE(entry.location, path);
     QCOMPARE(entry.file, GameFile::Stage);
     QCOMPARE(entry.spans.front().start, qint64(0));
     QCOMPARE(entry.spans.back().start, kStage.size() - 2);
@@ -138,7 +138,7 @@ private slots:
                                              {QStringLiteral("SLPS_255.37"), kExe},
                                              {QStringLiteral("stage.bin"), kStage}});
     QVERIFY(!image.isEmpty() && !rebuilt.isEmpty());
-    const QString path = entryPath(image, kStageEntryName);
+    const GameFileRef path = entryPath(image, kStageEntryName);
     {
       Module1::Operation op(path);
       op.writeBytes(1, "\x01");
@@ -160,7 +160,7 @@ private slots:
   void aWriteToOneEntryKeepsAnotherEntrysMoveNoticed() {
     const QString image = gameImageOf(dir_, nextName(), kExe, kStage);
     QVERIFY(!image.isEmpty());
-    const QString exePath = entryPath(image, kExeEntryName);
+    const GameFileRef exePath = entryPath(image, kExeEntryName);
     {
       Module1::Operation op(exePath);
       op.writeBytes(1, "\x01");
@@ -188,21 +188,16 @@ private slots:
     QCOMPARE(differences(before, SampleGame::readFile(image)), QList<qint64>{movedTo + 1});
   }
 
-  void aPathTextNamesAnEntryOrAFile() {
+  void anEntryIsTheGameFileItIsNamedAfter() {
     const GameFileRef ref{QStringLiteral("/games/srw.iso"), kExeEntryName};
-    QCOMPARE(GameFileRef::fromPathText(ref.pathText()), ref);
-    QCOMPARE(GameFileRef::fromPathText(QStringLiteral("/g/srw.iso › STAGE.BIN")).entry,
-             kStageEntryName);
-    QVERIFY(!GameFileRef::fromPathText(QStringLiteral("/g/srw.iso › other.bin")).inImage());
-    QVERIFY(!GameFileRef::fromPathText(QStringLiteral("/g/SLPS_255.37")).inImage());
-    QCOMPARE(gameFileAt(ref.pathText()), GameFile::Exe);
-    QCOMPARE(gameFileAt(GameFileRef{ref.path, kStageEntryName}.pathText()), GameFile::Stage);
+    QCOMPARE(gameFileAt(ref), GameFile::Exe);
+    QCOMPARE(gameFileAt(GameFileRef{ref.path, kStageEntryName}), GameFile::Stage);
+    QVERIFY(ref != (GameFileRef{ref.path, kStageEntryName}));
 
-    // A real file named like an entry is that file.
+    // A plain file whose name reads like an entry is that file.
     const QString odd = dir_.filePath(QStringLiteral("copy.iso › SLPS_255.37"));
     SampleGame::writeFile(odd, QByteArray(16, '\0'));
-    QVERIFY(!GameFileRef::fromPathText(odd).inImage());
-    Module1::Operation op(odd);
+    Module1::Operation op(GameFileRef::plain(odd));
     QVERIFY2(op.ok(), qPrintable(op.error()));
     QCOMPARE(op.size(), 16);
     op.writeBytes(3, "\x7F");

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using korvane::GameFileRef;
 using korvane::test::FileSizeLimit;
 using korvane::test::ReadOnlyFile;
 using korvane::test::SampleGame;
@@ -23,7 +24,7 @@ class TestModule1 : public QObject {
 
 private slots:
   void readsValuesAndHexInFileOrder() {
-    Operation op(fileWith(QByteArray::fromHex("0A00FFFF78563412")));
+    Operation op(GameFileRef::plain(fileWith(QByteArray::fromHex("0A00FFFF78563412"))));
     QVERIFY(op.ok());
     FilePos = 1;
     QCOMPARE(op.ReadByteHex(), QStringLiteral("0A"));
@@ -44,7 +45,7 @@ private slots:
   }
 
   void everyAccessorAdvancesByItsWidth() {
-    Operation op(fileWith(QByteArray(16, '\x11')));
+    Operation op(GameFileRef::plain(fileWith(QByteArray(16, '\x11'))));
     const std::vector<std::pair<std::function<void()>, int>> steps{
         {[&] { op.ReadByte(); }, 1},         {[&] { op.ReadWord(); }, 2},
         {[&] { op.ReadDword(); }, 4},        {[&] { op.ReadByteHex(); }, 1},
@@ -60,7 +61,7 @@ private slots:
   }
 
   void readsPastTheEndGiveZero() {
-    Operation op(fileWith(QByteArray::fromHex("AB")));
+    Operation op(GameFileRef::plain(fileWith(QByteArray::fromHex("AB"))));
     FilePos = 1;
     QCOMPARE(op.ReadWord(), quint16(0x00AB));
     QCOMPARE(op.ReadDwordHex(), QStringLiteral("00000000"));
@@ -103,7 +104,7 @@ private slots:
     QFETCH(QByteArray, written);
     const QString path = fileWith(QByteArray(8, '\xEE'));
     {
-      Operation op(path);
+      Operation op(GameFileRef::plain(path));
       FilePos = 2;
       if (writer == "word")
         op.WriteWord(argument.toInt());
@@ -127,7 +128,7 @@ private slots:
     const QByteArray bytes = QByteArray::fromHex("00FF8001F6FF7F0012345678ABCDEF09");
     const QString path = fileWith(bytes);
     {
-      Operation op(path);
+      Operation op(GameFileRef::plain(path));
       FilePos = 1;
       const QString hexWord = op.ReadWordHex();
       const qint32 dword = op.ReadDword();
@@ -171,7 +172,7 @@ private slots:
     QFETCH(int, kind);
     const QByteArray bytes(16, '\x42');
     const QString path = fileWith(bytes);
-    Operation op(path);
+    Operation op(GameFileRef::plain(path));
     FilePos = 1;
     op.WriteWord(0x1234);
     switch (kind) {
@@ -203,7 +204,7 @@ private slots:
   void writesNeverMakeTheFileLonger() {
     const QByteArray bytes = QByteArray::fromHex("010203");
     const QString path = fileWith(bytes);
-    Operation op(path);
+    Operation op(GameFileRef::plain(path));
     FilePos = 1;
     op.WriteByte(9);
     FilePos = 3;
@@ -215,7 +216,7 @@ private slots:
 
   void requireSpanNamesTheFileAndRefuses() {
     const QString path = fileWith(QByteArray(100, '\0'));
-    Operation op(path);
+    Operation op(GameFileRef::plain(path));
     QVERIFY(op.requireSpan(0, 100, QStringLiteral("数据")));
     QVERIFY(!op.requireSpan(90, 11, QStringLiteral("机体数据")));
     QVERIFY(op.error().contains(QStringLiteral("game.bin")));
@@ -224,7 +225,7 @@ private slots:
 
   void aMissingFileIsNotCreated() {
     const QString path = dir_.filePath(QStringLiteral("absent/SLPS_255.37"));
-    Operation op(path);
+    Operation op(GameFileRef::plain(path));
     QVERIFY(!op.ok());
     QVERIFY(op.error().contains(QStringLiteral("SLPS_255.37")));
     QVERIFY(!QFile::exists(path));
@@ -233,7 +234,7 @@ private slots:
   void aPathThatCannotBeOpenedGivesThePathAndTheReason() {
     const QString path = dir_.filePath(QStringLiteral("folder"));
     QDir().mkpath(path);
-    Operation op(path);
+    Operation op(GameFileRef::plain(path));
     QVERIFY(!op.ok());
     QVERIFY(op.error().contains(path));
     QVERIFY(op.error().contains(QStringLiteral("原因")));
@@ -251,7 +252,7 @@ private slots:
       const ReadOnlyFile readOnly(path);
       if (!readOnly.ok())
         QSKIP("this file system cannot make a file read-only for root");
-      Operation op(path);
+      Operation op(GameFileRef::plain(path));
       opened = op.ok();
       error = op.error();
     }
@@ -273,7 +274,7 @@ private slots:
         QSKIP("no file size limit on this system");
       const FileSizeLimit limit(4096);
       QVERIFY(limit.isSet());
-      Operation op(path);
+      Operation op(GameFileRef::plain(path));
       FilePos = 6001;
       op.WriteWord(0x0202);
       closed = op.close();
@@ -297,7 +298,7 @@ private slots:
         QSKIP("no file size limit on this system");
       const FileSizeLimit limit(4096);
       QVERIFY(limit.isSet());
-      Operation op(path);
+      Operation op(GameFileRef::plain(path));
       FilePos = 101;
       op.WriteWord(0x0202);
       FilePos = 6001;
@@ -316,7 +317,7 @@ private slots:
   void spansReadAndWriteThroughTheHeldBytes() {
     const QString path = fileWith(QByteArray::fromHex("0001020304050607"));
     {
-      Operation op(path);
+      Operation op(GameFileRef::plain(path));
       op.writeBytes(2, QByteArray::fromHex("AABB"));
       QCOMPARE(FilePos, 5);
       QCOMPARE(op.readBytes(1, 4), QByteArray::fromHex("01AABB04"));
@@ -327,10 +328,10 @@ private slots:
     }
     QCOMPARE(SampleGame::readFile(path), QByteArray::fromHex("0001AABB04050607"));
 
-    Operation past(path);
+    Operation past(GameFileRef::plain(path));
     QVERIFY(past.readBytes(6, 3).isEmpty());
     QVERIFY(past.error().contains(QStringLiteral("只有 8 字节")));
-    Operation held(path);
+    Operation held(GameFileRef::plain(path));
     held.writeBytes(0, QByteArray::fromHex("FF"));
     held.writeBytes(7, QByteArray::fromHex("FFFF"));
     QVERIFY(!held.close());
@@ -350,7 +351,7 @@ private slots:
     sparse.close();
     const qint64 places[] = {3, 4095, (qint64(4) << 30) + 1, size - 2};
     {
-      Operation op(path);
+      Operation op(GameFileRef::plain(path));
       for (qint64 at : places)
         op.writeBytes(at, QByteArray::fromHex("A1B2"));
       QCOMPARE(op.readBytes(4094, 4), QByteArray::fromHex("00A1B200"));
@@ -368,7 +369,7 @@ private slots:
     QByteArray bytes(32, '\x77');
     const QString path = fileWith(bytes);
     {
-      Operation op(path);
+      Operation op(GameFileRef::plain(path));
       FilePos = 5;
       op.WriteByte(1);
       FilePos = 20;
@@ -387,7 +388,7 @@ private slots:
     const QByteArray bytes(8, '\x05');
     const QString path = fileWith(bytes);
     {
-      Operation op(path);
+      Operation op(GameFileRef::plain(path));
       FilePos = 1;
       op.WriteDword(-1);
     } // left without close(): the handler bailed out
@@ -399,11 +400,13 @@ private slots:
     const QString path = fileWith(bytes);
     {
       const ReadOnlyFile readOnly(path);
-      QCOMPARE(Module1::readWholeFile(path, 16).bytes, bytes);
+      QCOMPARE(Module1::readWholeFile(GameFileRef::plain(path), 16).bytes, bytes);
     }
-    QVERIFY(Module1::readWholeFile(path, 15).error.contains(QStringLiteral("超过 15 字节")));
-    QVERIFY(Module1::readWholeFile(dir_.path(), 16).error.contains(QStringLiteral("不是普通文件")));
-    QVERIFY(Module1::readWholeFile(dir_.filePath(QStringLiteral("none")), 16)
+    QVERIFY(Module1::readWholeFile(GameFileRef::plain(path), 15)
+                .error.contains(QStringLiteral("超过 15 字节")));
+    QVERIFY(Module1::readWholeFile(GameFileRef::plain(dir_.path()), 16)
+                .error.contains(QStringLiteral("不是普通文件")));
+    QVERIFY(Module1::readWholeFile(GameFileRef::plain(dir_.filePath(QStringLiteral("none"))), 16)
                 .error.contains(QStringLiteral("无法打开文件")));
   }
 };

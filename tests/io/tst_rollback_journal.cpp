@@ -68,7 +68,7 @@ private slots:
 
   void aCommitInSeveralPlacesLeavesNoJournal() {
     const QString path = fileWith(original_);
-    Module1::Operation op(path);
+    Module1::Operation op(GameFileRef::plain(path));
     op.writeBytes(10, "xy");
     op.writeBytes(50000, "z");
     QVERIFY2(op.close(), qPrintable(op.error()));
@@ -90,12 +90,12 @@ private slots:
     const QString path = halfWritten();
     QVERIFY(!path.isEmpty());
     if (write) {
-      Module1::Operation op(path);
+      Module1::Operation op(GameFileRef::plain(path));
       QVERIFY2(op.ok(), qPrintable(op.error()));
       QCOMPARE(op.readBytes(100, 4), original_.mid(100, 4));
       QVERIFY(op.close());
     } else {
-      const FileContents contents = Module1::readWholeFile(path, 1 << 20);
+      const FileContents contents = Module1::readWholeFile(GameFileRef::plain(path), 1 << 20);
       QVERIFY2(contents.ok(), qPrintable(contents.error));
       QCOMPARE(contents.bytes, original_);
     }
@@ -113,7 +113,7 @@ private slots:
     SampleGame::writeFile(path, original_);
     SampleGame::writeFile(journal, bytes.left(bytes.size() - 3));
     {
-      Module1::Operation op(path);
+      Module1::Operation op(GameFileRef::plain(path));
       QVERIFY(op.ok());
     }
     QVERIFY(!QFile::exists(journal));
@@ -123,7 +123,7 @@ private slots:
     // A journal whose file has another size now is no journal of it.
     SampleGame::writeFile(path, original_ + "more");
     SampleGame::writeFile(journal, bytes);
-    Module1::Operation op(path);
+    Module1::Operation op(GameFileRef::plain(path));
     QVERIFY(!op.ok());
     QVERIFY2(op.error().contains(QStringLiteral("不属于")), qPrintable(op.error()));
     QCOMPARE(SampleGame::readFile(path), original_ + "more");
@@ -138,7 +138,7 @@ private slots:
     {
       FileLock again(path, 0ms);
       QVERIFY(again.ok());
-      Module1::Operation inside(path);
+      Module1::Operation inside(GameFileRef::plain(path));
       QVERIFY(inside.ok());
     }
     QString refusal;
@@ -146,7 +146,7 @@ private slots:
     QThread *other = QThread::create([&] {
       QElapsedTimer timer;
       timer.start();
-      Module1::Operation op(path);
+      Module1::Operation op(GameFileRef::plain(path));
       waited = timer.elapsed();
       op.writeBytes(0, "!");
       QVERIFY(!op.close());

@@ -79,9 +79,9 @@ inline qint64 imageEntryStart(const QString &image, const QString &entry) {
   return findImageEntry(image, entry).entry.start;
 }
 
-// The path text the editor keeps for an entry of an image.
-inline QString entryPath(const QString &image, const QString &entry) {
-  return GameFileRef{image, entry}.pathText();
+// The game file the editor keeps for an entry of an image.
+inline GameFileRef entryPath(const QString &image, const QString &entry) {
+  return GameFileRef{image, entry};
 }
 
 // The rows of a data-driven test over every way of mastering an image: xorriso,

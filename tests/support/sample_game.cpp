@@ -15,7 +15,7 @@ SampleGame::SampleGame() {
   if (!samples::writeGameFiles(dir(), &error) || !samples::writeNameLists(dir(), &error))
     qFatal("cannot write the sample game: %s", qPrintable(error));
   setDataDirOverride(dir());
-  gamePaths() = {exePath(), stagePath()};
+  gamePaths() = {GameFileRef::plain(exePath()), GameFileRef::plain(stagePath())};
 }
 
 SampleGame::~SampleGame() {

@@ -180,6 +180,20 @@ private slots:
   }
 
   // An image the tool cannot edit in place is refused before anything is written.
+  // Only a path typed on the command line is read back as an image and its entry;
+  // a file that exists under the whole text is that file.
+  void aTypedPathNamesAnEntryOrAFile() {
+    const GameFileRef typed = tool::typedGameFile(QStringLiteral("/g/srw.iso › STAGE.BIN"));
+    QCOMPARE(typed.path, QStringLiteral("/g/srw.iso"));
+    QCOMPARE(typed.entry, kStageEntryName);
+    QVERIFY(!tool::typedGameFile(QStringLiteral("/g/srw.iso › other.bin")).inImage());
+    QVERIFY(!tool::typedGameFile(QStringLiteral("/g/SLPS_255.37")).inImage());
+    const QString odd = dir_.filePath(QStringLiteral("copy.iso › SLPS_255.37"));
+    SampleGame::writeFile(odd, QByteArray(16, '\0'));
+    QCOMPARE(tool::typedGameFile(odd).path, odd);
+    QVERIFY(!tool::typedGameFile(odd).inImage());
+  }
+
   void aRawSectorImageIsRefused() {
     SampleGame game;
     const QString image = imageOf(game);

@@ -56,7 +56,7 @@ private slots:
     ListRows rows;
     const std::vector<qint64> offsets = registered.recordOffsets(rows);
     QVERIFY(!offsets.empty());
-    Module1::Operation op(pathOf(registered));
+    Module1::Operation op(GameFileRef::plain(pathOf(registered)));
     QVERIFY(op.ok());
     for (const qint64 offset : offsets)
       QVERIFY2(op.requireSpan(offset, registered.layout->recordSize, registered.layout->what),

@@ -71,7 +71,7 @@ int Tool::extract(const QString &image, const QString &folder) {
       return fail(QStringLiteral("“%1”已经存在，没有覆盖它。").arg(fileLabel(path)) +
                   kNothingWritten);
     const FileContents read =
-        Module1::readWholeFile(GameFileRef{image, names[i]}.pathText(), kMaxGameFileSize);
+        Module1::readWholeFile(GameFileRef{image, names[i]}, kMaxGameFileSize);
     if (!read.ok())
       return fail(read.error + kNothingWritten);
     contents[i] = read.bytes;

@@ -304,10 +304,10 @@ int Tool::importCsv(const ImportRequest &request) {
 
   const ByteRange extent = tableExtent(*table, offsets);
   // Held from the read of the stored values to the commit.
-  const FileLock lock(GameFileRef::fromPathText(request.file).path);
+  const FileLock lock(typedGameFile(request.file).path);
   if (!lock.ok())
     return fail(lock.error());
-  Module1::Operation op(request.file);
+  Module1::Operation op(typedGameFile(request.file));
   op.requireSpan(extent.start, extent.end - extent.start, table->layout->what);
   const QByteArray stored = op.readBytes(extent.start, extent.end - extent.start);
   if (!op.ok())

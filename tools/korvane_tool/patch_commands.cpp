@@ -24,7 +24,8 @@ int Tool::patch(const QString &original, const QString &modified, const QString 
   if (entry && (namesImage(original) || namesImage(modified)))
     return patch(entryArgument(original, *entry), entryArgument(modified, *entry), output, format);
   const PatchFormat chosen = format.value_or(patchFormatFor(output));
-  const PatchOutcome outcome = writePatchFile(original, modified, output, chosen);
+  const PatchOutcome outcome =
+      writePatchFile(typedGameFile(original), typedGameFile(modified), output, chosen);
   if (!outcome.error.isEmpty())
     return fail(outcome.error);
   out_ << QStringLiteral("%1 补丁已写入 %2：两个文件有 %3 字节不同。\n")
@@ -40,7 +41,7 @@ int Tool::patch(const QString &original, const QString &modified, const QString 
 // thousand scattered changes cost a few reads and not a thousand.
 bool Tool::writtenAsPatched(const QString &file, const std::vector<PatchedSpan> &spans) {
   constexpr qint64 kReadTogether = 64 * 1024;
-  Module1::Operation check(file);
+  Module1::Operation check(typedGameFile(file));
   qint64 differs = -1;
   for (auto first = spans.begin(); check.ok() && differs < 0 && first != spans.end();) {
     auto end = std::next(first);
@@ -80,10 +81,10 @@ int Tool::apply(const QString &file, const QString &patchPath, bool dryRun,
     return fail(patchFile.error + kNothingWritten);
 
   // Held from the read of the source to the check of what was written.
-  const FileLock lock(GameFileRef::fromPathText(file).path);
+  const FileLock lock(typedGameFile(file).path);
   if (!lock.ok())
     return fail(lock.error());
-  Module1::Operation op(file);
+  Module1::Operation op(typedGameFile(file));
   if (!op.ok())
     return fail(op.error());
   const ReadAt read = [&op](qint64 offset, char *to, qint64 length) {

@@ -36,6 +36,9 @@ GameFile guessFileKind(const QString &path);
 bool namesImage(const QString &argument);
 // "game.iso › SLPS_255.37": the path text of the entry `file` in `image`.
 QString imageEntryPath(const QString &image, GameFile file);
+// What a game file typed on the command line names: a plain file, or with the
+// separator an entry of a disc image ("game.iso › stage.bin").
+GameFileRef typedGameFile(const QString &text);
 // The entry `file` when `argument` names an image, else the argument itself.
 QString entryArgument(const QString &argument, GameFile file);
 

@@ -115,7 +115,7 @@ void RowWriter::finish() {
 }
 
 GameFile guessFileKind(const QString &path) {
-  if (const GameFileRef ref = GameFileRef::fromPathText(path); ref.inImage())
+  if (const GameFileRef ref = typedGameFile(path); ref.inImage())
     return ref.entry == kStageEntryName ? GameFile::Stage : GameFile::Exe;
   const QString name = QFileInfo(path).fileName().toLower();
   return name.endsWith(QLatin1String(".bin")) || name.contains(QLatin1String("stage"))
@@ -140,11 +140,25 @@ bool namesImage(const QString &argument) {
   if (name.compare(kExeEntryName, Qt::CaseInsensitive) == 0 ||
       name.compare(kStageEntryName, Qt::CaseInsensitive) == 0)
     return false;
-  return !GameFileRef::fromPathText(argument).inImage() && isDiscImagePath(argument);
+  return !typedGameFile(argument).inImage() && isDiscImagePath(argument);
 }
 
 QString imageEntryPath(const QString &image, GameFile file) {
-  return GameFileRef{image, gameFileName(file)}.pathText();
+  return image + kEntrySeparator + gameFileName(file);
+}
+
+// A file that exists under the whole text is a plain file even when its name
+// holds the separator; otherwise the text after the last separator must be one of
+// the two entry names.
+GameFileRef typedGameFile(const QString &text) {
+  const qsizetype marker = text.lastIndexOf(kEntrySeparator);
+  if (marker <= 0 || QFileInfo::exists(text))
+    return GameFileRef::plain(text);
+  const QString named = text.mid(marker + kEntrySeparator.size());
+  for (const QString &entry : {kExeEntryName, kStageEntryName})
+    if (named.compare(entry, Qt::CaseInsensitive) == 0)
+      return {text.left(marker), entry};
+  return GameFileRef::plain(text);
 }
 
 QString entryArgument(const QString &argument, GameFile file) {
@@ -206,7 +220,7 @@ void Tool::warnAboutLists() {
 }
 
 std::optional<QByteArray> Tool::readGameFile(const QString &path) {
-  Module1::FileContents contents = Module1::readWholeFile(path, kMaxGameFileSize);
+  Module1::FileContents contents = Module1::readWholeFile(typedGameFile(path), kMaxGameFileSize);
   if (!contents.ok()) {
     fail(contents.error);
     return std::nullopt;
@@ -231,7 +245,7 @@ bool Tool::tableFits(const CatalogTable &table, const QString &path, qint64 size
 bool Tool::streamOutput(const QString &path, const QStringList &gameFiles,
                         const std::function<void(QIODevice &)> &write) {
   for (const QString &gameFile : gameFiles)
-    if (onSameDiskFile(path, gameFile)) {
+    if (onSameDiskFile(GameFileRef::plain(path), typedGameFile(gameFile))) {
       fail(QStringLiteral("输出文件“%1”就是游戏文件，没有写入任何内容。").arg(fileLabel(path)));
       return false;
     }

@@ -82,7 +82,7 @@ void compareMarksWhatDiffLists(const SampleGame &game, GameFile file, const QByt
     if (table.file != file)
       continue;
     TableGridModel model(game.dir());
-    QCOMPARE(model.load(table, gamePath(game, table)), QString());
+    QCOMPARE(model.load(table, GameFileRef::plain(gamePath(game, table))), QString());
     QCOMPARE(model.compareWith(original, QStringLiteral("原版")), QString());
     const std::set<CellKey> cells = differingCells(model);
     QCOMPARE(model.differingCells(), int(cells.size()));
@@ -123,7 +123,7 @@ private slots:
     applyHexValues(game);
     for (const CatalogTable &table : tableCatalog()) {
       TableGridModel model(game.dir());
-      QCOMPARE(model.load(table, gamePath(game, table)), QString());
+      QCOMPARE(model.load(table, GameFileRef::plain(gamePath(game, table))), QString());
       const QList<QStringList> dump = dumpRows(game, table);
       QCOMPARE(model.rowCount(), dump.size() - 1);
       QStringList header;
@@ -145,7 +145,8 @@ private slots:
     SampleGame game;
     game.setExe(game.exe().left(0x2C0000));
     TableGridModel model(game.dir());
-    const QString error = model.load(*findTable(QStringLiteral("units")), game.exePath());
+    const QString error =
+        model.load(*findTable(QStringLiteral("units")), GameFileRef::plain(game.exePath()));
     QVERIFY(!error.isEmpty());
     QCOMPARE(model.rowCount(), 0);
   }
@@ -156,7 +157,7 @@ private slots:
     SampleGame game;
     applyHexValues(game);
     TableGridModel model(game.dir());
-    model.load(*findTable(QStringLiteral("units")), game.exePath());
+    model.load(*findTable(QStringLiteral("units")), GameFileRef::plain(game.exePath()));
     const int hp = columnNamed(model, QStringLiteral("HP"));
     model.sort(hp, Qt::DescendingOrder);
     for (int row = 1; row < model.rowCount(); ++row)
@@ -180,7 +181,7 @@ private slots:
   void filtersByNameOrNumber() {
     SampleGame game;
     TableGridModel model(game.dir());
-    model.load(*findTable(QStringLiteral("weapons")), game.exePath());
+    model.load(*findTable(QStringLiteral("weapons")), GameFileRef::plain(game.exePath()));
     QCOMPARE(model.rowCount(), 837 * 18);
     model.setFilter(QStringLiteral("机体0012 / 武器1"));
     // 武器1 and 武器10 to 武器18
@@ -197,7 +198,7 @@ private slots:
   void typedCellsAreCheckedAndHeld() {
     SampleGame game;
     TableGridModel model(game.dir());
-    model.load(*findTable(QStringLiteral("units")), game.exePath());
+    model.load(*findTable(QStringLiteral("units")), GameFileRef::plain(game.exePath()));
     const int hp = columnNamed(model, QStringLiteral("HP"));
     const int moves = columnNamed(model, QStringLiteral("移动类型"));
     const QString was = cell(model, 5, hp);
@@ -233,7 +234,7 @@ private slots:
     SampleGame game;
     applyHexValues(game);
     TableGridModel model(game.dir());
-    model.load(*findTable(QStringLiteral("units")), game.exePath());
+    model.load(*findTable(QStringLiteral("units")), GameFileRef::plain(game.exePath()));
     const int pointer =
         columnNamed(model, QStringLiteral("名称指针（0x十六进制，按文件字节顺序）"));
     const QString block = QString::fromUtf8(
@@ -271,7 +272,7 @@ private slots:
   void copiesWhatPastesBack() {
     SampleGame game;
     TableGridModel model(game.dir());
-    model.load(*findTable(QStringLiteral("characters")), game.exePath());
+    model.load(*findTable(QStringLiteral("characters")), GameFileRef::plain(game.exePath()));
     const std::vector<int> columns{model.leadingColumns(), model.leadingColumns() + 1};
     std::vector<int> rows(size_t(model.rowCount()));
     std::iota(rows.begin(), rows.end(), 0);
@@ -300,7 +301,7 @@ private slots:
   void reloadKeepsOnlyPendingCellsTheFileStillBacks() {
     SampleGame game;
     TableGridModel model(game.dir());
-    model.load(*findTable(QStringLiteral("units")), game.exePath());
+    model.load(*findTable(QStringLiteral("units")), GameFileRef::plain(game.exePath()));
     const int hp = columnNamed(model, QStringLiteral("HP"));
     const int en = columnNamed(model, QStringLiteral("EN"));
     QCOMPARE(

@@ -103,6 +103,9 @@ private slots:
     const RecordLayout &ally = allyRecordLayout();
     QCOMPARE(deploymentRecordOffset(ally, block.offset, 2), 0x1BC);
     QCOMPARE(ally.fields[deploymentFieldIndex(ally, QStringLiteral("UnitCode"))].offset, 0);
+    // Never an index past the fields: an ally record has no chip.
+    QVERIFY_THROWS_EXCEPTION(DescriptionMismatch,
+                             deploymentFieldIndex(ally, QStringLiteral("ChipCode")));
   }
 
   void marksTheNextSlotOnlyAsSettled() {
@@ -125,7 +128,7 @@ private slots:
   // block with room for the mark after it, and every coded field has a row.
   void sampleStagesFitTheirDescriptions() {
     test::SampleGame game;
-    Module1::Operation op(game.stagePath());
+    Module1::Operation op(GameFileRef::plain(game.stagePath()));
     QVERIFY(op.ok());
     for (const DeploymentKind *kind : {&enemyDeployment(), &allyDeployment()}) {
       const StageBlocks blocks = readStageBlocks(*kind->lists);

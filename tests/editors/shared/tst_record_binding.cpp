@@ -151,15 +151,44 @@ private slots:
              QStringLiteral("00")); // not a box that shows the written value
   }
 
+  // A window that lacks a control of its description, or holds one of another
+  // kind, fails when its binder is made, naming the window and the control.
+  void aWindowThatDisagreesWithItsDescriptionFailsWhenBound_data() {
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<bool>("ofAnotherKind");
+    QTest::newRow("pick list missing") << QStringLiteral("Combo2") << false;
+    QTest::newRow("hex display missing") << QStringLiteral("Text9") << false;
+    QTest::newRow("check box for a pick list") << QStringLiteral("Combo1") << true;
+    QTest::newRow("check box for a text box") << QStringLiteral("Text2") << true;
+  }
+  void aWindowThatDisagreesWithItsDescriptionFailsWhenBound() {
+    QFETCH(QString, control);
+    QFETCH(bool, ofAnotherKind);
+    TestForm form;
+    form.setObjectName(QStringLiteral("Form99"));
+    form.findChild<QWidget *>(control)->setObjectName(QStringLiteral("Elsewhere"));
+    if (ofAnotherKind)
+      (new QCheckBox(&form))->setObjectName(control);
+    try {
+      RecordBinder binder(&form, testLayout());
+      QFAIL("the binder was made");
+    } catch (const DescriptionMismatch &mismatch) {
+      const QString message = QString::fromUtf8(mismatch.what());
+      QVERIFY2(message.contains(QStringLiteral("Form99")) && message.contains(control),
+               mismatch.what());
+    }
+  }
+
   // The whole protocol against a file: nothing is written when one entry is bad,
   // everything when all are good, and a short file is refused before writing.
   void theSaveProtocolWritesAllOrNothing() {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("game.bin"));
+    const QString filePath = dir.filePath(QStringLiteral("game.bin"));
+    const GameFileRef path = GameFileRef::plain(filePath);
     const QByteArray original = QByteArray::fromHex("AAAAAAAA"
                                                     "0100F6FF19AA090C"
                                                     "BBBBBBBBBBBBBBBB");
-    test::SampleGame::writeFile(path, original);
+    test::SampleGame::writeFile(filePath, original);
     TestForm form;
     RecordBinder binder(&form, testLayout());
     test::ModalAnswerer answerer;
@@ -169,7 +198,7 @@ private slots:
     form.code->setText(QStringLiteral("100"));
     QVERIFY(!saveRecord(&form, path, binder, testLayout().recordOffset(0)));
     QVERIFY(answerer.last().contains(QStringLiteral("敌我判定")));
-    QCOMPARE(test::SampleGame::readFile(path), original);
+    QCOMPARE(test::SampleGame::readFile(filePath), original);
 
     form.code->setText(QStringLiteral("8"));
     form.bonus->setText(QStringLiteral("5"));
@@ -179,12 +208,12 @@ private slots:
     expected[7] = 0;
     expected[8] = 0x19 & 0xF9;
     expected[11] = 0x08;
-    QCOMPARE(test::SampleGame::readFile(path), expected);
+    QCOMPARE(test::SampleGame::readFile(filePath), expected);
 
     answerer.clear();
     QVERIFY(!saveRecord(&form, path, binder, testLayout().recordOffset(3))); // ends past the file
     QVERIFY(answerer.last().contains(QStringLiteral("game.bin")));
-    QCOMPARE(test::SampleGame::readFile(path), expected);
+    QCOMPARE(test::SampleGame::readFile(filePath), expected);
   }
 };
 

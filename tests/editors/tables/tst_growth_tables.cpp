@@ -54,7 +54,7 @@ private slots:
   // The sample file holds every table, and each coded byte has a row or an option.
   void theSampleFileHoldsEveryTable() {
     SampleGame game;
-    Module1::Operation op(game.exePath());
+    Module1::Operation op(GameFileRef::plain(game.exePath()));
     for (const RecordLayout *layout : {&protagonistSpiritLayout(), &skillTrainingLayout(),
                                        &skillCorrectionLayout(), &potentialCorrectionLayout()}) {
       QVERIFY2(op.requireSpan(layout->tableOffset, layout->tableEnd() - layout->tableOffset,

@@ -402,12 +402,13 @@ private slots:
     ModalAnswerer answers;
     Form2Harness ui;
     ui.pickUnit(1);
-    korvane::gamePaths().ExePath = game.dir() + QStringLiteral("/missing");
+    korvane::gamePaths().ExePath =
+        korvane::GameFileRef::plain(game.dir() + QStringLiteral("/missing"));
     ui.pickUnit(2);
     QCOMPARE(answers.texts().size(), 1);
     QCOMPARE(ui.list("List1")->currentRow(), -1);
     QCOMPARE(ui.list("List4")->count(), 0);
-    korvane::gamePaths().ExePath = game.exePath();
+    korvane::gamePaths().ExePath = korvane::GameFileRef::plain(game.exePath());
     ui.click("Command1");
     QCOMPARE(answers.texts().size(), 2);
     QCOMPARE(game.exe(), before);
