@@ -27,7 +27,8 @@ const QStringList kPrograms{QStringLiteral("libreoffice"), QStringLiteral("gnume
 // The sample executable with the hex values the spreadsheet files were made from.
 void applyHexValues(const SampleGame &game) {
   const ToolRun run = runTool(game, [&](Tool &tool) {
-    return tool.apply(game.exePath(), kSpreadsheets + QStringLiteral("/hex_values.bps"));
+    return tool.apply(GameFileRef::plain(game.exePath()),
+                      kSpreadsheets + QStringLiteral("/hex_values.bps"));
   });
   QVERIFY2(run.status == kSuccess, qPrintable(run.err));
 }
@@ -39,8 +40,11 @@ ToolRun importText(const SampleGame &game, const QString &table, const QByteArra
   SampleGame::writeFile(file, csv);
   const CatalogTable &catalog = *findTable(table);
   return runTool(game, [&](Tool &tool) {
-    return tool.importCsv(
-        {path.isEmpty() ? gamePath(game, catalog) : path, table, file, false, {}});
+    return tool.importCsv({GameFileRef::plain(path.isEmpty() ? gamePath(game, catalog) : path),
+                           table,
+                           file,
+                           false,
+                           {}});
   });
 }
 
@@ -60,7 +64,8 @@ QByteArray csvBytes(const QList<QStringList> &rows) {
 
 QByteArray dumpOf(const SampleGame &game, const QString &table) {
   const ToolRun run = runTool(game, [&](Tool &tool) {
-    return tool.dump({gamePath(game, *findTable(table)), table, Format::Csv, false, {}, {}});
+    return tool.dump(
+        {GameFileRef::plain(gamePath(game, *findTable(table))), table, Format::Csv, false, {}, {}});
   });
   return run.out.toUtf8();
 }
@@ -312,7 +317,12 @@ private slots:
   void jsonHoldsDecimalFieldsAsNumbers() {
     SampleGame game;
     const ToolRun run = runTool(game, [&](Tool &tool) {
-      return tool.dump({game.exePath(), QStringLiteral("units"), Format::Json, false, {}, {}});
+      return tool.dump({GameFileRef::plain(game.exePath()),
+                        QStringLiteral("units"),
+                        Format::Json,
+                        false,
+                        {},
+                        {}});
     });
     const QJsonObject unit = QJsonDocument::fromJson(run.out.toUtf8()).array()[0].toObject();
     // Keyed by the fields' stable names: "HP" is "Hp", "名称指针" "NamePointer".
@@ -352,7 +362,12 @@ private slots:
     lines[0] = QStringLiteral("G00，5");
     SampleGame::writeFile(offsets, samples::encodeGbk(lines));
     const ToolRun dump = runTool(game, [&](Tool &tool) {
-      return tool.dump({game.stagePath(), QStringLiteral("enemies"), Format::Csv, false, {}, {}});
+      return tool.dump({GameFileRef::plain(game.stagePath()),
+                        QStringLiteral("enemies"),
+                        Format::Csv,
+                        false,
+                        {},
+                        {}});
     });
     QVERIFY2(dump.err.contains(QStringLiteral("第 1 行")), qPrintable(dump.err));
     QVERIFY(dump.out.startsWith(QStringLiteral("关卡,记录,名称,")));
@@ -370,7 +385,12 @@ private slots:
   void aJsonDumpIsNamedAsJson() {
     SampleGame game;
     const ToolRun dump = runTool(game, [&](Tool &tool) {
-      return tool.dump({game.exePath(), QStringLiteral("units"), Format::Json, false, {}, {}});
+      return tool.dump({GameFileRef::plain(game.exePath()),
+                        QStringLiteral("units"),
+                        Format::Json,
+                        false,
+                        {},
+                        {}});
     });
     QCOMPARE(dump.status, int(kSuccess));
     const QByteArray before = game.exe();

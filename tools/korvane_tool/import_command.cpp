@@ -216,7 +216,7 @@ int Tool::importCsv(const ImportRequest &request) {
         QStringLiteral("没有名为“%1”的表格。可用的表格：%2。").arg(request.table, knownKeys()));
   if (namesImage(request.file)) {
     ImportRequest entryRequest = request;
-    entryRequest.file = imageEntryPath(request.file, table->file);
+    entryRequest.file = GameFileRef::imageEntry(request.file.path, table->file);
     return importCsv(entryRequest);
   }
   if (const QString misplaced = misplacedTable(*table, request.file, request.kind);
@@ -254,10 +254,10 @@ int Tool::importCsv(const ImportRequest &request) {
 
   const ByteRange extent = tableExtent(*table, offsets);
   // Held from the read of the stored values to the commit.
-  const FileLock lock(typedGameFile(request.file).path);
+  const FileLock lock(request.file.path);
   if (!lock.ok())
     return fail(lock.error());
-  Module1::Operation op(typedGameFile(request.file));
+  Module1::Operation op(request.file);
   op.requireSpan(extent.start, extent.end - extent.start, table->layout->what);
   const QByteArray stored = op.readBytes(extent.start, extent.end - extent.start);
   if (!op.ok())

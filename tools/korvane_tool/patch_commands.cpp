@@ -17,15 +17,14 @@ constexpr qint64 kMaxPatchSize = 2 * kMaxGameFileSize;
 
 } // namespace
 
-int Tool::patch(const QString &original, const QString &modified, const QString &output,
+int Tool::patch(const GameFileRef &original, const GameFileRef &modified, const QString &output,
                 std::optional<PatchFormat> format, std::optional<GameFile> entry) {
   if (output.isEmpty())
     return fail(QStringLiteral("请用 -o 指定补丁文件。"));
   if (entry && (namesImage(original) || namesImage(modified)))
-    return patch(entryArgument(original, *entry), entryArgument(modified, *entry), output, format);
+    return patch(entryIn(original, *entry), entryIn(modified, *entry), output, format);
   const PatchFormat chosen = format.value_or(patchFormatFor(output));
-  const PatchOutcome outcome =
-      writePatchFile(typedGameFile(original), typedGameFile(modified), output, chosen);
+  const PatchOutcome outcome = writePatchFile(original, modified, output, chosen);
   if (!outcome.error.isEmpty())
     return fail(outcome.error);
   out_ << QStringLiteral("%1 补丁已写入 %2：两个文件有 %3 字节不同。\n")
@@ -39,9 +38,9 @@ int Tool::patch(const QString &original, const QString &modified, const QString 
 // was written); when one does not, the old bytes of every changed stretch are
 // put back. Stretches close together are read back in one read, so that a
 // thousand scattered changes cost a few reads and not a thousand.
-bool Tool::writtenAsPatched(const QString &file, const std::vector<PatchedSpan> &spans) {
+bool Tool::writtenAsPatched(const GameFileRef &file, const std::vector<PatchedSpan> &spans) {
   constexpr qint64 kReadTogether = 64 * 1024;
-  Module1::Operation check(typedGameFile(file));
+  Module1::Operation check(file);
   qint64 differs = -1;
   for (auto first = spans.begin(); check.ok() && differs < 0 && first != spans.end();) {
     auto end = std::next(first);
@@ -71,20 +70,20 @@ bool Tool::writtenAsPatched(const QString &file, const std::vector<PatchedSpan> 
 
 // The patch is read whole (it holds the changed bytes); the file a block at a
 // time, so that a disc image of several GB is patched in memory for its changes.
-int Tool::apply(const QString &file, const QString &patchPath, bool dryRun,
+int Tool::apply(const GameFileRef &file, const QString &patchPath, bool dryRun,
                 std::optional<GameFile> kind) {
   if (kind && namesImage(file))
-    return apply(imageEntryPath(file, *kind), patchPath, dryRun, kind);
+    return apply(GameFileRef::imageEntry(file.path, *kind), patchPath, dryRun, kind);
   const FileContents patchFile =
       readRegularFile(patchPath, kMaxPatchSize, QStringLiteral("补丁文件"));
   if (!patchFile.ok())
     return fail(patchFile.error + kNothingWritten);
 
   // Held from the read of the source to the check of what was written.
-  const FileLock lock(typedGameFile(file).path);
+  const FileLock lock(file.path);
   if (!lock.ok())
     return fail(lock.error());
-  Module1::Operation op(typedGameFile(file));
+  Module1::Operation op(file);
   if (!op.ok())
     return fail(op.error());
   const ReadAt read = [&op](qint64 offset, char *to, qint64 length) {
