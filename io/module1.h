@@ -111,6 +111,9 @@ public:
   // operation failed before or the system refused the write; a refused operation
   // writes nothing.
   bool close();
+  // After a successful close: every stretch the commit changed, with its old and
+  // new bytes, for the change history (io/edit.h records them).
+  korvane::ChangeSpans takeCommitted() { return std::move(committed_); }
 
 private:
   quint8 byteAt(qint64 offset);
@@ -148,6 +151,7 @@ private:
   korvane::HeldBytes held_;
   // What the commit changes, for the change history.
   korvane::ChangeSpans changes_;
+  korvane::ChangeSpans committed_;
   // A failed commit left the file as it was: it wrote nothing, or put back every
   // byte it had written.
   bool restored_ = false;
