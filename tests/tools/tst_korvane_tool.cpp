@@ -106,7 +106,7 @@ private slots:
       if (nameColumn == 1)
         QCOMPARE(last.value(QStringLiteral("序号")).toInt(), int(offsets.size()) - 1);
       // Decimal values are JSON numbers, the rest strings; both read as the CSV does.
-      // Keys are the bare column names, without the hex columns' header note.
+      // Keys are the columns' stable keys, one per column.
       const QStringList keys = dumpKeys(table);
       QCOMPARE(keys.size(), cells.front().size());
       for (qsizetype c = 0; c < keys.size(); ++c)

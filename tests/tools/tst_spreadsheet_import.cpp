@@ -70,9 +70,9 @@ QByteArray dumpOf(const SampleGame &game, const QString &table) {
 QByteArray unitsWith(const SampleGame &game,
                      const QList<std::tuple<int, QString, QString>> &cells) {
   QList<QStringList> rows = rowsOf(dumpOf(game, QStringLiteral("units")));
-  const QStringList keys = dumpKeys(*findTable(QStringLiteral("units")));
+  const QStringList names = dumpNames(*findTable(QStringLiteral("units")));
   for (const auto &[row, column, text] : cells)
-    rows[row + 1][keys.indexOf(column)] = text;
+    rows[row + 1][names.indexOf(column)] = text;
   return csvBytes(rows);
 }
 
@@ -206,6 +206,45 @@ private slots:
              qPrintable(run.err));
   }
 
+  // A header of the columns' stable keys (the JSON keys) imports as the captions
+  // do, to the same bytes, so that a sheet keeps importing whatever a caption
+  // becomes; a sheet may name some columns one way and some the other.
+  void aHeaderOfKeysImportsAsCaptionsDo() {
+    const QByteArray edited =
+        unitsWith(SampleGame(), {{1, QStringLiteral("HP"), QStringLiteral("4321")},
+                                 {2, QStringLiteral("HP"), QStringLiteral("17")},
+                                 {3, QStringLiteral("机体装备"), QStringLiteral("盾装備")}});
+    const QStringList keys = dumpKeys(*findTable(QStringLiteral("units")));
+    QList<QStringList> keyed = rowsOf(edited);
+    keyed[0] = keys;
+    QList<QStringList> mixed = rowsOf(edited);
+    for (qsizetype c = 0; c < keys.size(); c += 2)
+      mixed[0][c] = keys[c];
+
+    SampleGame byCaption;
+    const QByteArray before = byCaption.exe();
+    const ToolRun captioned = importText(byCaption, QStringLiteral("units"), edited);
+    QVERIFY2(captioned.status == kSuccess, qPrintable(captioned.err));
+    QVERIFY(byCaption.exe() != before);
+    for (const QList<QStringList> &rows : {keyed, mixed}) {
+      SampleGame byKey;
+      const ToolRun run = importText(byKey, QStringLiteral("units"), csvBytes(rows));
+      QVERIFY2(run.status == kSuccess, qPrintable(run.err));
+      QCOMPARE(run.out, captioned.out);
+      QVERIFY(byKey.exe() == byCaption.exe());
+    }
+
+    // Every table's header of keys reads as its dump.
+    SampleGame game;
+    for (const CatalogTable &table : tableCatalog()) {
+      QList<QStringList> rows = rowsOf(dumpOf(game, table.key));
+      rows[0] = dumpKeys(table);
+      const ToolRun run = importText(game, table.key, csvBytes(rows));
+      QVERIFY2(run.status == kSuccess, qPrintable(table.key + run.err));
+      QVERIFY2(run.out.contains(QStringLiteral("没有写入任何内容")), qPrintable(run.out));
+    }
+  }
+
   // The header tells how hex cells are written; CSVs made before it said so, with
   // bare hex column names, still import, and a column named both ways is refused.
   void hexHeaderNoteIsOptionalOnImport() {
@@ -217,7 +256,7 @@ private slots:
     const QByteArray before = game.exe();
 
     QList<QStringList> bare = dumped;
-    bare[0] = dumpKeys(*findTable(QStringLiteral("units")));
+    bare[0] = dumpNames(*findTable(QStringLiteral("units")));
     const ToolRun old = importText(game, QStringLiteral("units"), csvBytes(bare));
     QVERIFY2(old.status == kSuccess, qPrintable(old.err));
     QVERIFY(old.out.contains(QStringLiteral("没有写入任何内容")));
@@ -276,10 +315,11 @@ private slots:
       return tool.dump({game.exePath(), QStringLiteral("units"), Format::Json, false, {}, {}});
     });
     const QJsonObject unit = QJsonDocument::fromJson(run.out.toUtf8()).array()[0].toObject();
-    QVERIFY(unit.value(QStringLiteral("HP")).isDouble());
-    QCOMPARE(unit.value(QStringLiteral("HP")).toInt(), 37525);
-    QVERIFY(unit.value(QStringLiteral("名称指针")).isString());
-    QVERIFY(unit.value(QStringLiteral("大小")).isString());
+    // Keyed by the fields' stable names: "HP" is "Hp", "名称指针" "NamePointer".
+    QVERIFY(unit.value(QStringLiteral("Hp")).isDouble());
+    QCOMPARE(unit.value(QStringLiteral("Hp")).toInt(), 37525);
+    QVERIFY(unit.value(QStringLiteral("NamePointer")).isString());
+    QVERIFY(unit.value(QStringLiteral("Size")).isString());
   }
 
   // Unit 5's packed upgrade-range word all zeros lies outside its boxes' ranges;

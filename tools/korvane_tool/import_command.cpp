@@ -15,56 +15,6 @@ constexpr int kMostErrorsListed = 50;
 // A dump of the largest table is a few MB; a spreadsheet may pad it, but not to this.
 constexpr qint64 kMaxCsvSize = 64 * 1024 * 1024;
 
-// The header names each dump column answers to, with the column's name: its CSV
-// header, and for a hex column also the bare name that CSVs made before the note hold.
-QHash<QString, QString> headerNames(const CatalogTable &table) {
-  QHash<QString, QString> names;
-  for (const QString &name : dumpKeys(table))
-    names.insert(name, name);
-  for (const TableColumn &column : partColumns(table))
-    names.insert(column.header, column.name);
-  return names;
-}
-
-// Where each column of the dump stands in the CSV header, by the column's name:
-// every column once, in any order. Empty, with `error` set, for any other header.
-QHash<QString, int> headerPositions(const CatalogTable &table, const QStringList &header,
-                                    QString &error) {
-  const QStringList expected = dumpColumns(table);
-  const QHash<QString, QString> names = headerNames(table);
-  QHash<QString, int> position;
-  for (qsizetype i = 0; i < header.size(); ++i) {
-    const QString cell = header[i].trimmed();
-    const QString name = names.value(cell);
-    if (name.isEmpty() && (cell.contains(u'?') || cell.contains(QChar(0xFFFD)))) {
-      error = QStringLiteral("CSV 表头的“%1”中文字变成了“?”：文件保存时没有用 UTF-8 编码，"
-                             "中文已经丢失。请从 dump 的文件重新开始，在表格程序中另存为"
-                             "“CSV UTF-8”（LibreOffice：“字符集”选“Unicode (UTF-8)”）。")
-                  .arg(cellQuote(cell));
-      return {};
-    }
-    if (name.isEmpty()) {
-      error = QStringLiteral("CSV 表头的第 %1 列“%2”不是表格 %3 的列。\n表头应为：%4")
-                  .arg(i + 1)
-                  .arg(cellQuote(cell), table.key, expected.join(u','));
-      return {};
-    }
-    if (position.contains(name)) {
-      error = QStringLiteral("CSV 表头中“%1”列出现了两次。").arg(cellQuote(name));
-      return {};
-    }
-    position.insert(name, int(i));
-  }
-  const QStringList keys = dumpKeys(table);
-  for (qsizetype i = 0; i < keys.size(); ++i)
-    if (!position.contains(keys[i])) {
-      error = QStringLiteral("CSV 表头缺少“%1”列。\n表头应为：%2")
-                  .arg(expected[i], expected.join(u','));
-      return {};
-    }
-  return position;
-}
-
 // Spreadsheets may save empty columns to the right of a table; they hold nothing.
 void dropEmptyTrailingColumns(CsvTable &csv) {
   QStringList &header = csv.rows.front().fields;
@@ -222,7 +172,7 @@ bool Tool::readImportRows(const CatalogTable &table, const CsvTable &csv,
     for (const TableColumn &column : columns) {
       while (&layout.fields[fieldIndex] != column.field)
         ++fieldIndex;
-      const QString &cell = row.fields[position.value(column.name)];
+      const QString &cell = row.fields[position.value(column.key)];
       // A cell that still reads as the file's value is no change, whatever range applies.
       if (cell == partCellText(*column.part, *column.field, record[fieldIndex], rows_))
         continue;
