@@ -2,6 +2,8 @@
 
 #include "io/module1.h"
 
+#include <algorithm>
+
 namespace korvane {
 
 namespace {
@@ -15,20 +17,43 @@ bool reachHolds(const Edit &edit, Module1::Operation &op) {
   return edit.reachLength <= 0 || op.requireSpan(edit.reachStart, edit.reachLength, spanWhat(edit));
 }
 
-// The spans that do not hold `seen(i)`, each with what it holds; stops early when
-// the operation fails.
+// Spans this close together are read in one read: a record's fields, or a
+// patch's scattered changes, cost a few reads and not one each.
+constexpr qint64 kReadTogether = 64 * 1024;
+
+// The spans that do not hold `seen(i)`, each with what it holds, in span order;
+// every span must lie inside the file. Stops early when the operation fails.
 template <class Seen> Drift driftFrom(const Edit &edit, Module1::Operation &op, Seen seen) {
-  Drift drift;
-  for (size_t i = 0; i < edit.spans.size() && op.ok(); ++i) {
+  std::vector<size_t> checked;
+  for (size_t i = 0; i < edit.spans.size(); ++i) {
     const EditSpan &span = edit.spans[i];
-    const QByteArray &saw = seen(i);
     const qint64 length = std::max(span.bytes.size(), span.expected.size());
-    if (!op.requireSpan(span.start, length, spanWhat(edit)) || saw.isEmpty())
-      continue;
-    QByteArray now = op.readBytes(span.start, saw.size());
-    if (op.ok() && now != saw)
-      drift.push_back({i, std::move(now)});
+    if (!op.requireSpan(span.start, length, spanWhat(edit)))
+      return {};
+    if (!seen(i).isEmpty())
+      checked.push_back(i);
   }
+  std::sort(checked.begin(), checked.end(),
+            [&edit](size_t a, size_t b) { return edit.spans[a].start < edit.spans[b].start; });
+  const auto endOf = [&](size_t i) { return edit.spans[i].start + seen(i).size(); };
+  Drift drift;
+  for (auto first = checked.begin(); first != checked.end() && op.ok();) {
+    auto last = std::next(first);
+    qint64 end = endOf(*first);
+    for (; last != checked.end() && edit.spans[*last].start - end <= kReadTogether; ++last)
+      end = std::max(end, endOf(*last));
+    const qint64 start = edit.spans[*first].start;
+    const QByteArray read = op.readBytes(start, end - start);
+    for (; op.ok() && first != last; ++first) {
+      const QByteArray &saw = seen(*first);
+      const QByteArray now = read.sliced(edit.spans[*first].start - start, saw.size());
+      if (now != saw)
+        drift.push_back({*first, now});
+    }
+    first = last;
+  }
+  std::sort(drift.begin(), drift.end(),
+            [](const DriftedSpan &a, const DriftedSpan &b) { return a.index < b.index; });
   return drift;
 }
 

@@ -31,8 +31,8 @@ namespace Module1 {
 // file access the game's tables are defined by; the editors and tools read and
 // write whole spans (readBytes, writeBytes) instead. What still uses them: the
 // tests of this access (tests/io), which pin the accessors' behaviour, and the
-// file-access and history benchmarks, which measure a record walked field by
-// field against a raw read. Spans keep FilePos where the accessors would leave it.
+// file-access benchmark, which measures a record walked field by field against a
+// raw read. Spans keep FilePos where the accessors would leave it.
 inline qint32 FilePos = 0;
 
 // Hex text of any length to its value, digit by digit; a character that is no hex
