@@ -1,5 +1,6 @@
 #include "tools/korvane_tool/tool_shared.h"
 
+#include "io/edit.h"
 #include "io/module1.h"
 #include "io/regular_file.h"
 
@@ -260,7 +261,7 @@ int Tool::importCsv(const ImportRequest &request) {
   Module1::Operation op(request.file);
   op.requireSpan(extent.start, extent.end - extent.start, table->layout->what);
   const QByteArray stored = op.readBytes(extent.start, extent.end - extent.start);
-  if (!op.ok())
+  if (!op.close())
     return fail(op.error());
   QByteArray wanted = stored;
   int fieldsWritten = 0;
@@ -275,9 +276,16 @@ int Tool::importCsv(const ImportRequest &request) {
                     if (change.table == table)
                       changes.push_back(std::move(change));
                   });
-  for (const ByteRange &range : changedRanges(extent.start, stored, wanted))
-    op.writeBytes(range.start, QByteArrayView(wanted).sliced(range.start - extent.start,
-                                                             range.end - range.start));
+  // Only the bytes that change are written, where the file still holds what was read.
+  Edit edit;
+  edit.file = typedGameFile(request.file);
+  edit.label = {{}, QStringLiteral("导入")};
+  edit.what = table->layout->what;
+  for (const ByteRange &range : changedRanges(extent.start, stored, wanted)) {
+    const qint64 from = range.start - extent.start;
+    const qint64 length = range.end - range.start;
+    edit.spans.push_back({range.start, wanted.sliced(from, length), stored.sliced(from, length)});
+  }
   const auto writeChangeLines = [&] {
     RowWriter writer(out_, Format::Text, changeHeader(), {kChangeIndexColumn});
     for (const FieldChange &change : changes)
@@ -288,8 +296,8 @@ int Tool::importCsv(const ImportRequest &request) {
     out_ << QStringLiteral("试运行：上面 %1 个栏位会被写入；没有写入任何内容。\n")
                 .arg(fieldsWritten);
   } else {
-    if (!op.close())
-      return fail(op.error());
+    if (const EditResult result = commitEdit(edit); !result.written())
+      return fail(result.error);
     writeChangeLines();
     out_ << (fieldsWritten == 0 ? QStringLiteral("文件中的值与 CSV 相同，没有写入任何内容。\n")
                                 : QStringLiteral("已写入 %1 个栏位。\n").arg(fieldsWritten));

@@ -1,5 +1,6 @@
 #include "tools/korvane_tool/tool_shared.h"
 
+#include "io/edit.h"
 #include "io/module1.h"
 #include "io/patch_maker.h"
 #include "io/patched_file.h"
@@ -57,14 +58,18 @@ bool Tool::writtenAsPatched(const GameFileRef &file, const std::vector<PatchedSp
   const QString found =
       check.ok() ? QStringLiteral("偏移 %1 起的字节与补丁的结果不同").arg(hexOffset(differs))
                  : check.error();
+  check.close();
+  Edit restore;
+  restore.file = check.file();
+  restore.label = {{}, QStringLiteral("写回")};
   for (const PatchedSpan &span : spans)
-    check.writeBytes(span.start, span.before);
-  const bool restored = check.close();
+    restore.spans.push_back({span.start, span.before, {}});
+  const EditResult restored = commitEdit(restore);
   fail(QStringLiteral("写入后读回文件：%1。\n%2")
-           .arg(found, restored
+           .arg(found, restored.written()
                            ? QStringLiteral("已经把原来的内容写回，文件没有改动。")
                            : QStringLiteral("写回原来的内容也失败了（%1），文件可能只改了一部分。")
-                                 .arg(check.error())));
+                                 .arg(restored.error)));
   return false;
 }
 
@@ -113,10 +118,17 @@ int Tool::apply(const GameFileRef &file, const QString &patchPath, bool dryRun,
     out_ << QStringLiteral("试运行：上面的变化共 %1 字节；没有写入任何内容。\n").arg(changed);
     return finish(kSuccess);
   }
-  for (const PatchedSpan &span : result.spans)
-    op.writeBytes(span.start, span.after);
   if (!op.close())
     return fail(op.error());
+  // Written where the file still holds the source the patch was checked against.
+  Edit edit;
+  edit.file = typedGameFile(file);
+  edit.label = {{}, QStringLiteral("应用补丁")};
+  edit.spans.reserve(result.spans.size());
+  for (const PatchedSpan &span : result.spans)
+    edit.spans.push_back({span.start, span.after, span.before});
+  if (const EditResult written = commitEdit(edit); !written.written())
+    return fail(written.error);
   if (!writtenAsPatched(file, result.spans))
     return kFailed;
 
