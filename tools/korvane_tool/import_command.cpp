@@ -278,7 +278,7 @@ int Tool::importCsv(const ImportRequest &request) {
                   });
   // Only the bytes that change are written, where the file still holds what was read.
   Edit edit;
-  edit.file = typedGameFile(request.file);
+  edit.file = request.file;
   edit.label = {{}, QStringLiteral("导入")};
   edit.what = table->layout->what;
   for (const ByteRange &range : changedRanges(extent.start, stored, wanted)) {

@@ -122,7 +122,7 @@ int Tool::apply(const GameFileRef &file, const QString &patchPath, bool dryRun,
     return fail(op.error());
   // Written where the file still holds the source the patch was checked against.
   Edit edit;
-  edit.file = typedGameFile(file);
+  edit.file = file;
   edit.label = {{}, QStringLiteral("应用补丁")};
   edit.spans.reserve(result.spans.size());
   for (const PatchedSpan &span : result.spans)
