@@ -24,20 +24,6 @@ const QString kFieldCaption = QStringLiteral("所选记录改动的内容：");
 
 quint64 idOf(const QListWidgetItem *item) { return item->data(kIdRole).toULongLong(); }
 
-// What the file holds now over each span, as the change from what the entry wrote.
-// Spans the file still holds as written are left out.
-ChangeSpans overwrittenSpans(Module1::Operation &op, const ChangeEntry &entry) {
-  ChangeSpans overwritten;
-  for (const ChangeSpan &span : entry.spans) {
-    if (!op.requireSpan(span.start, span.after.size(), QStringLiteral("这条修改记录写入的内容")))
-      break;
-    const QByteArray now = op.readBytes(span.start, span.after.size());
-    if (QByteArrayView(now) != span.after)
-      overwritten.append(span.start, span.after, now);
-  }
-  return overwritten;
-}
-
 } // namespace
 
 HistoryWindow::HistoryWindow(QWidget *parent) : QWidget(parent) {
@@ -134,33 +120,28 @@ void HistoryWindow::undoButton_Click() {
 }
 
 bool HistoryWindow::revert(const ChangeEntry &entry) {
-  ChangeSpans overwritten;
-  {
-    Module1::Operation check(entry.location);
-    overwritten = overwrittenSpans(check, entry);
-    if (!finishOperation(this, check))
-      return false;
-  }
-  if (!overwritten.empty()) {
+  Edit edit;
+  edit.file = entry.location;
+  edit.label = {windowTitle(), QStringLiteral("撤销"), entry.id};
+  edit.what = QStringLiteral("这条修改记录写入的内容");
+  for (const ChangeSpan &span : entry.spans)
+    edit.spans.push_back({span.start, span.before.toByteArray(), span.after.toByteArray()});
+  const EditResult result = runEdit(this, edit, [&](const Drift &drift) {
+    ChangeSpans overwritten;
+    for (const DriftedSpan &span : drift)
+      overwritten.append(edit.spans[span.index].start, edit.spans[span.index].expected, span.now);
     const SpanText now = describer_.describe(entry.file, overwritten);
     QStringList lines = now.lines.mid(0, kAskedLines);
     if (now.lines.size() > kAskedLines)
       lines.append(QStringLiteral("……另有 %1 处").arg(now.lines.size() - kAskedLines));
-    const QString question =
-        QStringLiteral("%1写入的内容后来又被改过（写入的值 → 文件现在的值）：\n%2\n\n"
-                       "仍然撤销这条记录，把这些内容写回修改以前的值吗？")
-            .arg(entryName(entry), lines.join(QLatin1Char('\n')));
-    if (!askOkCancel(this, question))
-      return true; // nothing of this entry is written; the others go on
-  }
-  const ChangeLabel label(windowTitle(), QStringLiteral("撤销"), entry.id);
-  Module1::Operation op(entry.location);
-  for (const ChangeSpan &span : entry.spans) {
-    if (!op.requireSpan(span.start, span.before.size(), QStringLiteral("这条修改记录写入的内容")))
-      break;
-    op.writeBytes(span.start, span.before);
-  }
-  return finishOperation(this, op);
+    return askOkCancel(
+        this, QStringLiteral("%1写入的内容后来又被改过（写入的值 → 文件现在的值）：\n%2\n\n"
+                             "仍然撤销这条记录，把这些内容写回修改以前的值吗？")
+                  .arg(entryName(entry), lines.join(QLatin1Char('\n'))));
+  });
+  // A declined question writes nothing of this entry; the others go on.
+  return result.status != EditResult::Status::Failed &&
+         result.status != EditResult::Status::Drifted;
 }
 
 } // namespace korvane

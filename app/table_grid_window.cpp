@@ -413,7 +413,7 @@ TableGridWindow::TableGridWindow(QWidget *parent) : QWidget(parent) {
   connect(&model_, &TableGridModel::summaryChanged, this, &TableGridWindow::showSummary);
   connect(&changeHistory(), &ChangeHistory::entryAdded, this, [this](quint64 id) {
     const ChangeEntry *entry = changeHistory().find(id);
-    if (!writing_ && entry && model_.table() && entry->location == model_.file())
+    if (entry && entry->origin != this && model_.table() && entry->location == model_.file())
       followFile();
   });
   connect(&gameFileSwitches(), &GameFileSwitches::switched, this, [this](GameFile file) {
@@ -558,16 +558,18 @@ void TableGridWindow::pasteCells() {
             refused));
 }
 
+// The grid's drift, record by record: each drifted field as the grid showed it
+// and as the file holds it now. `records` made the edit's spans, one per field.
 QStringList
-TableGridWindow::changedSinceShown(Module1::Operation &op,
+TableGridWindow::changedSinceShown(const Drift &drift,
                                    const std::vector<TableGridModel::PendingRecord> &records) {
   const RecordLayout &layout = *model_.table()->layout;
+  const size_t fields = layout.fields.size();
   QStringList lines;
-  for (const TableGridModel::PendingRecord &record : records) {
-    if (!op.requireSpan(record.start, layout.recordSize, layout.what))
-      break;
-    const RecordValues now = readRecord(op, layout, record.start);
-    for (size_t f = 0; f < layout.fields.size(); ++f)
+  for (size_t r = 0; r < records.size(); ++r) {
+    const TableGridModel::PendingRecord &record = records[r];
+    const RecordValues now = valuesAfterDrift(layout, record.shown, drift, r * fields);
+    for (size_t f = 0; f < fields; ++f)
       if (now[f] != record.shown[f])
         describeFieldChange(model_.recordLabel(record.record), layout.fields[f], record.shown[f],
                             now[f], model_.rows(), lines);
@@ -586,15 +588,24 @@ bool TableGridWindow::confirmOverwrite(const QStringList &changed) {
                                .arg(model_.table()->layout->what, lines.join(u'\n')));
 }
 
-void TableGridWindow::writePending(Module1::Operation &op,
-                                   const std::vector<TableGridModel::PendingRecord> &records) {
+// One span per field of every pending record: the whole record is checked
+// against what the grid showed, the pending fields are written.
+std::vector<EditSpan>
+TableGridWindow::pendingSpans(const std::vector<TableGridModel::PendingRecord> &records) const {
   const RecordLayout &layout = *model_.table()->layout;
+  std::vector<EditSpan> spans;
   for (const TableGridModel::PendingRecord &record : records) {
-    if (!op.requireSpan(record.start, layout.recordSize, layout.what))
-      return;
-    for (const TableGridModel::PendingField &field : record.fields)
-      writeRecordField(op, layout.fields[size_t(field.fieldIndex)], record.start, field.wanted);
+    std::vector<EditSpan> fields = recordSpans(layout, record.start, record.shown, &record.shown);
+    for (EditSpan &field : fields)
+      field.bytes.clear();
+    for (const TableGridModel::PendingField &field : record.fields) {
+      const Field &described = layout.fields[size_t(field.fieldIndex)];
+      fields[size_t(field.fieldIndex)].bytes = littleEndianBytes(field.wanted, described.width);
+    }
+    spans.insert(spans.end(), std::make_move_iterator(fields.begin()),
+                 std::make_move_iterator(fields.end()));
   }
+  return spans;
 }
 
 // Every pending cell in one operation: one entry in the change history, all of
@@ -605,25 +616,17 @@ void TableGridWindow::writeChanges_Click() {
   const std::vector<TableGridModel::PendingRecord> records = model_.pendingRecords();
   if (records.empty())
     return;
-  const ChangeLabel label(windowTitle(), QStringLiteral("写入"));
-  const QScopedValueRollback own(writing_, true);
-  QStringList changed;
-  {
-    Module1::Operation op(model_.file());
-    changed = changedSinceShown(op, records);
-    if (changed.isEmpty())
-      writePending(op, records);
-    if (!finishOperation(this, op))
-      return;
-  }
-  if (!changed.isEmpty()) {
-    if (!confirmOverwrite(changed))
-      return;
-    Module1::Operation op(model_.file());
-    writePending(op, records);
-    if (!finishOperation(this, op))
-      return;
-  }
+  Edit edit;
+  edit.file = model_.file();
+  edit.label = {windowTitle(), QStringLiteral("写入")};
+  edit.origin = this;
+  edit.what = model_.table()->layout->what;
+  edit.spans = pendingSpans(records);
+  const EditResult result = runEdit(this, edit, [&](const Drift &drift) {
+    return confirmOverwrite(changedSinceShown(drift, records));
+  });
+  if (!result.written())
+    return;
   if (const QString error = model_.reload(true).error; !error.isEmpty())
     showMessage(this, error);
 }

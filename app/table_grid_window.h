@@ -7,6 +7,7 @@
 // made by a window, an undo or another program.
 
 #include "editors/catalog/table_grid_model.h"
+#include "io/edit.h"
 #include "io/module1.h"
 
 #include <QSet>
@@ -51,15 +52,15 @@ private:
   void showSummary();
   void fitColumns();
   void reportListProblems();
-  // Writes every pending cell through `op`; the records must lie in the file.
-  void writePending(Module1::Operation &op,
-                    const std::vector<TableGridModel::PendingRecord> &records);
+  // The edit's spans for the pending records.
+  std::vector<EditSpan>
+  pendingSpans(const std::vector<TableGridModel::PendingRecord> &records) const;
   // One line per shown field of the pending records that the file no longer holds
   // as the grid shows it: "（序号 5）HP: 100 → 120".
+  QStringList changedSinceShown(const Drift &drift,
+                                const std::vector<TableGridModel::PendingRecord> &records);
   // Asks, as a save does, whether to write over fields another program changed.
   bool confirmOverwrite(const QStringList &changed);
-  QStringList changedSinceShown(Module1::Operation &op,
-                                const std::vector<TableGridModel::PendingRecord> &records);
 
   QComboBox *tableChoice;
   QLineEdit *gridFilter;
@@ -77,7 +78,6 @@ private:
     QByteArray bytes;
     QString name;
   } original_;
-  bool writing_ = false; // the window's own write, which needs no following
   QSet<QString> reportedProblems_;
 };
 

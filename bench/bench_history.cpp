@@ -10,6 +10,7 @@
 #include "editors/units/form2.h"
 #include "editors/units/unit_record.h"
 #include "io/change_history.h"
+#include "io/edit.h"
 #include "io/module1.h"
 
 #include <QApplication>
@@ -51,14 +52,14 @@ struct FullHistory {
     korvane::changeHistory().setEnabled(true);
     const size_t heapBefore = mallinfo2().uordblks;
     for (size_t round = 0; round < korvane::ChangeHistory::kMaxEntries; ++round) {
-      const korvane::ChangeLabel label(QStringLiteral("Korvane机体修改器"),
-                                       QStringLiteral("全机体可装备4个强化部件"));
-      Module1::Operation op(korvane::GameFileRef::plain(files().exe));
-      for (int row = 0; row < table.recordCount; ++row) {
-        Module1::FilePos = qint32(table.recordOffset(row) + korvane::kPartSlotsOffset + 1);
-        op.WriteByte(round % 2 ? 3 : 4);
-      }
-      op.close();
+      korvane::Edit edit;
+      edit.file = korvane::GameFileRef::plain(files().exe);
+      edit.label = {QStringLiteral("Korvane机体修改器"), QStringLiteral("全机体可装备4个强化部件")};
+      for (int row = 0; row < table.recordCount; ++row)
+        edit.spans.push_back({table.recordOffset(row) + korvane::kPartSlotsOffset,
+                              QByteArray(1, char(round % 2 ? 3 : 4)),
+                              {}});
+      korvane::commitEdit(edit);
     }
     heapBytes = qint64(mallinfo2().uordblks - heapBefore);
     for (const korvane::ChangeEntry &entry : korvane::changeHistory().entries())

@@ -21,6 +21,7 @@
 
 namespace {
 
+using korvane::GameFileRef;
 using korvane::bench::files;
 using korvane::bench::readAll;
 using korvane::bench::writeAll;
@@ -56,7 +57,10 @@ void BM_ToolDiff(benchmark::State &state) {
     QTextStream outStream(&out);
     QTextStream errStream(&err);
     korvane::tool::Tool tool(outStream, errStream, files().dir.path());
-    const int status = tool.diff({files().exe, modified, korvane::tool::Format::Text, {}});
+    const int status = tool.diff({GameFileRef::plain(files().exe),
+                                  GameFileRef::plain(modified),
+                                  korvane::tool::Format::Text,
+                                  {}});
     if (status != korvane::tool::kDiffers)
       state.SkipWithError("the diff found no change");
     benchmark::DoNotOptimize(out);
@@ -69,8 +73,12 @@ void dumpAll(benchmark::State &state, korvane::tool::Format format) {
   QTextStream logStream(&log);
   korvane::tool::Tool tool(logStream, logStream, files().dir.path());
   for (auto _ : state) {
-    if (tool.dump({files().exe, QStringLiteral("all"), format, false, out.path(), {}}) !=
-        korvane::tool::kSuccess)
+    if (tool.dump({GameFileRef::plain(files().exe),
+                   QStringLiteral("all"),
+                   format,
+                   false,
+                   out.path(),
+                   {}}) != korvane::tool::kSuccess)
       state.SkipWithError("the dump failed");
   }
 }
@@ -117,7 +125,10 @@ void BM_DiffPeakMemory(benchmark::State &state) {
     QString err;
     QTextStream errStream(&err);
     korvane::tool::Tool tool(out, errStream, files().dir.path());
-    tool.diff({files().exe, changed, korvane::tool::Format::Csv, {}});
+    tool.diff({GameFileRef::plain(files().exe),
+               GameFileRef::plain(changed),
+               korvane::tool::Format::Csv,
+               {}});
   });
   for (auto _ : state) {
     QFile file(changed);
@@ -127,7 +138,10 @@ void BM_DiffPeakMemory(benchmark::State &state) {
     QString out;
     QTextStream outStream(&out);
     korvane::tool::Tool tool(outStream, outStream, files().dir.path());
-    tool.diff({files().exe, changed, korvane::tool::Format::Text, {}});
+    tool.diff({GameFileRef::plain(files().exe),
+               GameFileRef::plain(changed),
+               korvane::tool::Format::Text,
+               {}});
     rows = out.count(u'\n');
   }
   state.counters["peakMB"] = peak;

@@ -15,6 +15,7 @@
 
 namespace {
 
+using korvane::GameFileRef;
 using korvane::bench::files;
 using korvane::bench::readAll;
 using korvane::bench::writeAll;
@@ -51,7 +52,7 @@ void BM_BpsPatch(benchmark::State &state) {
   const QString patch = files().dir.filePath(QStringLiteral("bench.bps"));
   for (auto _ : state)
     if (runTool([&](korvane::tool::Tool &tool) {
-          return tool.patch(files().exe, modified, patch);
+          return tool.patch(GameFileRef::plain(files().exe), GameFileRef::plain(modified), patch);
         }) != korvane::tool::kSuccess)
       state.SkipWithError("the patch was not made");
 }
@@ -66,8 +67,9 @@ void timeApply(benchmark::State &state, const QByteArray &patchBytes) {
     state.PauseTiming();
     writeAll(copy, original);
     state.ResumeTiming();
-    if (runTool([&](korvane::tool::Tool &tool) { return tool.apply(copy, patch); }) !=
-        korvane::tool::kSuccess)
+    if (runTool([&](korvane::tool::Tool &tool) {
+          return tool.apply(GameFileRef::plain(copy), patch);
+        }) != korvane::tool::kSuccess)
       state.SkipWithError("the patch was not applied");
   }
 }

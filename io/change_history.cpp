@@ -5,13 +5,6 @@
 
 namespace korvane {
 
-namespace {
-
-// The innermost label; the program has one user-interface thread.
-ChangeLabel *currentLabel = nullptr;
-
-} // namespace
-
 ChangeSpans::ChangeSpans(std::initializer_list<ChangeSpan> spans) {
   for (const ChangeSpan &span : spans)
     append(span.start, span.before, span.after);
@@ -90,33 +83,24 @@ ChangeSpans::const_iterator &ChangeSpans::const_iterator::operator++() {
   return *this;
 }
 
-ChangeLabel::ChangeLabel(QString window, QString action, quint64 reverts)
-    : window_(std::move(window)), action_(std::move(action)), reverts_(reverts),
-      outer_(currentLabel) {
-  currentLabel = this;
-}
-
-ChangeLabel::~ChangeLabel() { currentLabel = outer_; }
-
 ChangeHistory &changeHistory() {
   static ChangeHistory history;
   return history;
 }
 
-void ChangeHistory::record(const GameFileRef &location, std::optional<GameFile> file,
-                           ChangeSpans spans) {
+quint64 ChangeHistory::record(const GameFileRef &location, std::optional<GameFile> file,
+                              ChangeSpans spans, const EditLabel &label, const void *origin) {
   if (!enabled_ || spans.empty())
-    return;
+    return 0;
   ChangeEntry entry;
   entry.id = nextId_++;
   entry.msecs = QDateTime::currentMSecsSinceEpoch();
   entry.location = location;
   entry.file = file;
-  if (currentLabel) {
-    entry.window = currentLabel->window_;
-    entry.action = currentLabel->action_;
-    entry.reverts = currentLabel->reverts_;
-  }
+  entry.window = label.window;
+  entry.action = label.action;
+  entry.reverts = label.reverts;
+  entry.origin = origin;
   spans.squeeze();
   entry.spans = std::move(spans);
   entries_.push_back(std::move(entry));
@@ -124,7 +108,9 @@ void ChangeHistory::record(const GameFileRef &location, std::optional<GameFile> 
     entries_.pop_front();
     ++dropped_;
   }
-  emit entryAdded(entries_.back().id);
+  const quint64 id = entries_.back().id;
+  emit entryAdded(id);
+  return id;
 }
 
 const ChangeEntry *ChangeHistory::find(quint64 id) const {

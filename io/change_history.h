@@ -104,23 +104,14 @@ struct ChangeEntry {
   QString action;               // "保存", "粘贴", "撤销", ...
   quint64 reverts = 0;          // the id of the entry it reverted, 0 when none
   ChangeSpans spans;            // each with at least one changed byte
+  const void *origin = nullptr; // the writer that made it (see Edit::origin); only compared
 };
 
-// Names the operations committed while it lives: the window and what the user did.
-// Labels nest; the innermost names the operation.
-class ChangeLabel {
-public:
-  ChangeLabel(QString window, QString action, quint64 reverts = 0);
-  ~ChangeLabel();
-  ChangeLabel(const ChangeLabel &) = delete;
-  ChangeLabel &operator=(const ChangeLabel &) = delete;
-
-private:
-  friend class ChangeHistory;
-  QString window_;
-  QString action_;
-  quint64 reverts_;
-  ChangeLabel *outer_;
+// What the history shows of an entry: the window and what the user did.
+struct EditLabel {
+  QString window;      // the caption of the window that wrote it; empty for the tool
+  QString action;      // "保存", "粘贴", "撤销", ...
+  quint64 reverts = 0; // the id of the entry it reverts, 0 when none
 };
 
 class ChangeHistory : public QObject {
@@ -132,9 +123,10 @@ public:
   bool enabled() const { return enabled_; }
   void setEnabled(bool on) { enabled_ = on; }
 
-  // Takes the spans of a committed operation on `location`, which is the game
-  // file `file`, under the current label.
-  void record(const GameFileRef &location, std::optional<GameFile> file, ChangeSpans spans);
+  // Takes the spans of a committed edit of `location`, which is the game file
+  // `file`. Gives the new entry's id, 0 when nothing was recorded.
+  quint64 record(const GameFileRef &location, std::optional<GameFile> file, ChangeSpans spans,
+                 const EditLabel &label = {}, const void *origin = nullptr);
 
   // Oldest first.
   const std::deque<ChangeEntry> &entries() const { return entries_; }

@@ -29,6 +29,11 @@ QString GameFileRef::folderAndName() const {
   return inImage() ? name + kEntrySeparator + entry : name;
 }
 
+QString GameFileRef::givenName() const {
+  const QString name = QDir::toNativeSeparators(path);
+  return inImage() ? name + kEntrySeparator + entry : name;
+}
+
 namespace {
 
 bool sameDiskFile(const QString &a, const QString &b) {

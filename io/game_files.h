@@ -47,6 +47,9 @@ struct GameFileRef {
   // The same with the file's folder and name, so that copies in two folders
   // differ: "mod/game.iso › SLPS_255.37", "mod/SLPS_255.37".
   QString folderAndName() const;
+  // The same with the path as it was given, with the system's separators and not
+  // made absolute, as a command line echoes it: "mod/game.iso › SLPS_255.37".
+  QString givenName() const;
 
   // One game file: the same entry (or both plain) of one file on disk, told by
   // the file's identity (fileIdentity), so that a hard or symbolic link to a file

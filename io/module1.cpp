@@ -493,8 +493,8 @@ bool Operation::close() {
   }
   if (checksumTags_ && !held_.empty())
     tellChecksumTagsOutdated(ref_.path);
-  // Only a commit that reached the disk whole becomes a history entry.
-  korvane::changeHistory().record(ref_, gameFile_, std::move(changes_));
+  // Only a commit that reached the disk whole keeps its changes for the history.
+  committed_ = std::move(changes_);
   dropHeld();
   return true;
 }

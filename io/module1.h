@@ -31,8 +31,8 @@ namespace Module1 {
 // file access the game's tables are defined by; the editors and tools read and
 // write whole spans (readBytes, writeBytes) instead. What still uses them: the
 // tests of this access (tests/io), which pin the accessors' behaviour, and the
-// file-access and history benchmarks, which measure a record walked field by
-// field against a raw read. Spans keep FilePos where the accessors would leave it.
+// file-access benchmark, which measures a record walked field by field against a
+// raw read. Spans keep FilePos where the accessors would leave it.
 inline qint32 FilePos = 0;
 
 // Hex text of any length to its value, digit by digit; a character that is no hex
@@ -111,6 +111,9 @@ public:
   // operation failed before or the system refused the write; a refused operation
   // writes nothing.
   bool close();
+  // After a successful close: every stretch the commit changed, with its old and
+  // new bytes, for the change history (io/edit.h records them).
+  korvane::ChangeSpans takeCommitted() { return std::move(committed_); }
 
 private:
   quint8 byteAt(qint64 offset);
@@ -148,6 +151,7 @@ private:
   korvane::HeldBytes held_;
   // What the commit changes, for the change history.
   korvane::ChangeSpans changes_;
+  korvane::ChangeSpans committed_;
   // A failed commit left the file as it was: it wrote nothing, or put back every
   // byte it had written.
   bool restored_ = false;

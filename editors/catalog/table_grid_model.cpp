@@ -362,12 +362,12 @@ QStringList TableGridModel::pasteBlock(int row, int column, const QString &block
   if (lines.empty() || row < 0 || column < 0)
     return {};
   const QStringList keys = table_ ? dumpKeys(*table_) : QStringList();
+  const QHash<QString, QString> keyOf = table_ ? headerKeys(*table_) : QHash<QString, QString>();
   const QStringList &first = lines.front();
   bool header = true;
   for (qsizetype cell = 0; header && cell < first.size(); ++cell) {
     const int at = column + int(cell);
-    header = at < headers_.size() &&
-             (first[cell].trimmed() == headers_[at] || first[cell].trimmed() == keys[at]);
+    header = at < keys.size() && keyOf.value(first[cell].trimmed()) == keys[at];
   }
   if (header)
     lines.erase(lines.begin());

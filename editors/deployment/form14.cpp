@@ -1,6 +1,7 @@
 #include "editors/deployment/form14.h"
 
 #include "editors/shared/editor_window.h"
+#include "editors/shared/field_codec.h"
 #include "editors/shared/game_paths.h"
 #include "editors/shared/messages.h"
 #include "editors/shared/record_actions.h"
@@ -73,14 +74,17 @@ void Form14::Command2_Click() {
     return;
   const RecordLayout &layout = allyRecordLayout();
   const quint32 pilot = values[size_t(deploymentFieldIndex(layout, QStringLiteral("PilotCode")))];
+  const qint64 start = recordOffset(stage, record);
   std::optional<MarkCheck> asked;
+  RecordValues inFile;
   QStringList changes;
   {
     Module1::Operation op(gamePaths().StagePath);
     asked = checkMark(op, stage, record, pilot);
-    if (asked)
-      changes = fieldsChangedSinceShown(*binder_, recordOffset(stage, record),
-                                        readRecord(op, layout, recordOffset(stage, record)));
+    if (asked) {
+      inFile = readRecord(op, layout, start);
+      changes = fieldsChangedSinceShown(*binder_, start, inFile);
+    }
     if (!finishOperation(this, op))
       return;
   }
@@ -90,23 +94,26 @@ void Form14::Command2_Click() {
       asked->mark && (asked->nextUnit == kNoneCode || confirmMark(record, asked->nextUnit));
   const Field &unit =
       layout.fields[size_t(deploymentFieldIndex(layout, QStringLiteral("UnitCode")))];
-  {
-    const ChangeLabel label(windowTitle(), Command2->text());
-    const OwnSave own(*binder_);
-    Module1::Operation op(gamePaths().StagePath);
-    const std::optional<MarkCheck> found = checkMark(op, stage, record, pilot);
-    if (found && *found != *asked) {
-      showMessage(this, QStringLiteral(
-                            "stage.bin 在询问期间被改动过，没有写入。请重新选择该单位后再写入。"));
-      return;
-    }
-    if (found) {
-      writeRecord(op, layout, recordOffset(stage, record), values);
-      if (mark)
-        writeRecordField(op, unit, recordOffset(stage, record + 1), kNoneCode);
-    }
-    if (!finishOperation(this, op))
-      return;
+  // The record as the questions showed it and, when a mark was considered, the
+  // next record's unit code: checked by the write, which otherwise writes nothing.
+  Edit edit;
+  edit.file = gamePaths().StagePath;
+  edit.label = {windowTitle(), Command2->text()};
+  edit.origin = binder_.get();
+  edit.spans = recordSpans(layout, start, values, &inFile);
+  if (asked->mark)
+    edit.spans.push_back({recordOffset(stage, record + 1) + unit.offset,
+                          mark ? littleEndianBytes(kNoneCode, unit.width) : QByteArray(),
+                          littleEndianBytes(asked->nextUnit, unit.width)});
+  const EditResult result = commitEdit(edit);
+  if (result.status == EditResult::Status::Drifted) {
+    showMessage(
+        this, QStringLiteral("stage.bin 在询问期间被改动过，没有写入。请重新选择该单位后再写入。"));
+    return;
+  }
+  if (!result.written()) {
+    showMessage(this, result.error);
+    return;
   }
   binder_->showWritten(values);
 }

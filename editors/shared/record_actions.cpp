@@ -4,7 +4,7 @@
 #include "editors/shared/record_clipboard.h"
 #include "editors/shared/record_coherence.h"
 #include "editors/shared/record_io.h"
-#include "io/change_history.h"
+#include "io/edit.h"
 
 #include <QListWidget>
 #include <QSignalBlocker>
@@ -69,34 +69,35 @@ bool saveRecord(QWidget *window, const GameFileRef &file, RecordBinder &binder, 
   if (!collectEntries(window, binder, values))
     return false;
   const RecordLayout &layout = binder.layout();
-  const ChangeLabel label(window->windowTitle(), action);
-  const OwnSave own(binder);
-  QStringList changes;
-  bool asked = false;
-  {
-    Module1::Operation op(file);
-    if (op.requireSpan(recordStart, layout.recordSize, layout.what)) {
-      changes = fieldsChangedSinceShown(binder, recordStart, readRecord(op, layout, recordStart));
-      asked = !changes.isEmpty() || showsAnotherFile(binder, file);
-      if (!asked)
-        writeRecord(op, layout, recordStart, values);
-    }
-    if (!finishOperation(window, op))
-      return false;
-  }
-  if (asked && !(confirmOverwrite(window, binder, file, changes, action) &&
-                 writeRecordAt(window, file, layout, recordStart, values)))
+  // What the window showed of this record, from whichever file, is what the
+  // file must still hold; the record of another file is always asked about.
+  const std::optional<RecordBinder::Shown> &shown = binder.shown();
+  const bool showsRecord = shown && shown->start == recordStart;
+  Edit edit;
+  edit.file = file;
+  edit.label = {window->windowTitle(), action};
+  edit.origin = &binder;
+  edit.reachStart = recordStart;
+  edit.reachLength = layout.recordSize;
+  edit.what = layout.what;
+  edit.alwaysConfirm = showsAnotherFile(binder, file);
+  edit.spans = recordSpans(layout, recordStart, values, showsRecord ? &shown->values : nullptr);
+  const EditResult result = runEdit(window, edit, [&](const Drift &drift) {
+    const RecordValues now = valuesAfterDrift(layout, shown->values, drift);
+    return confirmOverwrite(window, binder, file, fieldsChangedSinceShown(binder, recordStart, now),
+                            action);
+  });
+  if (!result.written())
     return false;
   binder.showWritten(values);
   return true;
 }
 
-bool writeRecordAt(QWidget *window, const GameFileRef &file, const RecordLayout &layout,
-                   qint64 recordStart, const RecordValues &values) {
-  Module1::Operation op(file);
-  if (op.requireSpan(recordStart, layout.recordSize, layout.what))
-    writeRecord(op, layout, recordStart, values);
-  return finishOperation(window, op);
+EditResult runEdit(QWidget *window, const Edit &edit, const ConfirmDrift &confirm) {
+  const EditResult result = commitEdit(edit, confirm);
+  if (!result.error.isEmpty())
+    showMessage(window, result.error);
+  return result;
 }
 
 bool collectEntries(QWidget *window, const RecordBinder &binder, RecordValues &values) {

@@ -8,6 +8,7 @@
 // failure is reported with a message; silence means success.
 
 #include "editors/shared/record_binder.h"
+#include "io/edit.h"
 #include "io/module1.h"
 #include "io/name_list.h"
 
@@ -40,9 +41,9 @@ bool saveListedRecord(QWidget *window, const QListWidget *list, const GameFileRe
 // is asked about with the file closed, and Cancel writes nothing.
 bool saveRecord(QWidget *window, const GameFileRef &file, RecordBinder &binder, qint64 recordStart,
                 const QString &action = QStringLiteral("保存"));
-// Writes every field of the record in one operation; a refusal is reported.
-bool writeRecordAt(QWidget *window, const GameFileRef &file, const RecordLayout &layout,
-                   qint64 recordStart, const RecordValues &values);
+// Commits `edit` (io/edit.h), asking `confirm` about a drift; a refusal or failure
+// is reported, a declined question is not.
+EditResult runEdit(QWidget *window, const Edit &edit, const ConfirmDrift &confirm = {});
 
 // The first step of a save that writes more than the record: every entry checked
 // and converted; a refusal is reported and its control gets the focus.

@@ -50,11 +50,14 @@ void RecordClipboard::paste(QWidget *window, const GameFileRef &file, const QLis
     showMessage(window, QStringLiteral("没有进行粘贴操作"));
     return;
   }
-  const ChangeLabel label(window->windowTitle(), QStringLiteral("粘贴"));
-  Module1::Operation op(file);
-  if (op.requireSpan(table_.tableOffset, table_.tableEnd() - table_.tableOffset, table_.what))
-    op.writeBytes(table_.recordOffset(row), copiedData_);
-  if (finishOperation(window, op))
+  Edit edit;
+  edit.file = file;
+  edit.label = {window->windowTitle(), QStringLiteral("粘贴")};
+  edit.reachStart = table_.tableOffset;
+  edit.reachLength = table_.tableEnd() - table_.tableOffset;
+  edit.what = table_.what;
+  edit.spans = {{table_.recordOffset(row), copiedData_, {}}};
+  if (runEdit(window, edit).written())
     showMessage(window, QStringLiteral("已经把") + copiedName_ + QStringLiteral("的数据粘贴到") +
                             name + QStringLiteral("上"));
 }

@@ -17,9 +17,6 @@ namespace {
 
 constexpr int kAskedLines = 20; // changed fields named in the question
 
-// The binder whose save is committing; the program has one user-interface thread.
-const RecordBinder *savingBinder = nullptr;
-
 bool overlaps(qint64 start, qint64 length, const ChangeSpan &span) {
   return span.start < start + length && start < span.start + span.after.size();
 }
@@ -77,17 +74,13 @@ void keepShownRecordCurrent(QWidget *window, RecordBinder &binder) {
   QObject::connect(&changeHistory(), &ChangeHistory::entryAdded, window,
                    [window, &binder](quint64 id) {
                      const ChangeEntry *entry = changeHistory().find(id);
-                     if (!entry || !binder.shown() || savingBinder == &binder ||
+                     if (!entry || !binder.shown() || entry->origin == &binder ||
                          !changesShownFields(*entry, binder))
                        return;
                      const RecordBinder::Shown place = *binder.shown();
                      showRecord(window, place.file, binder, place.start);
                    });
 }
-
-OwnSave::OwnSave(const RecordBinder &binder) : outer_(savingBinder) { savingBinder = &binder; }
-
-OwnSave::~OwnSave() { savingBinder = outer_; }
 
 QStringList fieldsChangedSinceShown(const RecordBinder &binder, qint64 recordStart,
                                     const RecordValues &now) {

@@ -35,21 +35,9 @@ void announceGameFileSwitch(GameFile file);
 void reshowOnGameFileSwitch(QWidget *window, GameFile file, std::function<void()> reshow);
 
 // Shows the binder's record again, in `window`, after every committed write that
-// changed one of its fields, except the binder's own save.
+// changed one of its fields, except the binder's own save (an edit whose origin
+// is the binder): its controls keep what was typed.
 void keepShownRecordCurrent(QWidget *window, RecordBinder &binder);
-
-// Marks the writes made while it lives as `binder`'s own save: its controls keep
-// what was typed.
-class OwnSave {
-public:
-  explicit OwnSave(const RecordBinder &binder);
-  ~OwnSave();
-  OwnSave(const OwnSave &) = delete;
-  OwnSave &operator=(const OwnSave &) = delete;
-
-private:
-  const RecordBinder *outer_;
-};
 
 // One line per field that the file (`now`, read from the record at `recordStart`)
 // holds otherwise than the binder last showed it: "caption: shown → now", in the

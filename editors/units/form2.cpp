@@ -421,13 +421,15 @@ void Form2::Command2_Click() {
 // table: a file too short for it is refused before anything is written.
 void Form2::Command4_Click() {
   const RecordLayout &table = unitHeadLayout();
-  const ChangeLabel label(windowTitle(), Command4->text());
-  Module1::Operation op(gamePaths().ExePath);
-  if (op.requireSpan(table.tableOffset, table.tableEnd() - table.tableOffset, table.what)) {
-    for (int row = 0; row < table.recordCount; ++row)
-      op.writeBytes(table.recordOffset(row) + kPartSlotsOffset, QByteArray(1, 4));
-  }
-  finishOperation(this, op);
+  Edit edit;
+  edit.file = gamePaths().ExePath;
+  edit.label = {windowTitle(), Command4->text()};
+  edit.reachStart = table.tableOffset;
+  edit.reachLength = table.tableEnd() - table.tableOffset;
+  edit.what = table.what;
+  for (int row = 0; row < table.recordCount; ++row)
+    edit.spans.push_back({table.recordOffset(row) + kPartSlotsOffset, QByteArray(1, 4), {}});
+  runEdit(this, edit);
 }
 
 void Form2::Command5_Click() { clipboard_.copy(this, gamePaths().ExePath, *List1); }

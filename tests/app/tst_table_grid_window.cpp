@@ -75,9 +75,9 @@ void applyHexValues(const SampleGame &game) {
   QString out;
   QTextStream stream(&out);
   tool::Tool tool(stream, stream, game.dir());
-  QCOMPARE(
-      tool.apply(game.exePath(), QStringLiteral(KORVANE_TOOL_DATA "/spreadsheets/hex_values.bps")),
-      int(tool::kSuccess));
+  QCOMPARE(tool.apply(GameFileRef::plain(game.exePath()),
+                      QStringLiteral(KORVANE_TOOL_DATA "/spreadsheets/hex_values.bps")),
+           int(tool::kSuccess));
   changeHistory().clear();
 }
 

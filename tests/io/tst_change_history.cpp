@@ -1,7 +1,8 @@
-// The change history as the file access records it: one entry per committed
-// operation that changed a byte, holding exactly the written stretches.
+// The change history: one entry per committed edit that changed a byte, holding
+// exactly the stretches the operation's commit changed.
 
 #include "io/change_history.h"
+#include "io/edit.h"
 #include "io/module1.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/sample_game.h"
@@ -11,7 +12,6 @@
 
 using korvane::ChangeEntry;
 using korvane::changeHistory;
-using korvane::ChangeLabel;
 using korvane::GameFileRef;
 using korvane::test::FileSizeLimit;
 using korvane::test::SampleGame;
@@ -31,14 +31,12 @@ private slots:
     changeHistory().setEnabled(true);
   }
 
-  void aCommitKeepsTheChangedStretchesUnderItsLabel() {
+  void aCommitKeepsTheChangedStretches() {
     QByteArray bytes(4096, '\x11');
     const QString path = fileWith(bytes);
     korvane::gamePaths() = {{},
                             GameFileRef::plain(path)}; // the chosen stage file, whatever its name
     {
-      const ChangeLabel outer(QStringLiteral("窗口甲"), QStringLiteral("粘贴"));
-      const ChangeLabel label(QStringLiteral("窗口乙"), QStringLiteral("保存"));
       Operation op(GameFileRef::plain(path));
       FilePos = 11; // a word that changes one of its bytes: kept whole
       op.WriteWord(0x1122);
@@ -48,6 +46,8 @@ private slots:
       FilePos = 2001; // far off, changed
       op.WriteByte(0x7F);
       QVERIFY(op.close());
+      changeHistory().record(op.file(), op.gameFile(), op.takeCommitted(),
+                             {QStringLiteral("窗口乙"), QStringLiteral("保存")});
     }
     QCOMPARE(changeHistory().entries().size(), size_t(1));
     const ChangeEntry &entry = changeHistory().entries().back();
@@ -66,15 +66,19 @@ private slots:
     QCOMPARE(entry.spans.at(1).start, qint64(2000));
     QCOMPARE(entry.spans.at(1).after.toByteArray(), QByteArray::fromHex("7F"));
 
-    // Outside every label an operation still makes an entry, unnamed.
-    {
-      Operation op(GameFileRef::plain(path));
-      FilePos = 1;
-      op.WriteByte(0);
-      QVERIFY(op.close());
-    }
-    QCOMPARE(changeHistory().entries().back().id, quint64(2));
-    QVERIFY(changeHistory().entries().back().window.isEmpty());
+    // An edit is recorded under its own label, and says so to whoever listens.
+    quint64 announced = 0;
+    const QMetaObject::Connection listening = connect(
+        &changeHistory(), &korvane::ChangeHistory::entryAdded, [&](quint64 id) { announced = id; });
+    korvane::Edit edit;
+    edit.file = GameFileRef::plain(path);
+    edit.label = {QStringLiteral("修改记录"), QStringLiteral("撤销"), 1};
+    edit.spans = {{0, QByteArray(1, '\0'), {}}};
+    QCOMPARE(korvane::commitEdit(edit).entry, quint64(2));
+    disconnect(listening);
+    QCOMPARE(announced, quint64(2));
+    QCOMPARE(changeHistory().entries().back().action, QStringLiteral("撤销"));
+    QCOMPARE(changeHistory().entries().back().reverts, quint64(1));
   }
 
   void operationsThatChangeNothingOrFailMakeNoEntry() {
@@ -85,6 +89,7 @@ private slots:
       FilePos = 1;
       op.WriteWord(0x0101);
       QVERIFY(op.close());
+      QVERIFY(op.takeCommitted().empty());
     }
     {
       Operation op(GameFileRef::plain(path)); // refused entry text
@@ -92,6 +97,7 @@ private slots:
       op.WriteByte(2);
       op.WriteWordHex(u"XY");
       QVERIFY(!op.close());
+      QVERIFY(op.takeCommitted().empty());
     }
     {
       Operation op(GameFileRef::plain(path)); // refused record
@@ -99,6 +105,7 @@ private slots:
       op.WriteByte(2);
       QVERIFY(!op.requireSpan(8000, 732, QStringLiteral("机体数据")));
       QVERIFY(!op.close());
+      QVERIFY(op.takeCommitted().empty());
     }
     // The system refuses the write (a file-size limit, as a full disk would).
     bool closed = true;
@@ -111,18 +118,22 @@ private slots:
       FilePos = 6001;
       op.WriteWord(0x0202);
       closed = op.close();
+      QVERIFY(op.takeCommitted().empty());
     }
     QVERIFY(!closed);
     QCOMPARE(SampleGame::readFile(path), bytes);
-    QVERIFY(changeHistory().entries().empty());
 
+    // An edit that changes nothing, or is refused, or is made with the history
+    // switched off, makes no entry.
+    korvane::Edit edit;
+    edit.file = GameFileRef::plain(path);
+    edit.spans = {{0, QByteArray(2, '\x01'), {}}};
+    QVERIFY(korvane::commitEdit(edit).written());
+    edit.spans = {{8000, QByteArray(732, '\x02'), {}}};
+    QVERIFY(!korvane::commitEdit(edit).written());
     changeHistory().setEnabled(false);
-    {
-      Operation op(GameFileRef::plain(path));
-      FilePos = 1;
-      op.WriteByte(9);
-      QVERIFY(op.close());
-    }
+    edit.spans = {{0, QByteArray(1, '\x09'), {}}};
+    QVERIFY(korvane::commitEdit(edit).written());
     QVERIFY(changeHistory().entries().empty());
   }
 

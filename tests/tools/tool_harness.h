@@ -34,10 +34,11 @@ inline ToolRun runTool(const SampleGame &game, const std::function<int(tool::Too
 // Dumps `table` of `file` to the CSV file `csv` (with a BOM when asked); the exit status.
 inline int dumpTable(const SampleGame &game, const QString &file, const QString &table,
                      const QString &csv, bool bom = false) {
-  return runTool(game,
-                 [&](tool::Tool &tool) {
-                   return tool.dump({file, table, tool::Format::Csv, bom, csv, {}});
-                 })
+  return runTool(
+             game,
+             [&](tool::Tool &tool) {
+               return tool.dump({GameFileRef::plain(file), table, tool::Format::Csv, bom, csv, {}});
+             })
       .status;
 }
 

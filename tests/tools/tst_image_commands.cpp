@@ -77,7 +77,8 @@ private slots:
     const QByteArray exeBefore = game.exe();
     for (const QString &target : {image, game.exePath()}) {
       const ToolRun run = runTool(game, [&](Tool &tool) {
-        return tool.importCsv({target, QStringLiteral("units"), csv, false, {}});
+        return tool.importCsv(
+            {GameFileRef::plain(target), QStringLiteral("units"), csv, false, {}});
       });
       QCOMPARE(run.status, int(kSuccess));
     }
@@ -95,7 +96,9 @@ private slots:
     const QString modified = imageOf(game);
     QVERIFY(!original.isEmpty() && !modified.isEmpty());
     const auto diffOf = [&](const QString &a, const QString &b) {
-      return runTool(game, [&](Tool &tool) { return tool.diff({a, b, tool::Format::Text, {}}); });
+      return runTool(game, [&](Tool &tool) {
+        return tool.diff({GameFileRef::plain(a), GameFileRef::plain(b), tool::Format::Text, {}});
+      });
     };
     const ToolRun images = diffOf(original, modified);
     QCOMPARE(images.status, int(kDiffers));
@@ -109,13 +112,16 @@ private slots:
     const QString extracted = dir_.filePath(QStringLiteral("extracted"));
     const QByteArray wanted = SampleGame::readFile(modified);
     const ToolRun made = runTool(game, [&](Tool &tool) {
-      return tool.patch(original, modified, entryPatch, {}, GameFile::Exe) +
-             tool.patch(original, modified, wholePatch) + tool.extract(original, extracted);
+      return tool.patch(GameFileRef::plain(original), GameFileRef::plain(modified), entryPatch, {},
+                        GameFile::Exe) +
+             tool.patch(GameFileRef::plain(original), GameFileRef::plain(modified), wholePatch) +
+             tool.extract(original, extracted);
     });
     QCOMPARE(made.status, int(kSuccess));
     const QString extractedExe = extracted + QStringLiteral("/SLPS_255.37");
     const ToolRun applied = runTool(game, [&](Tool &tool) {
-      return tool.apply(extractedExe, entryPatch) + tool.apply(original, wholePatch);
+      return tool.apply(GameFileRef::plain(extractedExe), entryPatch) +
+             tool.apply(GameFileRef::plain(original), wholePatch);
     });
     QCOMPARE(applied.status, int(kSuccess));
     QCOMPARE(SampleGame::readFile(extractedExe), game.exe());
@@ -131,7 +137,8 @@ private slots:
     QVERIFY(!image.isEmpty());
     const QString folder = dir_.filePath(QStringLiteral("dumped"));
     const ToolRun run = runTool(game, [&](Tool &tool) {
-      return tool.dump({image, QStringLiteral("all"), Format::Csv, false, folder, {}});
+      return tool.dump(
+          {GameFileRef::plain(image), QStringLiteral("all"), Format::Csv, false, folder, {}});
     });
     QCOMPARE(run.status, int(kFailed));
     QVERIFY2(run.err.contains(QStringLiteral("找不到 stage.bin")), qPrintable(run.err));
@@ -147,9 +154,14 @@ private slots:
       QByteArray stage = game.stage();
       stage.replace(0, head.size(), head);
       SampleGame::writeFile(game.stagePath(), stage);
-      QVERIFY(!tool::namesImage(game.stagePath()));
+      QVERIFY(!tool::namesImage(GameFileRef::plain(game.stagePath())));
       const ToolRun run = runTool(game, [&](Tool &tool) {
-        return tool.dump({game.stagePath(), QStringLiteral("enemies"), Format::Csv, false, {}, {}});
+        return tool.dump({GameFileRef::plain(game.stagePath()),
+                          QStringLiteral("enemies"),
+                          Format::Csv,
+                          false,
+                          {},
+                          {}});
       });
       QVERIFY2(run.status == kSuccess, qPrintable(run.err));
     }
@@ -208,7 +220,7 @@ private slots:
     const QString csv = dir_.filePath(QStringLiteral("raw.csv"));
     QCOMPARE(dumpTable(game, game.exePath(), QStringLiteral("units"), csv), int(kSuccess));
     const ToolRun run = runTool(game, [&](Tool &tool) {
-      return tool.importCsv({raw, QStringLiteral("units"), csv, false, {}});
+      return tool.importCsv({GameFileRef::plain(raw), QStringLiteral("units"), csv, false, {}});
     });
     QCOMPARE(run.status, int(kFailed));
     QVERIFY2(run.err.contains(QStringLiteral("2352")), qPrintable(run.err));

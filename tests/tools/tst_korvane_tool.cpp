@@ -82,7 +82,7 @@ private slots:
       const QString csv = out.filePath(table.key + QStringLiteral(".csv"));
       QCOMPARE(dumpTable(game, path, table.key, csv), int(kSuccess));
       ToolRun run = runTool(game, [&](Tool &tool) {
-        return tool.importCsv({path, table.key, csv, false, {}});
+        return tool.importCsv({GameFileRef::plain(path), table.key, csv, false, {}});
       });
       QVERIFY2(run.status == kSuccess, qPrintable(table.key + run.err));
       QVERIFY(SampleGame::readFile(path) == original);
@@ -95,7 +95,8 @@ private slots:
       const QString json = out.filePath(table.key + QStringLiteral(".json"));
       QCOMPARE(runTool(game,
                        [&](Tool &tool) {
-                         return tool.dump({path, table.key, Format::Json, false, json, {}});
+                         return tool.dump(
+                             {GameFileRef::plain(path), table.key, Format::Json, false, json, {}});
                        })
                    .status,
                int(kSuccess));
@@ -106,7 +107,7 @@ private slots:
       if (nameColumn == 1)
         QCOMPARE(last.value(QStringLiteral("序号")).toInt(), int(offsets.size()) - 1);
       // Decimal values are JSON numbers, the rest strings; both read as the CSV does.
-      // Keys are the bare column names, without the hex columns' header note.
+      // Keys are the columns' stable keys, one per column.
       const QStringList keys = dumpKeys(table);
       QCOMPARE(keys.size(), cells.front().size());
       for (qsizetype c = 0; c < keys.size(); ++c)
@@ -130,7 +131,7 @@ private slots:
       QVERIFY(!expected.empty());
       writeText(csv, csvText(cells));
       run = runTool(game, [&](Tool &tool) {
-        return tool.importCsv({path, table.key, csv, false, {}});
+        return tool.importCsv({GameFileRef::plain(path), table.key, csv, false, {}});
       });
       QVERIFY2(run.status == kSuccess, qPrintable(table.key + run.err));
       const QByteArray edited = SampleGame::readFile(path);
@@ -148,7 +149,8 @@ private slots:
       const QString before = out.filePath(QStringLiteral("before"));
       SampleGame::writeFile(before, original);
       const ToolRun diff = runTool(game, [&](Tool &tool) {
-        return tool.diff({before, path, Format::Text, table.file});
+        return tool.diff(
+            {GameFileRef::plain(before), GameFileRef::plain(path), Format::Text, table.file});
       });
       QCOMPARE(diff.status, int(kDiffers));
       QVERIFY2(run.out.startsWith(diff.out), qPrintable(run.out + u'\n' + diff.out));
@@ -177,7 +179,8 @@ private slots:
     SampleGame::writeFile(modifiedPath, modified);
 
     const ToolRun run = runTool(game, [&](Tool &tool) {
-      return tool.diff({originalPath, modifiedPath, Format::Text, {}});
+      return tool.diff(
+          {GameFileRef::plain(originalPath), GameFileRef::plain(modifiedPath), Format::Text, {}});
     });
     QCOMPARE(run.status, int(kDiffers));
     const quint32 newHp = (hp & 0xFFFF0000) | ((hp & 0xFFFF) ^ 0x0100);
@@ -192,14 +195,16 @@ private slots:
     QCOMPARE(run.out.split(u'\n', Qt::SkipEmptyParts), expected);
 
     const ToolRun csv = runTool(game, [&](Tool &tool) {
-      return tool.diff({originalPath, modifiedPath, Format::Csv, {}});
+      return tool.diff(
+          {GameFileRef::plain(originalPath), GameFileRef::plain(modifiedPath), Format::Csv, {}});
     });
     QCOMPARE(csv.status, int(kDiffers));
     const CsvTable table = parseCsv(csv.out.toUtf8());
     QCOMPARE(table.rows.size(), size_t(4));
     QCOMPARE(table.rows[0].fields.join(u','), QStringLiteral("表格,表名,序号,记录,栏位,原值,新值"));
     const ToolRun json = runTool(game, [&](Tool &tool) {
-      return tool.diff({originalPath, modifiedPath, Format::Json, {}});
+      return tool.diff(
+          {GameFileRef::plain(originalPath), GameFileRef::plain(modifiedPath), Format::Json, {}});
     });
     const QJsonArray entries = QJsonDocument::fromJson(json.out.toUtf8()).array();
     QCOMPARE(entries.size(), 3);
@@ -209,7 +214,7 @@ private slots:
 
     for (const QString &path : {game.exePath(), game.stagePath()}) {
       const ToolRun same = runTool(game, [&](Tool &tool) {
-        return tool.diff({path, path, Format::Text, {}});
+        return tool.diff({GameFileRef::plain(path), GameFileRef::plain(path), Format::Text, {}});
       });
       QCOMPARE(same.status, int(kSuccess));
       QVERIFY(same.out.isEmpty());
@@ -222,7 +227,8 @@ private slots:
     const QString small = dir.filePath(QStringLiteral("SLPS_255.37"));
     SampleGame::writeFile(small, game.exe().left(0x2BE710));
     const ToolRun run = runTool(game, [&](Tool &tool) {
-      return tool.diff({small, game.exePath(), Format::Text, {}});
+      return tool.diff(
+          {GameFileRef::plain(small), GameFileRef::plain(game.exePath()), Format::Text, {}});
     });
     QCOMPARE(run.status, int(kFailed));
     QVERIFY2(run.err.contains(QStringLiteral("容纳不下")), qPrintable(run.err));
@@ -230,13 +236,17 @@ private slots:
     const QString longer = dir.filePath(QStringLiteral("longer.37"));
     SampleGame::writeFile(longer, game.exe() + QByteArray(4, '\0'));
     const ToolRun grown = runTool(game, [&](Tool &tool) {
-      return tool.diff({game.exePath(), longer, Format::Text, {}});
+      return tool.diff(
+          {GameFileRef::plain(game.exePath()), GameFileRef::plain(longer), Format::Text, {}});
     });
     QCOMPARE(grown.status, int(kDiffers));
     QVERIFY(grown.out.contains(QStringLiteral("文件长度不同")));
 
     const ToolRun missing = runTool(game, [&](Tool &tool) {
-      return tool.diff({game.exePath(), dir.filePath(QStringLiteral("nothing")), Format::Text, {}});
+      return tool.diff({GameFileRef::plain(game.exePath()),
+                        GameFileRef::plain(dir.filePath(QStringLiteral("nothing"))),
+                        Format::Text,
+                        {}});
     });
     QCOMPARE(missing.status, int(kFailed));
     QVERIFY(missing.err.contains(QStringLiteral("无法打开文件")));
@@ -318,7 +328,8 @@ private slots:
     writeText(csv, text);
     const QByteArray before = game.exe();
     const ToolRun run = runTool(game, [&](Tool &tool) {
-      return tool.importCsv({game.exePath(), QStringLiteral("units"), csv, false, {}});
+      return tool.importCsv(
+          {GameFileRef::plain(game.exePath()), QStringLiteral("units"), csv, false, {}});
     });
     QCOMPARE(run.status, int(kFailed));
     QVERIFY2(run.err.contains(message), qPrintable(run.err));
@@ -343,7 +354,8 @@ private slots:
     const QByteArray before = game.exe();
 
     ToolRun run = runTool(game, [&](Tool &tool) {
-      return tool.importCsv({game.exePath(), QStringLiteral("units"), csv, true, {}});
+      return tool.importCsv(
+          {GameFileRef::plain(game.exePath()), QStringLiteral("units"), csv, true, {}});
     });
     QCOMPARE(run.status, int(kSuccess));
     QVERIFY2(run.out.startsWith(QStringLiteral("机体&武器 / 机体0000 / 大小: ")),
@@ -352,7 +364,8 @@ private slots:
     QVERIFY(game.exe() == before);
 
     run = runTool(game, [&](Tool &tool) {
-      return tool.importCsv({game.exePath(), QStringLiteral("units"), csv, false, {}});
+      return tool.importCsv(
+          {GameFileRef::plain(game.exePath()), QStringLiteral("units"), csv, false, {}});
     });
     QCOMPARE(run.status, int(kSuccess));
     const QList<qint64> changed = differences(before, game.exe());
@@ -367,25 +380,35 @@ private slots:
     const QString shortFile = dir.filePath(QStringLiteral("short.37"));
     SampleGame::writeFile(shortFile, game.exe().left(0x300000));
     ToolRun run = runTool(game, [&](Tool &tool) {
-      return tool.importCsv({shortFile, QStringLiteral("units"), csv, false, {}});
+      return tool.importCsv(
+          {GameFileRef::plain(shortFile), QStringLiteral("units"), csv, false, {}});
     });
     QCOMPARE(run.status, int(kFailed));
     QVERIFY2(run.err.contains(QStringLiteral("容纳不下机体数据")), qPrintable(run.err));
     run = runTool(game, [&](Tool &tool) {
-      return tool.dump({shortFile, QStringLiteral("units"), Format::Csv, false, {}, {}});
+      return tool.dump(
+          {GameFileRef::plain(shortFile), QStringLiteral("units"), Format::Csv, false, {}, {}});
     });
     QCOMPARE(run.status, int(kFailed));
     QVERIFY(run.out.isEmpty());
 
     run = runTool(game, [&](Tool &tool) {
-      return tool.importCsv(
-          {dir.filePath(QStringLiteral("missing")), QStringLiteral("units"), csv, false, {}});
+      return tool.importCsv({GameFileRef::plain(dir.filePath(QStringLiteral("missing"))),
+                             QStringLiteral("units"),
+                             csv,
+                             false,
+                             {}});
     });
     QCOMPARE(run.status, int(kFailed));
     QVERIFY(run.err.contains(QStringLiteral("无法以读写方式打开文件")));
 
     run = runTool(game, [&](Tool &tool) {
-      return tool.dump({game.exePath(), QStringLiteral("nothing"), Format::Csv, false, {}, {}});
+      return tool.dump({GameFileRef::plain(game.exePath()),
+                        QStringLiteral("nothing"),
+                        Format::Csv,
+                        false,
+                        {},
+                        {}});
     });
     QCOMPARE(run.status, int(kFailed));
     QVERIFY(run.err.contains(QStringLiteral("units")));
@@ -393,8 +416,12 @@ private slots:
     // A dump never overwrites the game file it reads.
     const QByteArray before = game.exe();
     run = runTool(game, [&](Tool &tool) {
-      return tool.dump(
-          {game.exePath(), QStringLiteral("units"), Format::Csv, false, game.exePath(), {}});
+      return tool.dump({GameFileRef::plain(game.exePath()),
+                        QStringLiteral("units"),
+                        Format::Csv,
+                        false,
+                        game.exePath(),
+                        {}});
     });
     QCOMPARE(run.status, int(kFailed));
     QVERIFY(game.exe() == before);
@@ -402,7 +429,8 @@ private slots:
     const ReadOnlyFile readOnly(game.exePath());
     if (readOnly.ok()) {
       run = runTool(game, [&](Tool &tool) {
-        return tool.importCsv({game.exePath(), QStringLiteral("units"), csv, false, {}});
+        return tool.importCsv(
+            {GameFileRef::plain(game.exePath()), QStringLiteral("units"), csv, false, {}});
       });
       QCOMPARE(run.status, int(kFailed));
       QVERIFY(run.err.contains(QStringLiteral("无法以读写方式打开文件")));
@@ -418,7 +446,8 @@ private slots:
     QCOMPARE(dumpTable(game, game.stagePath(), QStringLiteral("enemies"), csv), int(kSuccess));
     const QByteArray exe = game.exe();
     ToolRun run = runTool(game, [&](Tool &tool) {
-      return tool.importCsv({game.exePath(), QStringLiteral("enemies"), csv, false, {}});
+      return tool.importCsv(
+          {GameFileRef::plain(game.exePath()), QStringLiteral("enemies"), csv, false, {}});
     });
     QCOMPARE(run.status, int(kFailed));
     QVERIFY2(run.err.contains(QStringLiteral("stage.bin")), qPrintable(run.err));
@@ -426,7 +455,12 @@ private slots:
     QVERIFY(game.exe() == exe);
 
     run = runTool(game, [&](Tool &tool) {
-      return tool.dump({game.exePath(), QStringLiteral("enemies"), Format::Csv, false, {}, {}});
+      return tool.dump({GameFileRef::plain(game.exePath()),
+                        QStringLiteral("enemies"),
+                        Format::Csv,
+                        false,
+                        {},
+                        {}});
     });
     QCOMPARE(run.status, int(kFailed));
     QVERIFY(run.out.isEmpty());
@@ -435,7 +469,8 @@ private slots:
     const QString copy = dir.filePath(QStringLiteral("copy.dat"));
     QVERIFY(QFile::copy(game.stagePath(), copy));
     run = runTool(game, [&](Tool &tool) {
-      return tool.importCsv({copy, QStringLiteral("enemies"), csv, false, GameFile::Stage});
+      return tool.importCsv(
+          {GameFileRef::plain(copy), QStringLiteral("enemies"), csv, false, GameFile::Stage});
     });
     QVERIFY2(run.status == kSuccess, qPrintable(run.err));
     QVERIFY(SampleGame::readFile(copy) == game.stage());
@@ -446,7 +481,12 @@ private slots:
     QTemporaryDir dir;
     const QString folder = dir.filePath(QStringLiteral("tables"));
     const ToolRun run = runTool(game, [&](Tool &tool) {
-      return tool.dump({game.exePath(), QStringLiteral("all"), Format::Csv, false, folder, {}});
+      return tool.dump({GameFileRef::plain(game.exePath()),
+                        QStringLiteral("all"),
+                        Format::Csv,
+                        false,
+                        folder,
+                        {}});
     });
     QCOMPARE(run.status, int(kSuccess));
     QStringList expected;
@@ -470,21 +510,27 @@ private slots:
     const QString modifiedPath = dir.filePath(QStringLiteral("modified.37"));
     SampleGame::writeFile(modifiedPath, modified);
     const QString ips = dir.filePath(QStringLiteral("mod.ips"));
-    ToolRun run =
-        runTool(game, [&](Tool &tool) { return tool.patch(game.exePath(), modifiedPath, ips); });
+    ToolRun run = runTool(game, [&](Tool &tool) {
+      return tool.patch(GameFileRef::plain(game.exePath()), GameFileRef::plain(modifiedPath), ips);
+    });
     QCOMPARE(run.status, int(kSuccess));
-    run = runTool(game, [&](Tool &tool) { return tool.apply(game.exePath(), ips); });
+    run = runTool(game,
+                  [&](Tool &tool) { return tool.apply(GameFileRef::plain(game.exePath()), ips); });
     QCOMPARE(run.status, int(kSuccess));
     QVERIFY(game.exe() == modified);
 
     // Equal files give a patch that changes nothing.
-    run = runTool(game, [&](Tool &tool) { return tool.patch(modifiedPath, modifiedPath, ips); });
+    run = runTool(game, [&](Tool &tool) {
+      return tool.patch(GameFileRef::plain(modifiedPath), GameFileRef::plain(modifiedPath), ips);
+    });
     QCOMPARE(run.status, int(kSuccess));
     QCOMPARE(SampleGame::readFile(ips), QByteArray("PATCHEOF"));
 
     // Neither input is ever the output.
-    run = runTool(
-        game, [&](Tool &tool) { return tool.patch(game.exePath(), modifiedPath, modifiedPath); });
+    run = runTool(game, [&](Tool &tool) {
+      return tool.patch(GameFileRef::plain(game.exePath()), GameFileRef::plain(modifiedPath),
+                        modifiedPath);
+    });
     QCOMPARE(run.status, int(kFailed));
     QVERIFY(SampleGame::readFile(modifiedPath) == modified);
   }
@@ -504,20 +550,24 @@ private slots:
     patch += "EOF";
     const QString ips = dir.filePath(QStringLiteral("mod.ips"));
     SampleGame::writeFile(ips, patch);
-    ToolRun run = runTool(game, [&](Tool &tool) { return tool.apply(game.exePath(), ips); });
+    ToolRun run = runTool(
+        game, [&](Tool &tool) { return tool.apply(GameFileRef::plain(game.exePath()), ips); });
     QCOMPARE(run.status, int(kFailed));
     QVERIFY2(run.err.contains(QStringLiteral("超出了文件")), qPrintable(run.err));
     QVERIFY(game.exe() == before);
 
     SampleGame::writeFile(ips, QByteArray("PATCH") + QByteArray::fromHex("0000010002"));
-    run = runTool(game, [&](Tool &tool) { return tool.apply(game.exePath(), ips); });
+    run = runTool(game,
+                  [&](Tool &tool) { return tool.apply(GameFileRef::plain(game.exePath()), ips); });
     QCOMPARE(run.status, int(kFailed));
     QVERIFY(run.err.contains(QStringLiteral("补丁文件无效")));
     QVERIFY(game.exe() == before);
 
     const QString larger = dir.filePath(QStringLiteral("larger.37"));
     SampleGame::writeFile(larger, before + QByteArray(16, '\0'));
-    run = runTool(game, [&](Tool &tool) { return tool.patch(game.exePath(), larger, ips); });
+    run = runTool(game, [&](Tool &tool) {
+      return tool.patch(GameFileRef::plain(game.exePath()), GameFileRef::plain(larger), ips);
+    });
     QCOMPARE(run.status, int(kFailed));
     QVERIFY(run.err.contains(QStringLiteral("长度不同")));
   }

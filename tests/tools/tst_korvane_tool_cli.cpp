@@ -1,5 +1,6 @@
 // The built korvane-tool: its exit status, and what it prints where.
 
+#include "tests/support/game_image.h"
 #include "tests/support/sample_game.h"
 #include "tools/sample_data.h"
 
@@ -343,6 +344,41 @@ private slots:
     SampleGame::writeFile(copy, SampleGame::readFile(original));
     QCOMPARE(korvaneTool(game, {QStringLiteral("apply"), copy, ips}).status, 0);
     QVERIFY(SampleGame::readFile(copy) == game.exe());
+  }
+  // A game file typed as an entry of a disc image ("game.iso › stage.bin") is
+  // that entry for every command, and tells which game file it is; a file whose
+  // own name holds the separator is that file.
+  void anEntryOfAnImageIsTypedWithTheSeparator() {
+    if (!korvane::samples::imageMakerPresent(korvane::samples::ImageMaker::Xorriso))
+      QSKIP("xorriso is not installed");
+    SampleGame game;
+    QTemporaryDir dir;
+    const QString image = gameImageOf(dir, QStringLiteral("game"), game.exe(), game.stage());
+    QVERIFY(!image.isEmpty());
+    const QString exeEntry = image + QStringLiteral(" › SLPS_255.37");
+    const QString stageEntry = image + QStringLiteral(" › STAGE.BIN");
+    const Result plain = korvaneTool(game, {QStringLiteral("dump"), game.exePath(), "units"});
+    QCOMPARE(plain.status, 0);
+    const Result typed = korvaneTool(game, {QStringLiteral("dump"), exeEntry, "units"});
+    QCOMPARE(typed.status, 0);
+    QCOMPARE(typed.out, plain.out);
+    Result compared = korvaneTool(game, {QStringLiteral("diff"), stageEntry, game.stagePath()});
+    QVERIFY2(compared.status == 0 && compared.out.isEmpty(), qPrintable(compared.err));
+
+    // A patch applied to the typed entry changes it as it changes the plain file.
+    const QString patch = QStringLiteral(KORVANE_TEST_DATA "/units.bps");
+    const QByteArray imageBefore = SampleGame::readFile(image);
+    QCOMPARE(korvaneTool(game, {QStringLiteral("apply"), exeEntry, patch}).status, 0);
+    QVERIFY(SampleGame::readFile(image) != imageBefore);
+    QCOMPARE(korvaneTool(game, {QStringLiteral("diff"), exeEntry, game.exePath()}).status, 1);
+    QCOMPARE(korvaneTool(game, {QStringLiteral("apply"), game.exePath(), patch}).status, 0);
+    QCOMPARE(korvaneTool(game, {QStringLiteral("diff"), exeEntry, game.exePath()}).status, 0);
+
+    const QString odd = dir.filePath(QStringLiteral("copy.iso › SLPS_255.37"));
+    SampleGame::writeFile(odd, game.exe());
+    const Result named = korvaneTool(game, {QStringLiteral("dump"), odd, "units"});
+    QCOMPARE(named.status, 0);
+    QCOMPARE(named.out, korvaneTool(game, {QStringLiteral("dump"), game.exePath(), "units"}).out);
   }
 };
 

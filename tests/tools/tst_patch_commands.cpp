@@ -104,27 +104,33 @@ private slots:
     const QByteArray modified = withUnitsChanged(original);
     const QString modifiedPath = write("modified.37", modified);
     const QString patch = dir_.filePath(QStringLiteral("units.bps"));
-    ToolRun result =
-        runTool(game, [&](Tool &tool) { return tool.patch(game.exePath(), modifiedPath, patch); });
+    ToolRun result = runTool(game, [&](Tool &tool) {
+      return tool.patch(GameFileRef::plain(game.exePath()), GameFileRef::plain(modifiedPath),
+                        patch);
+    });
     QCOMPARE(result.status, int(kSuccess));
     QVERIFY2(result.out.contains(QStringLiteral("BPS 补丁已写入")), qPrintable(result.out));
     QVERIFY(SampleGame::readFile(patch).startsWith("BPS1"));
 
-    result = runTool(game, [&](Tool &tool) { return tool.apply(game.exePath(), patch, true); });
+    result = runTool(game, [&](Tool &tool) {
+      return tool.apply(GameFileRef::plain(game.exePath()), patch, true);
+    });
     QCOMPARE(result.status, int(kSuccess));
     QVERIFY2(result.out.contains(QStringLiteral("机体&武器 / 机体0012 / HP: ")) &&
                  result.out.contains(QStringLiteral(" → 4200\n")),
              qPrintable(result.out));
     QVERIFY(game.exe() == original);
 
-    result = runTool(game, [&](Tool &tool) { return tool.apply(modifiedPath, patch); });
+    result = runTool(
+        game, [&](Tool &tool) { return tool.apply(GameFileRef::plain(modifiedPath), patch); });
     QCOMPARE(result.status, int(kFailed));
     QVERIFY2(result.err.contains(QStringLiteral("这个补丁不是为这个文件做的：文件的 CRC32 是")),
              qPrintable(result.err));
     QVERIFY(result.err.contains(QStringLiteral("没有写入任何内容")));
     QVERIFY(SampleGame::readFile(modifiedPath) == modified);
 
-    result = runTool(game, [&](Tool &tool) { return tool.apply(game.exePath(), patch); });
+    result = runTool(
+        game, [&](Tool &tool) { return tool.apply(GameFileRef::plain(game.exePath()), patch); });
     QCOMPARE(result.status, int(kSuccess));
     QVERIFY(game.exe() == modified);
   }
@@ -135,13 +141,15 @@ private slots:
     QByteArray flipped = encodeBps(original, withUnitsChanged(original));
     flipped[flipped.size() / 2] = char(flipped[flipped.size() / 2] ^ 0x20);
     const QString damaged = write("damaged.bps", flipped);
-    ToolRun result = runTool(game, [&](Tool &tool) { return tool.apply(game.exePath(), damaged); });
+    ToolRun result = runTool(
+        game, [&](Tool &tool) { return tool.apply(GameFileRef::plain(game.exePath()), damaged); });
     QCOMPARE(result.status, int(kFailed));
     QVERIFY(result.err.contains(QStringLiteral("补丁文件已损坏")));
     QVERIFY(game.exe() == original);
 
     const QString longer = write("longer.bps", encodeBps(original, original + "tail"));
-    result = runTool(game, [&](Tool &tool) { return tool.apply(game.exePath(), longer); });
+    result = runTool(
+        game, [&](Tool &tool) { return tool.apply(GameFileRef::plain(game.exePath()), longer); });
     QCOMPARE(result.status, int(kFailed));
     QVERIFY(result.err.contains(QStringLiteral("游戏文件的长度不会改变")));
     QVERIFY(game.exe() == original);
@@ -151,8 +159,9 @@ private slots:
   void anXdeltaPatchIsNamedWithWhatToDo() {
     SampleGame game;
     const QByteArray before = game.exe();
-    const ToolRun run = runTool(
-        game, [&](Tool &tool) { return tool.apply(game.exePath(), storedPatch("change.xdelta")); });
+    const ToolRun run = runTool(game, [&](Tool &tool) {
+      return tool.apply(GameFileRef::plain(game.exePath()), storedPatch("change.xdelta"));
+    });
     QCOMPARE(run.status, int(kFailed));
     QVERIFY2(run.err.contains(QStringLiteral("xdelta3（VCDIFF）补丁")) &&
                  run.err.contains(QStringLiteral("xdelta3 -d")),
@@ -181,7 +190,8 @@ private slots:
           mutated[mutated.size() - 4 + i] = char(quint8(crc >> (8 * i)));
       }
       SampleGame::writeFile(patchPath, mutated);
-      const ToolRun result = runTool(game, [&](Tool &tool) { return tool.apply(file, patchPath); });
+      const ToolRun result = runTool(
+          game, [&](Tool &tool) { return tool.apply(GameFileRef::plain(file), patchPath); });
       const QByteArray now = SampleGame::readFile(file);
       if (result.status == kSuccess) {
         QCOMPARE(now, target);
@@ -201,15 +211,20 @@ private slots:
     const QString original = write("large.bin", large);
     const QString modified = write("large-mod.bin", changed);
     const QString ips = dir_.filePath(QStringLiteral("large.ips"));
-    ToolRun result = runTool(game, [&](Tool &tool) { return tool.patch(original, modified, ips); });
+    ToolRun result = runTool(game, [&](Tool &tool) {
+      return tool.patch(GameFileRef::plain(original), GameFileRef::plain(modified), ips);
+    });
     QCOMPARE(result.status, int(kFailed));
     QVERIFY2(result.err.contains(QStringLiteral("BPS")), qPrintable(result.err));
     QVERIFY(!QFile::exists(ips));
 
     const QString bps = dir_.filePath(QStringLiteral("large.patch"));
-    result = runTool(game, [&](Tool &tool) { return tool.patch(original, modified, bps); });
+    result = runTool(game, [&](Tool &tool) {
+      return tool.patch(GameFileRef::plain(original), GameFileRef::plain(modified), bps);
+    });
     QCOMPARE(result.status, int(kSuccess));
-    result = runTool(game, [&](Tool &tool) { return tool.apply(original, bps); });
+    result =
+        runTool(game, [&](Tool &tool) { return tool.apply(GameFileRef::plain(original), bps); });
     QCOMPARE(result.status, int(kSuccess));
     QVERIFY(SampleGame::readFile(original) == changed);
   }

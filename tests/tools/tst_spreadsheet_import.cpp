@@ -27,7 +27,8 @@ const QStringList kPrograms{QStringLiteral("libreoffice"), QStringLiteral("gnume
 // The sample executable with the hex values the spreadsheet files were made from.
 void applyHexValues(const SampleGame &game) {
   const ToolRun run = runTool(game, [&](Tool &tool) {
-    return tool.apply(game.exePath(), kSpreadsheets + QStringLiteral("/hex_values.bps"));
+    return tool.apply(GameFileRef::plain(game.exePath()),
+                      kSpreadsheets + QStringLiteral("/hex_values.bps"));
   });
   QVERIFY2(run.status == kSuccess, qPrintable(run.err));
 }
@@ -39,8 +40,11 @@ ToolRun importText(const SampleGame &game, const QString &table, const QByteArra
   SampleGame::writeFile(file, csv);
   const CatalogTable &catalog = *findTable(table);
   return runTool(game, [&](Tool &tool) {
-    return tool.importCsv(
-        {path.isEmpty() ? gamePath(game, catalog) : path, table, file, false, {}});
+    return tool.importCsv({GameFileRef::plain(path.isEmpty() ? gamePath(game, catalog) : path),
+                           table,
+                           file,
+                           false,
+                           {}});
   });
 }
 
@@ -60,7 +64,8 @@ QByteArray csvBytes(const QList<QStringList> &rows) {
 
 QByteArray dumpOf(const SampleGame &game, const QString &table) {
   const ToolRun run = runTool(game, [&](Tool &tool) {
-    return tool.dump({gamePath(game, *findTable(table)), table, Format::Csv, false, {}, {}});
+    return tool.dump(
+        {GameFileRef::plain(gamePath(game, *findTable(table))), table, Format::Csv, false, {}, {}});
   });
   return run.out.toUtf8();
 }
@@ -70,9 +75,9 @@ QByteArray dumpOf(const SampleGame &game, const QString &table) {
 QByteArray unitsWith(const SampleGame &game,
                      const QList<std::tuple<int, QString, QString>> &cells) {
   QList<QStringList> rows = rowsOf(dumpOf(game, QStringLiteral("units")));
-  const QStringList keys = dumpKeys(*findTable(QStringLiteral("units")));
+  const QStringList names = dumpNames(*findTable(QStringLiteral("units")));
   for (const auto &[row, column, text] : cells)
-    rows[row + 1][keys.indexOf(column)] = text;
+    rows[row + 1][names.indexOf(column)] = text;
   return csvBytes(rows);
 }
 
@@ -206,6 +211,45 @@ private slots:
              qPrintable(run.err));
   }
 
+  // A header of the columns' stable keys (the JSON keys) imports as the captions
+  // do, to the same bytes, so that a sheet keeps importing whatever a caption
+  // becomes; a sheet may name some columns one way and some the other.
+  void aHeaderOfKeysImportsAsCaptionsDo() {
+    const QByteArray edited =
+        unitsWith(SampleGame(), {{1, QStringLiteral("HP"), QStringLiteral("4321")},
+                                 {2, QStringLiteral("HP"), QStringLiteral("17")},
+                                 {3, QStringLiteral("机体装备"), QStringLiteral("盾装備")}});
+    const QStringList keys = dumpKeys(*findTable(QStringLiteral("units")));
+    QList<QStringList> keyed = rowsOf(edited);
+    keyed[0] = keys;
+    QList<QStringList> mixed = rowsOf(edited);
+    for (qsizetype c = 0; c < keys.size(); c += 2)
+      mixed[0][c] = keys[c];
+
+    SampleGame byCaption;
+    const QByteArray before = byCaption.exe();
+    const ToolRun captioned = importText(byCaption, QStringLiteral("units"), edited);
+    QVERIFY2(captioned.status == kSuccess, qPrintable(captioned.err));
+    QVERIFY(byCaption.exe() != before);
+    for (const QList<QStringList> &rows : {keyed, mixed}) {
+      SampleGame byKey;
+      const ToolRun run = importText(byKey, QStringLiteral("units"), csvBytes(rows));
+      QVERIFY2(run.status == kSuccess, qPrintable(run.err));
+      QCOMPARE(run.out, captioned.out);
+      QVERIFY(byKey.exe() == byCaption.exe());
+    }
+
+    // Every table's header of keys reads as its dump.
+    SampleGame game;
+    for (const CatalogTable &table : tableCatalog()) {
+      QList<QStringList> rows = rowsOf(dumpOf(game, table.key));
+      rows[0] = dumpKeys(table);
+      const ToolRun run = importText(game, table.key, csvBytes(rows));
+      QVERIFY2(run.status == kSuccess, qPrintable(table.key + run.err));
+      QVERIFY2(run.out.contains(QStringLiteral("没有写入任何内容")), qPrintable(run.out));
+    }
+  }
+
   // The header tells how hex cells are written; CSVs made before it said so, with
   // bare hex column names, still import, and a column named both ways is refused.
   void hexHeaderNoteIsOptionalOnImport() {
@@ -217,7 +261,7 @@ private slots:
     const QByteArray before = game.exe();
 
     QList<QStringList> bare = dumped;
-    bare[0] = dumpKeys(*findTable(QStringLiteral("units")));
+    bare[0] = dumpNames(*findTable(QStringLiteral("units")));
     const ToolRun old = importText(game, QStringLiteral("units"), csvBytes(bare));
     QVERIFY2(old.status == kSuccess, qPrintable(old.err));
     QVERIFY(old.out.contains(QStringLiteral("没有写入任何内容")));
@@ -273,13 +317,19 @@ private slots:
   void jsonHoldsDecimalFieldsAsNumbers() {
     SampleGame game;
     const ToolRun run = runTool(game, [&](Tool &tool) {
-      return tool.dump({game.exePath(), QStringLiteral("units"), Format::Json, false, {}, {}});
+      return tool.dump({GameFileRef::plain(game.exePath()),
+                        QStringLiteral("units"),
+                        Format::Json,
+                        false,
+                        {},
+                        {}});
     });
     const QJsonObject unit = QJsonDocument::fromJson(run.out.toUtf8()).array()[0].toObject();
-    QVERIFY(unit.value(QStringLiteral("HP")).isDouble());
-    QCOMPARE(unit.value(QStringLiteral("HP")).toInt(), 37525);
-    QVERIFY(unit.value(QStringLiteral("名称指针")).isString());
-    QVERIFY(unit.value(QStringLiteral("大小")).isString());
+    // Keyed by the fields' stable names: "HP" is "Hp", "名称指针" "NamePointer".
+    QVERIFY(unit.value(QStringLiteral("Hp")).isDouble());
+    QCOMPARE(unit.value(QStringLiteral("Hp")).toInt(), 37525);
+    QVERIFY(unit.value(QStringLiteral("NamePointer")).isString());
+    QVERIFY(unit.value(QStringLiteral("Size")).isString());
   }
 
   // Unit 5's packed upgrade-range word all zeros lies outside its boxes' ranges;
@@ -312,7 +362,12 @@ private slots:
     lines[0] = QStringLiteral("G00，5");
     SampleGame::writeFile(offsets, samples::encodeGbk(lines));
     const ToolRun dump = runTool(game, [&](Tool &tool) {
-      return tool.dump({game.stagePath(), QStringLiteral("enemies"), Format::Csv, false, {}, {}});
+      return tool.dump({GameFileRef::plain(game.stagePath()),
+                        QStringLiteral("enemies"),
+                        Format::Csv,
+                        false,
+                        {},
+                        {}});
     });
     QVERIFY2(dump.err.contains(QStringLiteral("第 1 行")), qPrintable(dump.err));
     QVERIFY(dump.out.startsWith(QStringLiteral("关卡,记录,名称,")));
@@ -330,7 +385,12 @@ private slots:
   void aJsonDumpIsNamedAsJson() {
     SampleGame game;
     const ToolRun dump = runTool(game, [&](Tool &tool) {
-      return tool.dump({game.exePath(), QStringLiteral("units"), Format::Json, false, {}, {}});
+      return tool.dump({GameFileRef::plain(game.exePath()),
+                        QStringLiteral("units"),
+                        Format::Json,
+                        false,
+                        {},
+                        {}});
     });
     QCOMPARE(dump.status, int(kSuccess));
     const QByteArray before = game.exe();

@@ -6,11 +6,11 @@ int Tool::diff(const DiffRequest &request) {
   if (namesImage(request.original) || namesImage(request.modified)) {
     // The entry compared is the one --file-kind names, or else the game file the
     // plain argument is, or else SLPS_255.37.
-    const QString &plain = namesImage(request.original) ? request.modified : request.original;
+    const GameFileRef &plain = namesImage(request.original) ? request.modified : request.original;
     const GameFile kind =
         request.kind.value_or(namesImage(plain) ? GameFile::Exe : guessFileKind(plain));
-    return diff({entryArgument(request.original, kind), entryArgument(request.modified, kind),
-                 request.format, kind});
+    return diff(
+        {entryIn(request.original, kind), entryIn(request.modified, kind), request.format, kind});
   }
   const std::optional<QByteArray> before = readGameFile(request.original);
   if (!before)

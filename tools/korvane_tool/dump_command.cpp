@@ -55,12 +55,12 @@ int Tool::dumpImage(const DumpRequest &request) {
     files = {*request.kind};
   // Every entry is found before the first table is written: all or nothing.
   for (GameFile file : files)
-    if (const ImageEntryResult found = findImageEntry(request.file, gameFileName(file));
+    if (const ImageEntryResult found = findImageEntry(request.file.path, gameFileName(file));
         !found.ok())
       return fail(found.error + kNothingWritten);
   for (GameFile file : files) {
     DumpRequest entryRequest = request;
-    entryRequest.file = imageEntryPath(request.file, file);
+    entryRequest.file = GameFileRef::imageEntry(request.file.path, file);
     entryRequest.kind = file;
     if (const int status = dump(entryRequest); status != kSuccess)
       return status;
@@ -104,7 +104,7 @@ int Tool::dump(const DumpRequest &request) {
 
   if (!all) {
     if (!request.output.isEmpty()) {
-      if (!streamOutput(request.output, {request.file},
+      if (!streamOutput(request.output, request.file,
                         [&](QIODevice &device) { dumpTo(device, *single, *bytes, request); }))
         return kFailed;
     } else {
@@ -123,7 +123,7 @@ int Tool::dump(const DumpRequest &request) {
       request.format == Format::Csv ? QStringLiteral(".csv") : QStringLiteral(".json");
   for (const CatalogTable *table : chosen) {
     const QString path = QDir(request.output).filePath(table->key + suffix);
-    if (!streamOutput(path, {request.file},
+    if (!streamOutput(path, request.file,
                       [&](QIODevice &device) { dumpTo(device, *table, *bytes, request); }))
       return kFailed;
     out_ << QDir::toNativeSeparators(path) << '\n';

@@ -1,5 +1,6 @@
 #include "tools/korvane_tool/tool_shared.h"
 
+#include "io/edit.h"
 #include "io/module1.h"
 #include "io/regular_file.h"
 
@@ -13,56 +14,6 @@ namespace {
 constexpr int kMostErrorsListed = 50;
 // A dump of the largest table is a few MB; a spreadsheet may pad it, but not to this.
 constexpr qint64 kMaxCsvSize = 64 * 1024 * 1024;
-
-// The header names each dump column answers to, with the column's name: its CSV
-// header, and for a hex column also the bare name that CSVs made before the note hold.
-QHash<QString, QString> headerNames(const CatalogTable &table) {
-  QHash<QString, QString> names;
-  for (const QString &name : dumpKeys(table))
-    names.insert(name, name);
-  for (const TableColumn &column : partColumns(table))
-    names.insert(column.header, column.name);
-  return names;
-}
-
-// Where each column of the dump stands in the CSV header, by the column's name:
-// every column once, in any order. Empty, with `error` set, for any other header.
-QHash<QString, int> headerPositions(const CatalogTable &table, const QStringList &header,
-                                    QString &error) {
-  const QStringList expected = dumpColumns(table);
-  const QHash<QString, QString> names = headerNames(table);
-  QHash<QString, int> position;
-  for (qsizetype i = 0; i < header.size(); ++i) {
-    const QString cell = header[i].trimmed();
-    const QString name = names.value(cell);
-    if (name.isEmpty() && (cell.contains(u'?') || cell.contains(QChar(0xFFFD)))) {
-      error = QStringLiteral("CSV 表头的“%1”中文字变成了“?”：文件保存时没有用 UTF-8 编码，"
-                             "中文已经丢失。请从 dump 的文件重新开始，在表格程序中另存为"
-                             "“CSV UTF-8”（LibreOffice：“字符集”选“Unicode (UTF-8)”）。")
-                  .arg(cellQuote(cell));
-      return {};
-    }
-    if (name.isEmpty()) {
-      error = QStringLiteral("CSV 表头的第 %1 列“%2”不是表格 %3 的列。\n表头应为：%4")
-                  .arg(i + 1)
-                  .arg(cellQuote(cell), table.key, expected.join(u','));
-      return {};
-    }
-    if (position.contains(name)) {
-      error = QStringLiteral("CSV 表头中“%1”列出现了两次。").arg(cellQuote(name));
-      return {};
-    }
-    position.insert(name, int(i));
-  }
-  const QStringList keys = dumpKeys(table);
-  for (qsizetype i = 0; i < keys.size(); ++i)
-    if (!position.contains(keys[i])) {
-      error = QStringLiteral("CSV 表头缺少“%1”列。\n表头应为：%2")
-                  .arg(expected[i], expected.join(u','));
-      return {};
-    }
-  return position;
-}
 
 // Spreadsheets may save empty columns to the right of a table; they hold nothing.
 void dropEmptyTrailingColumns(CsvTable &csv) {
@@ -221,7 +172,7 @@ bool Tool::readImportRows(const CatalogTable &table, const CsvTable &csv,
     for (const TableColumn &column : columns) {
       while (&layout.fields[fieldIndex] != column.field)
         ++fieldIndex;
-      const QString &cell = row.fields[position.value(column.name)];
+      const QString &cell = row.fields[position.value(column.key)];
       // A cell that still reads as the file's value is no change, whatever range applies.
       if (cell == partCellText(*column.part, *column.field, record[fieldIndex], rows_))
         continue;
@@ -266,7 +217,7 @@ int Tool::importCsv(const ImportRequest &request) {
         QStringLiteral("没有名为“%1”的表格。可用的表格：%2。").arg(request.table, knownKeys()));
   if (namesImage(request.file)) {
     ImportRequest entryRequest = request;
-    entryRequest.file = imageEntryPath(request.file, table->file);
+    entryRequest.file = GameFileRef::imageEntry(request.file.path, table->file);
     return importCsv(entryRequest);
   }
   if (const QString misplaced = misplacedTable(*table, request.file, request.kind);
@@ -304,13 +255,13 @@ int Tool::importCsv(const ImportRequest &request) {
 
   const ByteRange extent = tableExtent(*table, offsets);
   // Held from the read of the stored values to the commit.
-  const FileLock lock(typedGameFile(request.file).path);
+  const FileLock lock(request.file.path);
   if (!lock.ok())
     return fail(lock.error());
-  Module1::Operation op(typedGameFile(request.file));
+  Module1::Operation op(request.file);
   op.requireSpan(extent.start, extent.end - extent.start, table->layout->what);
   const QByteArray stored = op.readBytes(extent.start, extent.end - extent.start);
-  if (!op.ok())
+  if (!op.close())
     return fail(op.error());
   QByteArray wanted = stored;
   int fieldsWritten = 0;
@@ -325,9 +276,16 @@ int Tool::importCsv(const ImportRequest &request) {
                     if (change.table == table)
                       changes.push_back(std::move(change));
                   });
-  for (const ByteRange &range : changedRanges(extent.start, stored, wanted))
-    op.writeBytes(range.start, QByteArrayView(wanted).sliced(range.start - extent.start,
-                                                             range.end - range.start));
+  // Only the bytes that change are written, where the file still holds what was read.
+  Edit edit;
+  edit.file = request.file;
+  edit.label = {{}, QStringLiteral("导入")};
+  edit.what = table->layout->what;
+  for (const ByteRange &range : changedRanges(extent.start, stored, wanted)) {
+    const qint64 from = range.start - extent.start;
+    const qint64 length = range.end - range.start;
+    edit.spans.push_back({range.start, wanted.sliced(from, length), stored.sliced(from, length)});
+  }
   const auto writeChangeLines = [&] {
     RowWriter writer(out_, Format::Text, changeHeader(), {kChangeIndexColumn});
     for (const FieldChange &change : changes)
@@ -338,8 +296,8 @@ int Tool::importCsv(const ImportRequest &request) {
     out_ << QStringLiteral("试运行：上面 %1 个栏位会被写入；没有写入任何内容。\n")
                 .arg(fieldsWritten);
   } else {
-    if (!op.close())
-      return fail(op.error());
+    if (const EditResult result = commitEdit(edit); !result.written())
+      return fail(result.error);
     writeChangeLines();
     out_ << (fieldsWritten == 0 ? QStringLiteral("文件中的值与 CSV 相同，没有写入任何内容。\n")
                                 : QStringLiteral("已写入 %1 个栏位。\n").arg(fieldsWritten));

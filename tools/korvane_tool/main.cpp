@@ -95,27 +95,28 @@ int runDump(Tool &tool, const Invocation &call) {
   const std::optional<Format> format = listingFormat(call, Format::Csv, false);
   if (!format)
     return kFailed;
-  return tool.dump(
-      {call.arguments[0], call.arguments[1], *format, call.bom, call.output, call.kind});
+  return tool.dump({typedGameFile(call.arguments[0]), call.arguments[1], *format, call.bom,
+                    call.output, call.kind});
 }
 
 int runDiff(Tool &tool, const Invocation &call) {
   const std::optional<Format> format = listingFormat(call, Format::Text, true);
   if (!format)
     return kFailed;
-  return tool.diff({call.arguments[0], call.arguments[1], *format, call.kind});
+  return tool.diff(
+      {typedGameFile(call.arguments[0]), typedGameFile(call.arguments[1]), *format, call.kind});
 }
 
 int runImport(Tool &tool, const Invocation &call) {
-  return tool.importCsv(
-      {call.arguments[0], call.arguments[1], call.arguments[2], call.dryRun, call.kind});
+  return tool.importCsv({typedGameFile(call.arguments[0]), call.arguments[1], call.arguments[2],
+                         call.dryRun, call.kind});
 }
 
 int runPatch(Tool &tool, const Invocation &call) {
   if (call.check) {
     if (!call.output.isEmpty() || call.format)
       return refuse(call.err, QStringLiteral("patch --check 只检查补丁，不带 -o 或 --format。"));
-    return tool.apply(call.arguments[0], call.arguments[1], true,
+    return tool.apply(typedGameFile(call.arguments[0]), call.arguments[1], true,
                       call.entry ? call.entry : call.kind);
   }
   std::optional<PatchFormat> format;
@@ -125,11 +126,12 @@ int runPatch(Tool &tool, const Invocation &call) {
                     QStringLiteral("--format 应为 bps 或 ips，而不是“%1”。").arg(*call.format));
     format = *call.format == QLatin1String("bps") ? PatchFormat::Bps : PatchFormat::Ips;
   }
-  return tool.patch(call.arguments[0], call.arguments[1], call.output, format, call.entry);
+  return tool.patch(typedGameFile(call.arguments[0]), typedGameFile(call.arguments[1]), call.output,
+                    format, call.entry);
 }
 
 int runApply(Tool &tool, const Invocation &call) {
-  return tool.apply(call.arguments[0], call.arguments[1], call.dryRun,
+  return tool.apply(typedGameFile(call.arguments[0]), call.arguments[1], call.dryRun,
                     call.entry ? call.entry : call.kind);
 }
 

@@ -1,5 +1,6 @@
 #include "tools/korvane_tool/tool_shared.h"
 
+#include "io/edit.h"
 #include "io/module1.h"
 #include "io/patch_maker.h"
 #include "io/patched_file.h"
@@ -17,15 +18,14 @@ constexpr qint64 kMaxPatchSize = 2 * kMaxGameFileSize;
 
 } // namespace
 
-int Tool::patch(const QString &original, const QString &modified, const QString &output,
+int Tool::patch(const GameFileRef &original, const GameFileRef &modified, const QString &output,
                 std::optional<PatchFormat> format, std::optional<GameFile> entry) {
   if (output.isEmpty())
     return fail(QStringLiteral("请用 -o 指定补丁文件。"));
   if (entry && (namesImage(original) || namesImage(modified)))
-    return patch(entryArgument(original, *entry), entryArgument(modified, *entry), output, format);
+    return patch(entryIn(original, *entry), entryIn(modified, *entry), output, format);
   const PatchFormat chosen = format.value_or(patchFormatFor(output));
-  const PatchOutcome outcome =
-      writePatchFile(typedGameFile(original), typedGameFile(modified), output, chosen);
+  const PatchOutcome outcome = writePatchFile(original, modified, output, chosen);
   if (!outcome.error.isEmpty())
     return fail(outcome.error);
   out_ << QStringLiteral("%1 补丁已写入 %2：两个文件有 %3 字节不同。\n")
@@ -39,9 +39,9 @@ int Tool::patch(const QString &original, const QString &modified, const QString 
 // was written); when one does not, the old bytes of every changed stretch are
 // put back. Stretches close together are read back in one read, so that a
 // thousand scattered changes cost a few reads and not a thousand.
-bool Tool::writtenAsPatched(const QString &file, const std::vector<PatchedSpan> &spans) {
+bool Tool::writtenAsPatched(const GameFileRef &file, const std::vector<PatchedSpan> &spans) {
   constexpr qint64 kReadTogether = 64 * 1024;
-  Module1::Operation check(typedGameFile(file));
+  Module1::Operation check(file);
   qint64 differs = -1;
   for (auto first = spans.begin(); check.ok() && differs < 0 && first != spans.end();) {
     auto end = std::next(first);
@@ -58,33 +58,37 @@ bool Tool::writtenAsPatched(const QString &file, const std::vector<PatchedSpan> 
   const QString found =
       check.ok() ? QStringLiteral("偏移 %1 起的字节与补丁的结果不同").arg(hexOffset(differs))
                  : check.error();
+  check.close();
+  Edit restore;
+  restore.file = check.file();
+  restore.label = {{}, QStringLiteral("写回")};
   for (const PatchedSpan &span : spans)
-    check.writeBytes(span.start, span.before);
-  const bool restored = check.close();
+    restore.spans.push_back({span.start, span.before, {}});
+  const EditResult restored = commitEdit(restore);
   fail(QStringLiteral("写入后读回文件：%1。\n%2")
-           .arg(found, restored
+           .arg(found, restored.written()
                            ? QStringLiteral("已经把原来的内容写回，文件没有改动。")
                            : QStringLiteral("写回原来的内容也失败了（%1），文件可能只改了一部分。")
-                                 .arg(check.error())));
+                                 .arg(restored.error)));
   return false;
 }
 
 // The patch is read whole (it holds the changed bytes); the file a block at a
 // time, so that a disc image of several GB is patched in memory for its changes.
-int Tool::apply(const QString &file, const QString &patchPath, bool dryRun,
+int Tool::apply(const GameFileRef &file, const QString &patchPath, bool dryRun,
                 std::optional<GameFile> kind) {
   if (kind && namesImage(file))
-    return apply(imageEntryPath(file, *kind), patchPath, dryRun, kind);
+    return apply(GameFileRef::imageEntry(file.path, *kind), patchPath, dryRun, kind);
   const FileContents patchFile =
       readRegularFile(patchPath, kMaxPatchSize, QStringLiteral("补丁文件"));
   if (!patchFile.ok())
     return fail(patchFile.error + kNothingWritten);
 
   // Held from the read of the source to the check of what was written.
-  const FileLock lock(typedGameFile(file).path);
+  const FileLock lock(file.path);
   if (!lock.ok())
     return fail(lock.error());
-  Module1::Operation op(typedGameFile(file));
+  Module1::Operation op(file);
   if (!op.ok())
     return fail(op.error());
   const ReadAt read = [&op](qint64 offset, char *to, qint64 length) {
@@ -114,10 +118,17 @@ int Tool::apply(const QString &file, const QString &patchPath, bool dryRun,
     out_ << QStringLiteral("试运行：上面的变化共 %1 字节；没有写入任何内容。\n").arg(changed);
     return finish(kSuccess);
   }
-  for (const PatchedSpan &span : result.spans)
-    op.writeBytes(span.start, span.after);
   if (!op.close())
     return fail(op.error());
+  // Written where the file still holds the source the patch was checked against.
+  Edit edit;
+  edit.file = file;
+  edit.label = {{}, QStringLiteral("应用补丁")};
+  edit.spans.reserve(result.spans.size());
+  for (const PatchedSpan &span : result.spans)
+    edit.spans.push_back({span.start, span.after, span.before});
+  if (const EditResult written = commitEdit(edit); !written.written())
+    return fail(written.error);
   if (!writtenAsPatched(file, result.spans))
     return kFailed;
 

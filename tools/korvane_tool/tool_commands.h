@@ -26,24 +26,23 @@ enum ExitStatus { kSuccess = 0, kDiffers = 1, kFailed = 2 };
 
 enum class Format { Text, Csv, Json };
 
-// The file kind of a game file when the command does not name a table: a name
-// ending in ".bin" or holding "stage" is a stage file, anything else the executable.
-// An entry of a disc image ("game.iso › stage.bin") is the game file it names.
-GameFile guessFileKind(const QString &path);
+// The file kind of a game file when the command does not name a table: an entry
+// of a disc image is the game file it names; a plain file whose name ends in
+// ".bin" or holds "stage" is a stage file, any other the executable.
+GameFile guessFileKind(const GameFileRef &file);
 
-// Every argument that names a game file may name a disc image instead; the
-// table, or the command's entry option, decides which entry is meant.
-bool namesImage(const QString &argument);
-// "game.iso › SLPS_255.37": the path text of the entry `file` in `image`.
-QString imageEntryPath(const QString &image, GameFile file);
+// Every game file a command is given may be a disc image instead; the table, or
+// the command's entry option, decides which entry is meant.
+bool namesImage(const GameFileRef &file);
 // What a game file typed on the command line names: a plain file, or with the
-// separator an entry of a disc image ("game.iso › stage.bin").
+// separator an entry of a disc image ("game.iso › stage.bin"). The command line
+// reads the text once; the commands take what it names.
 GameFileRef typedGameFile(const QString &text);
-// The entry `file` when `argument` names an image, else the argument itself.
-QString entryArgument(const QString &argument, GameFile file);
+// The entry `kind` of `file` when `file` is a disc image, else `file` itself.
+GameFileRef entryIn(const GameFileRef &file, GameFile kind);
 
 struct DumpRequest {
-  QString file;
+  GameFileRef file;
   QString table; // a catalog key, or "all"
   Format format = Format::Csv;
   bool bom = false;
@@ -52,14 +51,14 @@ struct DumpRequest {
 };
 
 struct DiffRequest {
-  QString original;
-  QString modified;
+  GameFileRef original;
+  GameFileRef modified;
   Format format = Format::Text;
   std::optional<GameFile> kind;
 };
 
 struct ImportRequest {
-  QString file;
+  GameFileRef file;
   QString table;
   QString csv;
   bool dryRun = false;
@@ -80,13 +79,13 @@ public:
   // otherwise).
   // Two disc images make a patch of the whole image, or with `entry` of that
   // entry alone.
-  int patch(const QString &original, const QString &modified, const QString &output,
+  int patch(const GameFileRef &original, const GameFileRef &modified, const QString &output,
             std::optional<PatchFormat> format = {}, std::optional<GameFile> entry = {});
   // Applies a BPS or IPS patch, told by its header, all or nothing. With `dryRun`
   // it only says whether the patch fits and what it would change, by table,
   // record and field.
   // A disc image takes the patch on the entry `kind` names, or whole without it.
-  int apply(const QString &file, const QString &patch, bool dryRun = false,
+  int apply(const GameFileRef &file, const QString &patch, bool dryRun = false,
             std::optional<GameFile> kind = {});
   // Copies SLPS_255.37 and stage.bin out of a disc image into `folder`.
   int extract(const QString &image, const QString &folder);
@@ -114,17 +113,17 @@ private:
                       qint64 base, QByteArrayView stored, QByteArray &wanted, int &fieldsChanged,
                       QString &error);
   void warnAboutLists();
-  std::optional<QByteArray> readGameFile(const QString &path);
-  bool tableFits(const CatalogTable &table, const QString &path, qint64 size);
+  std::optional<QByteArray> readGameFile(const GameFileRef &file);
+  bool tableFits(const CatalogTable &table, const GameFileRef &file, qint64 size);
   void writeDump(QTextStream &out, const CatalogTable &table, const QByteArray &bytes,
                  Format format);
   void dumpTo(QIODevice &device, const CatalogTable &table, const QByteArray &bytes,
               const DumpRequest &request);
   // Writes the output file through `write`, all of it or nothing; never over a
   // game file.
-  bool streamOutput(const QString &path, const QStringList &gameFiles,
+  bool streamOutput(const QString &path, const GameFileRef &gameFile,
                     const std::function<void(QIODevice &)> &write);
-  bool writtenAsPatched(const QString &file, const std::vector<PatchedSpan> &spans);
+  bool writtenAsPatched(const GameFileRef &file, const std::vector<PatchedSpan> &spans);
 
   QTextStream &out_;
   QTextStream &err_;

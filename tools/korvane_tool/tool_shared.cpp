@@ -66,6 +66,8 @@ QString knownKeys() {
 
 QString fileLabel(const QString &path) { return QDir::toNativeSeparators(path); }
 
+QString fileLabel(const GameFileRef &file) { return file.givenName(); }
+
 const QStringList &changeHeader() {
   static const QStringList header{
       QStringLiteral("表格"), QStringLiteral("表名"), kIndexColumn,          QStringLiteral("记录"),
@@ -114,17 +116,17 @@ void RowWriter::finish() {
     json_->finish();
 }
 
-GameFile guessFileKind(const QString &path) {
-  if (const GameFileRef ref = typedGameFile(path); ref.inImage())
-    return ref.entry == kStageEntryName ? GameFile::Stage : GameFile::Exe;
-  const QString name = QFileInfo(path).fileName().toLower();
+GameFile guessFileKind(const GameFileRef &file) {
+  if (file.inImage())
+    return file.entry == kStageEntryName ? GameFile::Stage : GameFile::Exe;
+  const QString name = QFileInfo(file.path).fileName().toLower();
   return name.endsWith(QLatin1String(".bin")) || name.contains(QLatin1String("stage"))
              ? GameFile::Stage
              : GameFile::Exe;
 }
 
 // The stage tables' offsets mean nothing in the executable, and the other way round.
-QString misplacedTable(const CatalogTable &table, const QString &file,
+QString misplacedTable(const CatalogTable &table, const GameFileRef &file,
                        std::optional<GameFile> kind) {
   const GameFile fileKind = kind.value_or(guessFileKind(file));
   if (table.file == fileKind)
@@ -135,16 +137,14 @@ QString misplacedTable(const CatalogTable &table, const QString &file,
 
 // A file named as one of the game files is that game file, whatever its first
 // bytes look like (a stage.bin may well start as a gzip or raw image would).
-bool namesImage(const QString &argument) {
-  const QString name = QFileInfo(argument).fileName();
+bool namesImage(const GameFileRef &file) {
+  if (file.inImage())
+    return false;
+  const QString name = QFileInfo(file.path).fileName();
   if (name.compare(kExeEntryName, Qt::CaseInsensitive) == 0 ||
       name.compare(kStageEntryName, Qt::CaseInsensitive) == 0)
     return false;
-  return !typedGameFile(argument).inImage() && isDiscImagePath(argument);
-}
-
-QString imageEntryPath(const QString &image, GameFile file) {
-  return image + kEntrySeparator + gameFileName(file);
+  return isDiscImagePath(file.path);
 }
 
 // A file that exists under the whole text is a plain file even when its name
@@ -161,8 +161,8 @@ GameFileRef typedGameFile(const QString &text) {
   return GameFileRef::plain(text);
 }
 
-QString entryArgument(const QString &argument, GameFile file) {
-  return namesImage(argument) ? imageEntryPath(argument, file) : argument;
+GameFileRef entryIn(const GameFileRef &file, GameFile kind) {
+  return namesImage(file) ? GameFileRef::imageEntry(file.path, kind) : file;
 }
 
 Tool::Tool(QTextStream &out, QTextStream &err, const QString &namesDir)
@@ -219,8 +219,8 @@ void Tool::warnAboutLists() {
     err_ << QStringLiteral("警告：") << problems[warned_] << Qt::endl;
 }
 
-std::optional<QByteArray> Tool::readGameFile(const QString &path) {
-  Module1::FileContents contents = Module1::readWholeFile(typedGameFile(path), kMaxGameFileSize);
+std::optional<QByteArray> Tool::readGameFile(const GameFileRef &file) {
+  Module1::FileContents contents = Module1::readWholeFile(file, kMaxGameFileSize);
   if (!contents.ok()) {
     fail(contents.error);
     return std::nullopt;
@@ -228,7 +228,7 @@ std::optional<QByteArray> Tool::readGameFile(const QString &path) {
   return std::move(contents.bytes);
 }
 
-bool Tool::tableFits(const CatalogTable &table, const QString &path, qint64 size) {
+bool Tool::tableFits(const CatalogTable &table, const GameFileRef &file, qint64 size) {
   qint64 end = 0;
   for (qint64 offset : table.recordOffsets(rows_))
     end = std::max(end, offset + table.layout->recordSize);
@@ -236,19 +236,18 @@ bool Tool::tableFits(const CatalogTable &table, const QString &path, qint64 size
     return true;
   fail(QStringLiteral("文件“%1”只有 %2 字节，容纳不下%3（需要到偏移 %4）。\n"
                       "请确认它是 %5。")
-           .arg(fileLabel(path))
+           .arg(fileLabel(file))
            .arg(size)
            .arg(table.layout->what, hexOffset(end), gameFileName(table.file)));
   return false;
 }
 
-bool Tool::streamOutput(const QString &path, const QStringList &gameFiles,
+bool Tool::streamOutput(const QString &path, const GameFileRef &gameFile,
                         const std::function<void(QIODevice &)> &write) {
-  for (const QString &gameFile : gameFiles)
-    if (onSameDiskFile(GameFileRef::plain(path), typedGameFile(gameFile))) {
-      fail(QStringLiteral("输出文件“%1”就是游戏文件，没有写入任何内容。").arg(fileLabel(path)));
-      return false;
-    }
+  if (onSameDiskFile(GameFileRef::plain(path), gameFile)) {
+    fail(QStringLiteral("输出文件“%1”就是游戏文件，没有写入任何内容。").arg(fileLabel(path)));
+    return false;
+  }
   QSaveFile file(path);
   if (file.open(QIODevice::WriteOnly))
     write(file);

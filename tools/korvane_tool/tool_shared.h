@@ -28,13 +28,14 @@ QList<int> numberColumns(const CatalogTable &table);
 
 QString hexOffset(qint64 offset);
 QString fileLabel(const QString &path);
+QString fileLabel(const GameFileRef &file);
 const CatalogTable *tableOrNull(const QString &key);
 // Every table's key, for the message that names an unknown one.
 QString knownKeys();
 
 // A table is read or written only in the game file that holds it. Empty when
 // `table` lies in `file`, else why not.
-QString misplacedTable(const CatalogTable &table, const QString &file,
+QString misplacedTable(const CatalogTable &table, const GameFileRef &file,
                        std::optional<GameFile> kind);
 
 // The columns of a change listing, and where its record key stands.

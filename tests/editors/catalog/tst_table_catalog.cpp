@@ -2,8 +2,11 @@
 // history and the command-line tools print and read values through it.
 
 #include "editors/catalog/table_catalog.h"
+#include "editors/catalog/table_columns.h"
 #include "tests/support/sample_game.h"
 
+#include <QHash>
+#include <QSet>
 #include <QTest>
 
 using namespace korvane;
@@ -79,6 +82,46 @@ private slots:
         }
       }
     }
+  }
+
+  // A sheet names each column by its caption or by its stable key, never one
+  // text for two columns; a header of keys still imports when a caption changes,
+  // and a column no text names is refused by that text.
+  void sheetColumnsAreNamedByKeyOrCaption() {
+    for (const CatalogTable &table : tableCatalog()) {
+      const QStringList keys = dumpKeys(table);
+      QCOMPARE(QSet<QString>(keys.begin(), keys.end()).size(), keys.size());
+      QHash<QString, QString> columnOf;
+      for (const QStringList &texts : {keys, dumpNames(table), dumpColumns(table)})
+        for (qsizetype c = 0; c < texts.size(); ++c) {
+          QVERIFY2(columnOf.value(texts[c], keys[c]) == keys[c],
+                   qPrintable(table.key + u' ' + texts[c]));
+          columnOf.insert(texts[c], keys[c]);
+        }
+    }
+
+    const CatalogTable &units = *findTable(QStringLiteral("units"));
+    RecordLayout renamed = *units.layout;
+    for (Field &field : renamed.fields)
+      for (FieldPart &part : field.parts)
+        if (part.caption == QLatin1String("HP"))
+          part.caption = QStringLiteral("耐久");
+    CatalogTable recaptioned = units;
+    recaptioned.layout = &renamed;
+    QCOMPARE(dumpKeys(recaptioned), dumpKeys(units));
+
+    QString error;
+    const QHash<QString, int> byCaption = headerPositions(units, dumpColumns(units), error);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QCOMPARE(headerPositions(recaptioned, dumpKeys(units), error), byCaption);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+
+    QVERIFY(headerPositions(recaptioned, dumpColumns(units), error).isEmpty());
+    QVERIFY2(error.contains(QStringLiteral("“HP”不是表格 units 的列")), qPrintable(error));
+    QStringList unknown = dumpKeys(units);
+    unknown[unknown.indexOf(QStringLiteral("Hp"))] = QStringLiteral("HpMax");
+    QVERIFY(headerPositions(units, unknown, error).isEmpty());
+    QVERIFY2(error.contains(QStringLiteral("“HpMax”不是表格 units 的列")), qPrintable(error));
   }
 
   void listTextsAndTheirRefusals() {

@@ -23,14 +23,16 @@ constexpr int kUnitSize = 732;
 // spreadsheet tests use it.
 void applyHexValues(const SampleGame &game) {
   const ToolRun run = runTool(game, [&](Tool &tool) {
-    return tool.apply(game.exePath(), kToolData + QStringLiteral("/spreadsheets/hex_values.bps"));
+    return tool.apply(GameFileRef::plain(game.exePath()),
+                      kToolData + QStringLiteral("/spreadsheets/hex_values.bps"));
   });
   QVERIFY2(run.status == kSuccess, qPrintable(run.err));
 }
 
 QList<QStringList> dumpRows(const SampleGame &game, const CatalogTable &table) {
   const ToolRun run = runTool(game, [&](Tool &tool) {
-    return tool.dump({gamePath(game, table), table.key, Format::Csv, false, {}, {}});
+    return tool.dump(
+        {GameFileRef::plain(gamePath(game, table)), table.key, Format::Csv, false, {}, {}});
   });
   QList<QStringList> rows;
   for (const CsvRow &row : parseCsv(run.out.toUtf8()).rows)
