@@ -100,6 +100,8 @@ Files &files() {
 
 // Runs `arguments` as a program of its own; false when it failed. `peakKb` keeps
 // the largest resident size any run reached.
+// posix_spawn, not fork: a forked child starts out holding this process's
+// resident pages, and its peak would count them.
 bool run(const std::vector<QString> &arguments, long &peakKb) {
   std::vector<QByteArray> encoded;
   for (const QString &argument : arguments)
