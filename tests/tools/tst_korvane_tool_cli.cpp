@@ -317,7 +317,7 @@ private slots:
                            QStringLiteral("--bom"), QStringLiteral("-o"), csv});
     QCOMPARE(result.status, 0);
     QByteArray text = SampleGame::readFile(csv);
-    QVERIFY(text.startsWith("\xEF\xBB\xBF序号,名称,"));
+    QVERIFY(text.startsWith("\xEF\xBB\xBF\"序号\",名称,"));
     // Unit 12's row; HP is its fifth cell, and no cell before it holds a comma.
     const qsizetype start = text.indexOf("\r\n12,") + 2;
     const qsizetype end = text.indexOf("\r\n", start);

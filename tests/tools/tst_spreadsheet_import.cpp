@@ -370,7 +370,7 @@ private slots:
                         {}});
     });
     QVERIFY2(dump.err.contains(QStringLiteral("第 1 行")), qPrintable(dump.err));
-    QVERIFY(dump.out.startsWith(QStringLiteral("关卡,记录,名称,")));
+    QVERIFY(dump.out.startsWith(QStringLiteral("\"关卡\",记录,名称,")));
     QVERIFY(dump.out.contains(QStringLiteral("\r\n1,1,敌军关卡001 / 机体1,")));
 
     // The old dump, with stage 0 still in it, no longer lines up: refused.

@@ -43,6 +43,11 @@ private slots:
     // LibreOffice's import dialog splits on these by default.
     QCOMPARE(csvRow({QStringLiteral("合体;分離"), QStringLiteral("a\tb")}),
              QStringLiteral("\"合体;分離\",\"a\tb\"\r\n"));
+    // Gnumeric takes its separator from the first quoted cell: the header's first.
+    QCOMPARE(csvHeaderRow({QStringLiteral("序号"), QStringLiteral("名称")}),
+             QStringLiteral("\"序号\",名称\r\n"));
+    QCOMPARE(csvHeaderRow({QStringLiteral("a,b"), QStringLiteral("c")}),
+             QStringLiteral("\"a,b\",c\r\n"));
   }
 
   void csvReadsWhatSpreadsheetsWrite() {

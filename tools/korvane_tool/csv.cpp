@@ -65,6 +65,13 @@ QString csvRow(const QStringList &fields) {
   return row;
 }
 
+QString csvHeaderRow(const QStringList &fields) {
+  const QString row = csvRow(fields);
+  if (fields.isEmpty() || row.startsWith(u'"'))
+    return row;
+  return u'"' + fields.front() + u'"' + row.mid(fields.front().size());
+}
+
 CsvTable parseCsv(const QByteArray &bytes) {
   CsvTable table;
   QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);

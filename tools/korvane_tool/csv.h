@@ -14,6 +14,12 @@ namespace korvane::tool {
 
 // One row's text, CRLF included.
 QString csvRow(const QStringList &fields);
+// The header row's text: as csvRow, with its first cell always quoted. Gnumeric
+// guesses the separator from the first quoted cell it meets, taking the first
+// character of the cell after it when that is punctuation (a record's "---"
+// makes "-" the separator); a quoted first header cell followed by a caption
+// leaves it the comma.
+QString csvHeaderRow(const QStringList &fields);
 
 struct CsvRow {
   int line; // 1-based line of the file where the row starts

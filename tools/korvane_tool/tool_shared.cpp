@@ -95,7 +95,7 @@ RowWriter::RowWriter(QTextStream &out, Format format, const QStringList &header,
                      const QList<int> &numberColumns)
     : out_(out), format_(format) {
   if (format == Format::Csv)
-    out << csvRow(header);
+    out << csvHeaderRow(header);
   else if (format == Format::Json)
     json_.emplace(out, header, numberColumns);
 }
