@@ -1,12 +1,10 @@
 #include "io/regular_file.h"
 
+#include "io/held_locks.h"
 #include "io/system_errors.h"
 
 #include <QFileInfo>
-#include <QHash>
-#include <QMutex>
 #include <QTemporaryFile>
-#include <QThread>
 #include <cerrno>
 
 #ifndef Q_OS_WIN
@@ -126,28 +124,7 @@ namespace korvane {
 
 #ifndef Q_OS_WIN
 
-// The locks this process holds, by file identity (device and inode): each with
-// the descriptor that carries the flock(2) lock, the thread that holds it and
-// how many FileLocks share it. flock locks belong to an open file, so a second
-// descriptor of the same process would conflict with the first: this table
-// makes a lock taken again in the holding thread a shared one instead.
 namespace {
-
-struct HeldLock {
-  int fd = -1;
-  Qt::HANDLE thread = nullptr;
-  int count = 0;
-};
-
-QMutex &heldLocksMutex() {
-  static QMutex mutex;
-  return mutex;
-}
-
-QHash<QString, HeldLock> &heldLocks() {
-  static QHash<QString, HeldLock> held;
-  return held;
-}
 
 QString identityKey(const struct stat &status) {
   return QStringLiteral("%1:%2").arg(quint64(status.st_dev)).arg(quint64(status.st_ino));
@@ -179,6 +156,24 @@ QString lockHolder(const struct stat &status) {
   return {};
 }
 
+// The writers' lock is flock(2)'s exclusive lock on the whole file. A file
+// system without locks (some network shares) cannot keep two writers apart: the
+// file is written as it was before locks existed.
+held_locks::Primitives flockPrimitives(int &error) {
+  return {[&error](held_locks::NativeHandle fd) {
+            if (::flock(int(fd), LOCK_EX | LOCK_NB) == 0 || errno == ENOLCK ||
+                errno == EOPNOTSUPP || errno == ENOSYS)
+              return held_locks::Attempt::Taken;
+            error = errno;
+            return error == EWOULDBLOCK ? held_locks::Attempt::Busy : held_locks::Attempt::Failed;
+          },
+          [](held_locks::NativeHandle fd) {
+            ::flock(int(fd), LOCK_UN);
+            ::close(int(fd));
+          },
+          [](held_locks::NativeHandle fd) { ::close(int(fd)); }};
+}
+
 } // namespace
 
 FileLock::FileLock(const QString &path, std::chrono::milliseconds wait) {
@@ -193,37 +188,16 @@ FileLock::FileLock(const QString &path, std::chrono::milliseconds wait) {
     return;
   }
   const QString key = identityKey(status);
-  const auto deadline = std::chrono::steady_clock::now() + wait;
-  for (;;) {
-    {
-      const QMutexLocker locker(&heldLocksMutex());
-      HeldLock &held = heldLocks()[key];
-      if (held.count > 0 && held.thread == QThread::currentThreadId()) {
-        ++held.count;
-        ::close(fd);
-        key_ = key;
-        return;
-      }
-      if (held.count == 0) {
-        // A file system without locks (some network shares) cannot keep two
-        // writers apart: the file is written as it was before locks existed.
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 || errno == ENOLCK || errno == EOPNOTSUPP ||
-            errno == ENOSYS) {
-          held = {fd, QThread::currentThreadId(), 1};
-          key_ = key;
-          return;
-        }
-        heldLocks().remove(key);
-        if (errno != EWOULDBLOCK) {
-          error_ = QStringLiteral("无法锁定文件：\n%1\n原因：%2。").arg(shown, systemReason(errno));
-          ::close(fd);
-          return;
-        }
-      }
-    }
-    if (std::chrono::steady_clock::now() >= deadline)
-      break;
-    QThread::msleep(20);
+  int error = 0;
+  switch (held_locks::acquire(key, fd, wait, flockPrimitives(error))) {
+  case held_locks::Outcome::Held:
+    key_ = key;
+    return;
+  case held_locks::Outcome::Failed:
+    error_ = QStringLiteral("无法锁定文件：\n%1\n原因：%2。").arg(shown, systemReason(error));
+    return;
+  case held_locks::Outcome::Busy:
+    break;
   }
   QString holder = lockHolder(status);
   if (holder.isEmpty())
@@ -232,19 +206,13 @@ FileLock::FileLock(const QString &path, std::chrono::milliseconds wait) {
                           "为了不让两次写入交错，这次什么也没有写；请等它结束后再试。")
                .arg(shown, holder)
                .arg(double(wait.count()) / 1000.0);
-  ::close(fd);
 }
 
 FileLock::~FileLock() {
-  if (key_.isEmpty())
-    return;
-  const QMutexLocker locker(&heldLocksMutex());
-  const auto held = heldLocks().find(key_);
-  if (held == heldLocks().end() || --held->count > 0)
-    return;
-  ::flock(held->fd, LOCK_UN);
-  ::close(held->fd);
-  heldLocks().erase(held);
+  if (!key_.isEmpty()) {
+    int unused = 0;
+    held_locks::release(key_, flockPrimitives(unused));
+  }
 }
 
 #endif // the Windows lock is in regular_file_windows.cpp

@@ -4,14 +4,12 @@
 
 #include "io/regular_file.h"
 
+#include "io/held_locks.h"
 #include "io/system_errors.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QHash>
-#include <QMutex>
 #include <QTemporaryFile>
-#include <QThread>
 #include <cerrno>
 #include <fcntl.h>
 #include <io.h>
@@ -147,27 +145,7 @@ QString replaceFile(const QString &path, const std::function<QString(QFile &)> &
   return {};
 }
 
-// The locks this process holds, by file identity (volume serial and file index):
-// each with the handle that carries the LockFileEx lock, the thread that holds it
-// and how many FileLocks share it. A second handle of the same process would
-// conflict with the first, so a lock taken again in the holding thread is shared.
 namespace {
-
-struct HeldLock {
-  HANDLE handle = INVALID_HANDLE_VALUE;
-  Qt::HANDLE thread = nullptr;
-  int count = 0;
-};
-
-QMutex &heldLocksMutex() {
-  static QMutex mutex;
-  return mutex;
-}
-
-QHash<QString, HeldLock> &heldLocks() {
-  static QHash<QString, HeldLock> held;
-  return held;
-}
 
 // Windows byte-range locks are mandatory: locked bytes cannot be read or written
 // through any other handle, this process's own included. So the writers' lock is
@@ -180,14 +158,30 @@ OVERLAPPED markerByte() {
   return at;
 }
 
-bool lockMarker(HANDLE handle) {
-  OVERLAPPED at = markerByte();
-  return LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at);
-}
-
-void unlockMarker(HANDLE handle) {
-  OVERLAPPED at = markerByte();
-  UnlockFileEx(handle, 0, 1, 0, &at);
+// A file system without locks cannot keep two writers apart: the file is
+// written as it was before locks existed.
+held_locks::Primitives markerPrimitives(DWORD &error) {
+  const auto handleOf = [](held_locks::NativeHandle handle) {
+    return reinterpret_cast<HANDLE>(handle);
+  };
+  return {[&error, handleOf](held_locks::NativeHandle handle) {
+            OVERLAPPED at = markerByte();
+            if (LockFileEx(handleOf(handle), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0,
+                           1, 0, &at))
+              return held_locks::Attempt::Taken;
+            error = GetLastError();
+            if (error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION)
+              return held_locks::Attempt::Taken;
+            return error == ERROR_LOCK_VIOLATION || error == ERROR_SHARING_VIOLATION
+                       ? held_locks::Attempt::Busy
+                       : held_locks::Attempt::Failed;
+          },
+          [handleOf](held_locks::NativeHandle handle) {
+            OVERLAPPED at = markerByte();
+            UnlockFileEx(handleOf(handle), 0, 1, 0, &at);
+            CloseHandle(handleOf(handle));
+          },
+          [handleOf](held_locks::NativeHandle handle) { CloseHandle(handleOf(handle)); }};
 }
 
 } // namespace
@@ -203,60 +197,30 @@ FileLock::FileLock(const QString &path, std::chrono::milliseconds wait) {
   if (handle == INVALID_HANDLE_VALUE)
     return;
   const QString key = QStringLiteral("%1:%2").arg(identity->volume).arg(identity->file);
-  const auto deadline = std::chrono::steady_clock::now() + wait;
-  for (;;) {
-    {
-      const QMutexLocker locker(&heldLocksMutex());
-      HeldLock &held = heldLocks()[key];
-      if (held.count > 0 && held.thread == QThread::currentThreadId()) {
-        ++held.count;
-        CloseHandle(handle);
-        key_ = key;
-        return;
-      }
-      if (held.count == 0) {
-        if (lockMarker(handle)) {
-          held = {handle, QThread::currentThreadId(), 1};
-          key_ = key;
-          return;
-        }
-        heldLocks().remove(key);
-        const DWORD code = GetLastError();
-        // A file system without locks cannot keep two writers apart: the file is
-        // written as it was before locks existed.
-        if (code == ERROR_NOT_SUPPORTED || code == ERROR_INVALID_FUNCTION) {
-          CloseHandle(handle);
-          return;
-        }
-        if (code != ERROR_LOCK_VIOLATION && code != ERROR_SHARING_VIOLATION) {
-          error_ = QStringLiteral("无法锁定文件：\n%1\n原因：%2。").arg(shown, windowsReason(code));
-          CloseHandle(handle);
-          return;
-        }
-      }
-    }
-    if (std::chrono::steady_clock::now() >= deadline)
-      break;
-    QThread::msleep(20);
+  DWORD error = 0;
+  switch (held_locks::acquire(key, reinterpret_cast<held_locks::NativeHandle>(handle), wait,
+                              markerPrimitives(error))) {
+  case held_locks::Outcome::Held:
+    key_ = key;
+    return;
+  case held_locks::Outcome::Failed:
+    error_ = QStringLiteral("无法锁定文件：\n%1\n原因：%2。").arg(shown, windowsReason(error));
+    return;
+  case held_locks::Outcome::Busy:
+    break;
   }
   error_ = QStringLiteral("文件“%1”正在被另一个写入者使用（另一个程序或本程序的另一项操作），"
                           "等了 %2 秒仍未结束。\n"
                           "为了不让两次写入交错，这次什么也没有写；请等它结束后再试。")
                .arg(shown)
                .arg(double(wait.count()) / 1000.0);
-  CloseHandle(handle);
 }
 
 FileLock::~FileLock() {
-  if (key_.isEmpty())
-    return;
-  const QMutexLocker locker(&heldLocksMutex());
-  const auto held = heldLocks().find(key_);
-  if (held == heldLocks().end() || --held->count > 0)
-    return;
-  unlockMarker(held->handle);
-  CloseHandle(held->handle);
-  heldLocks().erase(held);
+  if (!key_.isEmpty()) {
+    DWORD unused = 0;
+    held_locks::release(key_, markerPrimitives(unused));
+  }
 }
 
 } // namespace korvane

@@ -23,7 +23,7 @@
 set -euo pipefail
 source "$(dirname "$0")/windows-env.sh"
 
-tests=(tst_regular_file tst_module1 tst_name_list tst_change_history tst_bps tst_rollback_journal
+tests=(tst_regular_file tst_module1 tst_name_list tst_change_history tst_edit tst_bps tst_rollback_journal
   tst_field_codec tst_record_binding tst_filter_box tst_table_catalog tst_table_grid_model
   tst_unit_lists tst_stage_blocks tst_sample_data tst_sample_tables
   tst_korvane_tool tst_tool_formats tst_korvane_tool_cli tst_patch_commands tst_concurrent_writers
